@@ -1,0 +1,51 @@
+#include "frame/buttons.h"
+
+#include "frame/text.h"
+
+void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback,
+                         int response) {
+    GCharPtr text = valid_utf8(label != nullptr ? label : fallback);
+    gtk_dialog_add_button(dialog, text.get(), response);
+}
+
+void add_standard_buttons(GtkDialog *dialog, const DialogConf *conf) {
+    if (!conf->no_cancel)
+        add_labelled_button(dialog, conf->cancel_label, "Cancel", GTK_RESPONSE_CANCEL);
+    if (conf->extra_button)
+        add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
+    if (!conf->no_ok)
+        add_labelled_button(dialog, conf->ok_label, "OK", GTK_RESPONSE_OK);
+    if (conf->help_button)
+        add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
+
+    int default_response = GTK_RESPONSE_OK;
+    if (!conf->no_cancel && conf->default_no)
+        default_response = GTK_RESPONSE_CANCEL;
+    gtk_dialog_set_default_response(dialog, default_response);
+}
+
+// Indexed by response id + 11.
+static const DialogResult response_map[15] = {
+    RESULT_HELP,   // -11 GTK_RESPONSE_HELP
+    RESULT_ERROR,  // -10 GTK_RESPONSE_APPLY
+    RESULT_CANCEL, // -9 GTK_RESPONSE_NO
+    RESULT_OK,     // -8 GTK_RESPONSE_YES
+    RESULT_ESC,    // -7 GTK_RESPONSE_CLOSE
+    RESULT_CANCEL, // -6 GTK_RESPONSE_CANCEL
+    RESULT_OK,     // -5 GTK_RESPONSE_OK
+    RESULT_ESC,    // -4 GTK_RESPONSE_DELETE_EVENT
+    RESULT_ERROR,  // -3 GTK_RESPONSE_ACCEPT
+    RESULT_ERROR,  // -2 GTK_RESPONSE_REJECT
+    RESULT_ERROR,  // -1 GTK_RESPONSE_NONE
+    RESULT_ERROR,  // 0
+    RESULT_ERROR,  // 1
+    RESULT_ERROR,  // 2
+    RESULT_EXTRA,  // 3, the Extra button
+};
+
+DialogResult response_to_result(int response) {
+    int index = response + 11;
+    if (index < 0 || index >= 15)
+        return RESULT_ERROR;
+    return response_map[index];
+}

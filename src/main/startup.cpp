@@ -1,0 +1,148 @@
+#include "main/startup.h"
+
+#include <cerrno>
+#include <clocale>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <gtk/gtk.h>
+#include <libintl.h>
+#include <unistd.h>
+
+#include "main/results.h"
+#include "options/driver.h"
+
+static const char *const help_lines[] = {
+    "usage: wrenpane --help | --version",
+    "       wrenpane [--<opt>] --<dialog> <text> <rows> <cols> [<arg>] [--<opt>]",
+    "       wrenpane ... --<dialog1> ... [--and-dialog --<dialog2> ...] ...",
+    "",
+    "Options:",
+};
+
+// Written as one block; the newline after its last line comes separately.
+static const char help_options[] =
+    " --alternate-screen, --ascii-lines, --backtitle <backtitle>, --begin-x <x>,\n"
+    " --begin-y <y>, --bikeshed, --cancel-exit-code <retval>, --cancel-label <label>,\n"
+    " --clear-dialog, --clear-screen, --columns-per-row <columns>, --cr-wrap,\n"
+    " --datebox-format d/m/y|m/d/y|y/m/d, --date-format <format>,\n"
+    " --default-button <label>, --default-item <name>, --default-no, --disable-esc,\n"
+    " --error-exit-code <retval>, --esc-exit-code <retval>, --exit-label <label>,\n"
+    " --extra-button, --extra-exit-code <retval>, --extra-label <label>,\n"
+    " --left1-button <label>, --left1-exit-code <retval>, --left2-button <label>,\n"
+    " --left2-exit-code <retval>, --left3-button <label>, --left3-exit-code <retval>,\n"
+    " --help-button, --help-exit-code <retval>, --help-label <label>,\n"
+    " --help-print-items, --help-print-name, --hfile <file>, --hline <string>,\n"
+    " --hmsg <string>, --ignore, --insecure, --item-bottom-desc, --item-depth,\n"
+    " --item-prefix, --load-theme <file>, --max-input <size>, --no-cancel,\n"
+    " --no-descriptions, --no-label <label>, --no-lines, --no-names, --no-ok,\n"
+    " --no-shadow, --normal-screen, --ok-exit-code <retval>, --ok-label <label>,\n"
+    " --output-fd <fd>, --output-separator <sep>, --print-maxsize, --print-size,\n"
+    " --print-version, --quoted, --right1-button <label>,\n"
+    " --right1-exit-code <retval>, --right2-button <label>,\n"
+    " --right2-exit-code <retval>, --right3-button <label>,\n"
+    " --right3-exit-code <retval>, --save-theme <file>, --separate-output,\n"
+    " --separator <sep>, --shadow, --single-quoted, --sleep <secs>, --stderr,\n"
+    " --stdout, --switch-buttons, --tab-escape, --tab-len <spaces>, --text-escape,\n"
+    " --text-unchanged, --theme 3d|blackwhite|flat, --timeout-exit-code <retval>,\n"
+    " --time-format <format>, --title <title>, --yes-label <label>.";
+
+static const char *const help_dialogs[] = {
+    "Dialogs:",
+    " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]",
+    " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
+    " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]",
+    " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
+    "<xfield> <fieldlen> <maxletters>] ...",
+    " --gauge <text> <rows> <cols> [<perc>]",
+    " --infobox <text> <rows> <cols>",
+    " --inputbox <text> <rows> <cols> [<init>]",
+    " --menu <text> <rows> <cols> <menurows> [<name> <desc>] ...",
+    " --mixedform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
+    "<xfield> <fieldlen> <maxletters> 0|1|2] ...",
+    " --mixedgauge <text> <rows> <cols> <mainperc> [<minilabel> <miniperc>] ...",
+    " --msgbox <text> <rows> <cols>",
+    " --passwordbox <text> <rows> <cols> [<init>]",
+    " --passwordform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> "
+    "<yfield> <xfield> <fieldlen> <maxletters>] ...",
+    " --pause <text> <rows> <cols> <secs>",
+    " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
+    " --rangebox <text> <rows> <cols> <min> <max> [<init>]",
+    " --textbox <file> <rows> <cols>",
+    " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]",
+    " --treeview <text> <rows> <cols> <menurows> [<depth> <name> <desc> on|off] ...",
+    " --yesno <text> <rows> <cols>",
+    "",
+    "See 'man 1 wrenbox' for more information.",
+};
+
+void print_help(FILE *out) {
+    for (const char *line : help_lines)
+        fprintf(out, "%s\n", line);
+    fputs(help_options, out);
+    fputs("\n\n", out);
+    for (const char *line : help_dialogs)
+        fprintf(out, "%s\n", line);
+}
+
+static void print_version() {
+    printf("Version: %s (libwrenbox: %s)\n", PROGRAM_VERSION, TERMINAL_LIBRARY_VERSION);
+}
+
+// Informational log lines (such as GTK's note about dialogs without a
+// transient parent) would land on standard error, which is the answer
+// descriptor by default. Warnings and worse still go through.
+static GLogWriterOutput log_writer(GLogLevelFlags level, const GLogField *fields, gsize n_fields,
+                                   gpointer) {
+    if (level & (G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG))
+        return G_LOG_WRITER_HANDLED;
+    return g_log_writer_default(level, fields, n_fields, nullptr);
+}
+
+// Returns 1 for --help, 2 for --version, 0 for neither; the first one wins.
+static int find_help_or_version(int argc, char **argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (strcmp(argv[i], "--version") == 0)
+            return 2;
+        if (strcmp(argv[i], "--help") == 0)
+            return 1;
+    }
+    return 0;
+}
+
+int run_program(int argc, char **argv) {
+    const char *display = getenv("DISPLAY");
+    if (display == nullptr || display[0] == '\0') {
+        execvp(TERMINAL_UTILITY, argv);
+        _exit(127);
+    }
+    // A reader that went away must not kill us mid-answer; set only now so
+    // that the terminal utility above keeps the default disposition.
+    signal(SIGPIPE, SIG_IGN);
+
+    if (setlocale(LC_ALL, "") == nullptr)
+        warn_msg(-1, "%s\n", strerror(errno));
+    bindtextdomain(PROGRAM_NAME, "/usr/local/share/locale");
+    textdomain(PROGRAM_NAME);
+
+    g_log_set_writer_func(log_writer, nullptr, nullptr);
+    gtk_init(&argc, &argv);
+
+    switch (find_help_or_version(argc, argv)) {
+    case 1:
+        print_help(stdout);
+        return 0;
+    case 2:
+        print_version();
+        return 0;
+    }
+
+    seed_random();
+    apply_exit_code_env();
+
+    int exit_status = 0;
+    if (start_dialog_sequence(&exit_status, argc, argv) != 0)
+        return -1;
+    gtk_main();
+    return exit_status;
+}

@@ -1,0 +1,446 @@
+#include "options/option_table.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <unistd.h>
+
+#include "dialogs/dialogs.h"
+#include "frame/window.h"
+#include "main/results.h"
+#include "main/startup.h"
+
+namespace {
+
+// Synonyms share a code, so that a prefix shared only by synonyms is not
+// ambiguous. Dialog options are their index in dialog_options.
+enum OptionCode {
+    OPT_DIALOG_FIRST = 0,
+    OPT_AND_DIALOG = 1000,
+    // DialogConf
+    OPT_BEGIN_X,
+    OPT_BEGIN_Y,
+    OPT_CANCEL_LABEL,
+    OPT_DEFAULT_NO,
+    OPT_DISABLE_ESC,
+    OPT_OK_LABEL,
+    OPT_EXTRA_BUTTON,
+    OPT_EXTRA_LABEL,
+    OPT_HELP_BUTTON,
+    OPT_HELP_LABEL,
+    OPT_HFILE,
+    OPT_HLINE,
+    OPT_HMSG,
+    OPT_INSECURE,
+    OPT_NO_CANCEL,
+    OPT_NO_DESCRIPTIONS,
+    OPT_NO_LINES,
+    OPT_NO_NAMES,
+    OPT_NO_OK,
+    OPT_NO_SHADOW,
+    OPT_PRINT_SIZE,
+    OPT_SHADOW,
+    OPT_SLEEP,
+    OPT_SWITCH_BUTTONS,
+    OPT_TITLE,
+    // Options
+    OPT_BACKTITLE,
+    OPT_BIKESHED,
+    OPT_CLEAR_SCREEN,
+    OPT_CR_WRAP,
+    OPT_DATE_FORMAT,
+    OPT_DEFAULT_ITEM,
+    OPT_IGNORE,
+    OPT_ITEM_BOTTOM_DESC,
+    OPT_ITEM_DEPTH,
+    OPT_ITEM_PREFIX,
+    OPT_LOAD_THEME,
+    OPT_MAX_INPUT,
+    OPT_OUTPUT_FD,
+    OPT_OUTPUT_SEPARATOR,
+    OPT_PRINT_MAXSIZE,
+    OPT_PRINT_VERSION,
+    OPT_QUOTED,
+    OPT_SAVE_THEME,
+    OPT_SEPARATE_OUTPUT,
+    OPT_SINGLE_QUOTED,
+    OPT_STDERR,
+    OPT_STDOUT,
+    OPT_TAB_ESCAPE,
+    OPT_TEXT_UNCHANGED,
+    OPT_THEME,
+    OPT_TIME_FORMAT,
+    // Exit codes
+    OPT_CANCEL_EXIT_CODE,
+    OPT_ERROR_EXIT_CODE,
+    OPT_ESC_EXIT_CODE,
+    OPT_EXTRA_EXIT_CODE,
+    OPT_HELP_EXIT_CODE,
+    OPT_OK_EXIT_CODE,
+    OPT_TIMEOUT_EXIT_CODE,
+    // Accepted for compatibility, no effect
+    OPT_NO_EFFECT,
+};
+
+struct DialogOption {
+    const char *name; // as written on the command line, with the dashes
+    DialogBuilder builder;
+};
+
+const DialogOption dialog_options[] = {
+    {"--calendar", dialog_calendar},       {"--checklist", dialog_checklist},
+    {"--datebox", dialog_datebox},         {"--form", dialog_form},
+    {"--gauge", dialog_gauge},             {"--infobox", dialog_infobox},
+    {"--inputbox", dialog_inputbox},       {"--menu", dialog_menu},
+    {"--mixedform", dialog_mixedform},     {"--mixedgauge", dialog_mixedgauge},
+    {"--msgbox", dialog_msgbox},           {"--passwordbox", dialog_passwordbox},
+    {"--passwordform", dialog_passwordform}, {"--pause", dialog_pause},
+    {"--radiolist", dialog_radiolist},     {"--rangebox", dialog_rangebox},
+    {"--textbox", dialog_textbox},         {"--timebox", dialog_timebox},
+    {"--treeview", dialog_treeview},       {"--yesno", dialog_yesno},
+};
+constexpr int DIALOG_OPTION_COUNT = sizeof dialog_options / sizeof dialog_options[0];
+
+void write_maxsize_line(RunState *state) {
+    double unit = char_unit_pixels(state->screen);
+    GdkRectangle area;
+    primary_workarea(state->screen, &area);
+    dprintf(state->opts.output_fd, "MaxSize: %d, %d\n", default_rows(unit, area),
+            default_cols(unit, area));
+}
+
+int select_dialog(RunState *state, int index) {
+    Options &opts = state->opts;
+    const DialogOption &dialog = dialog_options[index];
+    if (opts.dialog_builder != nullptr)
+        return warn_msg(-1, "%s and %s without --and-dialog", opts.dialog_name, dialog.name);
+    opts.dialog_name = dialog.name;
+    opts.dialog_builder = dialog.builder;
+    return 0;
+}
+
+int parse_begin(const char *name, const char *arg, int *field) {
+    int value = static_cast<int>(strtol(arg, nullptr, 10));
+    if (value < -1)
+        return warn_msg(-1, "%s %d is < %d", name, value, -1);
+    *field = value;
+    return 0;
+}
+
+} // namespace
+
+#define NO_ARG(name, code) {name, no_argument, nullptr, code}
+#define WITH_ARG(name, code) {name, required_argument, nullptr, code}
+
+// The dialog options come first, their codes being their index in
+// dialog_options.
+const struct option option_table[] = {
+    NO_ARG("calendar", 0),
+    NO_ARG("checklist", 1),
+    NO_ARG("datebox", 2),
+    NO_ARG("form", 3),
+    NO_ARG("gauge", 4),
+    NO_ARG("infobox", 5),
+    NO_ARG("inputbox", 6),
+    NO_ARG("menu", 7),
+    NO_ARG("mixedform", 8),
+    NO_ARG("mixedgauge", 9),
+    NO_ARG("msgbox", 10),
+    NO_ARG("passwordbox", 11),
+    NO_ARG("passwordform", 12),
+    NO_ARG("pause", 13),
+    NO_ARG("radiolist", 14),
+    NO_ARG("rangebox", 15),
+    NO_ARG("textbox", 16),
+    NO_ARG("timebox", 17),
+    NO_ARG("treeview", 18),
+    NO_ARG("yesno", 19),
+
+    NO_ARG("and-dialog", OPT_AND_DIALOG),
+    NO_ARG("and-widget", OPT_AND_DIALOG),
+
+    WITH_ARG("begin-x", OPT_BEGIN_X),
+    WITH_ARG("begin-y", OPT_BEGIN_Y),
+    WITH_ARG("cancel-label", OPT_CANCEL_LABEL),
+    WITH_ARG("no-label", OPT_CANCEL_LABEL),
+    NO_ARG("defaultno", OPT_DEFAULT_NO),
+    NO_ARG("default-no", OPT_DEFAULT_NO),
+    NO_ARG("disable-esc", OPT_DISABLE_ESC),
+    WITH_ARG("exit-label", OPT_OK_LABEL),
+    WITH_ARG("ok-label", OPT_OK_LABEL),
+    WITH_ARG("yes-label", OPT_OK_LABEL),
+    NO_ARG("extra-button", OPT_EXTRA_BUTTON),
+    WITH_ARG("extra-label", OPT_EXTRA_LABEL),
+    NO_ARG("help-button", OPT_HELP_BUTTON),
+    WITH_ARG("help-label", OPT_HELP_LABEL),
+    WITH_ARG("hfile", OPT_HFILE),
+    WITH_ARG("hline", OPT_HLINE),
+    WITH_ARG("hmsg", OPT_HMSG),
+    NO_ARG("insecure", OPT_INSECURE),
+    NO_ARG("no-cancel", OPT_NO_CANCEL),
+    NO_ARG("nocancel", OPT_NO_CANCEL),
+    NO_ARG("no-descriptions", OPT_NO_DESCRIPTIONS),
+    NO_ARG("no-items", OPT_NO_DESCRIPTIONS),
+    NO_ARG("no-lines", OPT_NO_LINES),
+    NO_ARG("no-names", OPT_NO_NAMES),
+    NO_ARG("no-tags", OPT_NO_NAMES),
+    NO_ARG("no-ok", OPT_NO_OK),
+    NO_ARG("nook", OPT_NO_OK),
+    NO_ARG("no-shadow", OPT_NO_SHADOW),
+    NO_ARG("print-size", OPT_PRINT_SIZE),
+    NO_ARG("shadow", OPT_SHADOW),
+    WITH_ARG("sleep", OPT_SLEEP),
+    NO_ARG("switch-buttons", OPT_SWITCH_BUTTONS),
+    WITH_ARG("title", OPT_TITLE),
+
+    WITH_ARG("backtitle", OPT_BACKTITLE),
+    NO_ARG("bikeshed", OPT_BIKESHED),
+    NO_ARG("clear", OPT_CLEAR_SCREEN),
+    NO_ARG("clear-screen", OPT_CLEAR_SCREEN),
+    NO_ARG("cr-wrap", OPT_CR_WRAP),
+    WITH_ARG("date-format", OPT_DATE_FORMAT),
+    WITH_ARG("default-item", OPT_DEFAULT_ITEM),
+    NO_ARG("ignore", OPT_IGNORE),
+    NO_ARG("item-bottom-desc", OPT_ITEM_BOTTOM_DESC),
+    NO_ARG("item-help", OPT_ITEM_BOTTOM_DESC),
+    NO_ARG("item-depth", OPT_ITEM_DEPTH),
+    NO_ARG("item-prefix", OPT_ITEM_PREFIX),
+    WITH_ARG("load-theme", OPT_LOAD_THEME),
+    WITH_ARG("max-input", OPT_MAX_INPUT),
+    WITH_ARG("output-fd", OPT_OUTPUT_FD),
+    WITH_ARG("output-separator", OPT_OUTPUT_SEPARATOR),
+    WITH_ARG("separator", OPT_OUTPUT_SEPARATOR),
+    NO_ARG("print-maxsize", OPT_PRINT_MAXSIZE),
+    NO_ARG("print-version", OPT_PRINT_VERSION),
+    NO_ARG("quoted", OPT_QUOTED),
+    WITH_ARG("save-theme", OPT_SAVE_THEME),
+    NO_ARG("separate-output", OPT_SEPARATE_OUTPUT),
+    NO_ARG("single-quoted", OPT_SINGLE_QUOTED),
+    NO_ARG("stderr", OPT_STDERR),
+    NO_ARG("stdout", OPT_STDOUT),
+    NO_ARG("tab-escape", OPT_TAB_ESCAPE),
+    NO_ARG("text-unchanged", OPT_TEXT_UNCHANGED),
+    WITH_ARG("theme", OPT_THEME),
+    WITH_ARG("time-format", OPT_TIME_FORMAT),
+
+    WITH_ARG("cancel-exit-code", OPT_CANCEL_EXIT_CODE),
+    WITH_ARG("error-exit-code", OPT_ERROR_EXIT_CODE),
+    WITH_ARG("esc-exit-code", OPT_ESC_EXIT_CODE),
+    WITH_ARG("extra-exit-code", OPT_EXTRA_EXIT_CODE),
+    WITH_ARG("help-exit-code", OPT_HELP_EXIT_CODE),
+    WITH_ARG("ok-exit-code", OPT_OK_EXIT_CODE),
+    WITH_ARG("timeout-exit-code", OPT_TIMEOUT_EXIT_CODE),
+
+    NO_ARG("alternate-screen", OPT_NO_EFFECT),
+    NO_ARG("ascii-lines", OPT_NO_EFFECT),
+    NO_ARG("clear-dialog", OPT_NO_EFFECT),
+    NO_ARG("colors", OPT_NO_EFFECT),
+    NO_ARG("keep-tite", OPT_NO_EFFECT),
+    NO_ARG("normal-screen", OPT_NO_EFFECT),
+    NO_ARG("text-escape", OPT_NO_EFFECT),
+
+    {nullptr, 0, nullptr, 0},
+};
+
+#undef NO_ARG
+#undef WITH_ARG
+
+int apply_option(RunState *state, int code, const char *arg) {
+    DialogConf &conf = state->conf;
+    Options &opts = state->opts;
+
+    if (code >= OPT_DIALOG_FIRST && code < DIALOG_OPTION_COUNT)
+        return select_dialog(state, code);
+
+    switch (code) {
+    case OPT_AND_DIALOG:
+        if (opts.dialog_builder == nullptr)
+            return warn_msg(-1, "--and-dialog without previous --<dialog>");
+        break;
+
+    case OPT_BEGIN_X:
+        return parse_begin("--begin-x", arg, &conf.begin_x);
+    case OPT_BEGIN_Y:
+        return parse_begin("--begin-y", arg, &conf.begin_y);
+    case OPT_CANCEL_LABEL:
+        conf.cancel_label = arg;
+        break;
+    case OPT_DEFAULT_NO:
+        conf.default_no = true;
+        break;
+    case OPT_DISABLE_ESC:
+        conf.deletable = false;
+        break;
+    case OPT_OK_LABEL:
+        conf.ok_label = arg;
+        break;
+    case OPT_EXTRA_BUTTON:
+        conf.extra_button = true;
+        break;
+    case OPT_EXTRA_LABEL:
+        conf.extra_label = arg;
+        break;
+    case OPT_HELP_BUTTON:
+        conf.help_button = true;
+        break;
+    case OPT_HELP_LABEL:
+        conf.help_label = arg;
+        break;
+    case OPT_HFILE:
+        conf.help_file = arg;
+        break;
+    case OPT_HLINE:
+        if (arg[0] != '\0')
+            conf.subtitle = arg;
+        break;
+    case OPT_HMSG:
+        conf.help_message = arg;
+        break;
+    case OPT_INSECURE:
+        conf.secure_char = '*';
+        break;
+    case OPT_NO_CANCEL:
+        conf.no_cancel = true;
+        break;
+    case OPT_NO_DESCRIPTIONS:
+        conf.no_descriptions = true;
+        break;
+    case OPT_NO_LINES:
+        conf.no_lines = true;
+        break;
+    case OPT_NO_NAMES:
+        conf.no_names = true;
+        break;
+    case OPT_NO_OK:
+        conf.no_ok = true;
+        break;
+    case OPT_NO_SHADOW:
+        conf.shadow = false;
+        break;
+    case OPT_PRINT_SIZE:
+        conf.size_height_out = &opts.size_height;
+        conf.size_width_out = &opts.size_width;
+        break;
+    case OPT_SHADOW:
+        conf.shadow = true;
+        break;
+    case OPT_SLEEP:
+        conf.sleep_ms = static_cast<uint32_t>(strtoul(arg, nullptr, 10)) * 1000u;
+        break;
+    case OPT_SWITCH_BUTTONS:
+        conf.enter_activates_default = false;
+        break;
+    case OPT_TITLE:
+        conf.title = arg;
+        break;
+
+    case OPT_BACKTITLE:
+        opts.backtitle = arg;
+        break;
+    case OPT_BIKESHED:
+        opts.bikeshed = true;
+        break;
+    case OPT_CLEAR_SCREEN:
+        opts.clear_screen = true;
+        opts.need_dialog = false;
+        break;
+    case OPT_CR_WRAP:
+        opts.cr_wrap = true;
+        break;
+    case OPT_DATE_FORMAT:
+        opts.date_format = arg;
+        break;
+    case OPT_DEFAULT_ITEM:
+        opts.default_item = arg;
+        break;
+    case OPT_IGNORE:
+        opts.ignore = true;
+        break;
+    case OPT_ITEM_BOTTOM_DESC:
+        opts.item_bottom_desc = true;
+        break;
+    case OPT_ITEM_DEPTH:
+        opts.item_depth = true;
+        break;
+    case OPT_ITEM_PREFIX:
+        opts.item_prefix = true;
+        break;
+    case OPT_LOAD_THEME:
+        opts.load_theme = arg;
+        break;
+    case OPT_MAX_INPUT:
+        opts.max_input = static_cast<uint32_t>(strtoul(arg, nullptr, 10));
+        break;
+    case OPT_OUTPUT_FD:
+        opts.output_fd = static_cast<int>(strtol(arg, nullptr, 10));
+        break;
+    case OPT_OUTPUT_SEPARATOR:
+        opts.output_separator = arg;
+        break;
+    case OPT_PRINT_MAXSIZE:
+        opts.need_dialog = false;
+        write_maxsize_line(state);
+        break;
+    case OPT_PRINT_VERSION:
+        opts.need_dialog = false;
+        dprintf(opts.output_fd, "Version: %s (libwrenbox: %s)\n", PROGRAM_VERSION,
+                TERMINAL_LIBRARY_VERSION);
+        break;
+    case OPT_QUOTED:
+        opts.quoted = true;
+        break;
+    case OPT_SAVE_THEME:
+        opts.save_theme = arg;
+        opts.need_dialog = false;
+        break;
+    case OPT_SEPARATE_OUTPUT:
+        opts.separate_output = true;
+        break;
+    case OPT_SINGLE_QUOTED:
+        opts.single_quoted = true;
+        break;
+    case OPT_STDERR:
+        opts.output_fd = 2;
+        break;
+    case OPT_STDOUT:
+        opts.output_fd = 1;
+        break;
+    case OPT_TAB_ESCAPE:
+        opts.tab_escape = true;
+        break;
+    case OPT_TEXT_UNCHANGED:
+        opts.text_unchanged = true;
+        break;
+    case OPT_THEME:
+        g_object_set(gtk_settings_get_default(), "gtk-theme-name", arg, nullptr);
+        break;
+    case OPT_TIME_FORMAT:
+        opts.time_format = arg;
+        break;
+
+    case OPT_CANCEL_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_CANCEL, arg);
+        break;
+    case OPT_ERROR_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_ERROR, arg);
+        break;
+    case OPT_ESC_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_ESC, arg);
+        break;
+    case OPT_EXTRA_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_EXTRA, arg);
+        break;
+    case OPT_HELP_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_HELP, arg);
+        break;
+    case OPT_OK_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_OK, arg);
+        break;
+    case OPT_TIMEOUT_EXIT_CODE:
+        set_exit_code_from_arg(RESULT_TIMEOUT, arg);
+        break;
+
+    case OPT_NO_EFFECT:
+        break;
+    }
+    return 0;
+}

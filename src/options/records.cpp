@@ -1,0 +1,17 @@
+#include "options/records.h"
+
+void reset_dialog_conf(DialogConf *conf) {
+    *conf = DialogConf{};
+    conf->shadow = true;
+    conf->deletable = true;
+    conf->enter_activates_default = true;
+}
+
+void reset_options(Options *opts) {
+    *opts = Options{};
+    opts->output_fd = 2;
+    opts->max_input = 2048;
+    opts->need_dialog = true;
+    opts->label_halign = GTK_ALIGN_START;
+    opts->window_position = GTK_WIN_POS_CENTER;
+}

@@ -1,0 +1,104 @@
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "frame/buttons.h"
+#include "main/results.h"
+
+namespace {
+
+class ExitCodeEnvTest : public ::testing::Test {
+  protected:
+    void SetUp() override { reset_exit_code_table(); }
+    void TearDown() override {
+        for (const ExitCodeRow &row : exit_code_table)
+            unsetenv(row.env_name);
+        reset_exit_code_table();
+    }
+};
+
+TEST_F(ExitCodeEnvTest, DefaultsMatchTheTable) {
+    const int expected[EXIT_CODE_ROWS] = {255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 2};
+    for (int result = RESULT_ERROR; result <= RESULT_ITEM_HELP; ++result)
+        EXPECT_EQ(exit_code_for(result), expected[result + 1]) << "result " << result;
+}
+
+TEST_F(ExitCodeEnvTest, OnlyCleanConversionsCount) {
+    struct {
+        const char *value;
+        int expected;
+    } cases[] = {{"7", 7}, {"", 0}, {"abc", 0}, {"99999999999999999999999", 0}, {"3x", 3},
+                 {" -1", -1}};
+    for (const auto &c : cases) {
+        reset_exit_code_table();
+        setenv("WRENBOX_OK", c.value, 1);
+        apply_exit_code_env();
+        EXPECT_EQ(exit_code_for(RESULT_OK), c.expected) << "value '" << c.value << "'";
+    }
+}
+
+TEST_F(ExitCodeEnvTest, OptionsOverrideEnvironmentAndHelpLeavesItemHelp) {
+    setenv("WRENBOX_ESC", "9", 1);
+    apply_exit_code_env();
+    set_exit_code_from_arg(RESULT_ESC, "4");
+    EXPECT_EQ(exit_code_for(RESULT_ESC), 4);
+    set_exit_code_from_arg(RESULT_HELP, "9");
+    EXPECT_EQ(exit_code_for(RESULT_HELP), 9);
+    EXPECT_EQ(exit_code_for(RESULT_ITEM_HELP), 2);
+    set_exit_code_from_arg(RESULT_CANCEL, "abc");
+    EXPECT_EQ(exit_code_for(RESULT_CANCEL), 0);
+}
+
+// Runs fail_unexpected_args in a child and returns what it printed and its
+// exit status.
+std::pair<std::string, int> run_unexpected(int count, std::vector<std::string> args) {
+    int pipe_fds[2];
+    EXPECT_EQ(pipe(pipe_fds), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(pipe_fds[1], 1);
+        std::vector<char *> argv;
+        for (auto &a : args)
+            argv.push_back(a.data());
+        set_exit_code_from_arg(RESULT_ERROR, "7");
+        fail_unexpected_args("--msgbox", count, argv.data());
+    }
+    close(pipe_fds[1]);
+    std::string out;
+    char buf[256];
+    ssize_t n;
+    while ((n = read(pipe_fds[0], buf, sizeof buf)) > 0)
+        out.append(buf, n);
+    close(pipe_fds[0]);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return {out, WEXITSTATUS(status)};
+}
+
+TEST(UnexpectedArgsTest, WritesMessageAndExitsWithErrorCode) {
+    const std::string tail = "\nSee 'wrenpane --help' or 'man 1 wrenbox' for more information.\n";
+    auto [two, status] = run_unexpected(2, {"a", "b"});
+    EXPECT_EQ(two, "Error: --msgbox unexpected arguments: \"a\" \"b\".\n" + tail);
+    EXPECT_EQ(status, 7);
+    EXPECT_EQ(run_unexpected(1, {"a"}).first, "Error: --msgbox unexpected argument: \"a\".\n" + tail);
+    EXPECT_EQ(run_unexpected(0, {}).first, "Error: --msgbox unexpected argument:.\n" + tail);
+}
+
+TEST(ResponseMapTest, MapsEveryResponse) {
+    const std::pair<int, DialogResult> cases[] = {
+        {GTK_RESPONSE_HELP, RESULT_HELP},     {GTK_RESPONSE_APPLY, RESULT_ERROR},
+        {GTK_RESPONSE_NO, RESULT_CANCEL},     {GTK_RESPONSE_YES, RESULT_OK},
+        {GTK_RESPONSE_CLOSE, RESULT_ESC},     {GTK_RESPONSE_CANCEL, RESULT_CANCEL},
+        {GTK_RESPONSE_OK, RESULT_OK},         {GTK_RESPONSE_DELETE_EVENT, RESULT_ESC},
+        {GTK_RESPONSE_ACCEPT, RESULT_ERROR},  {GTK_RESPONSE_REJECT, RESULT_ERROR},
+        {GTK_RESPONSE_NONE, RESULT_ERROR},    {0, RESULT_ERROR},
+        {2, RESULT_ERROR},                    {RESPONSE_EXTRA, RESULT_EXTRA},
+        {4, RESULT_ERROR},                    {-12, RESULT_ERROR},
+    };
+    for (auto [response, result] : cases)
+        EXPECT_EQ(response_to_result(response), result) << "response " << response;
+}
+
+} // namespace
