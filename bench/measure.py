@@ -32,6 +32,8 @@ class Program:
     then_return: bool = False
     # A file fed to the program's standard input, or None for /dev/null.
     stdin: str = None
+    # Environment variables set for this program on top of the inherited ones.
+    env: dict = None
 
 
 def run_once(program):
@@ -40,8 +42,9 @@ def run_once(program):
     if program.then_return:
         command.append("--then-return")
     command += program.argv
+    env = dict(os.environ, **(program.env or {}))
     with open(program.stdin or os.devnull, "rb") as stdin:
-        done = subprocess.run(command, stdin=stdin, capture_output=True, text=True,
+        done = subprocess.run(command, stdin=stdin, env=env, capture_output=True, text=True,
                               timeout=RUN_TIMEOUT_S + 10)
     if done.returncode != 0:
         raise RuntimeError(f"{program.name}: maptime failed: {done.stderr.strip()}")
