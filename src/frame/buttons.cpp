@@ -1,6 +1,7 @@
 #include "frame/buttons.h"
 
 #include "frame/text.h"
+#include "frame/window.h"
 
 void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback,
                          int response) {
@@ -48,4 +49,11 @@ DialogResult response_to_result(int response) {
     if (index < 0 || index >= 15)
         return RESULT_ERROR;
     return response_map[index];
+}
+
+DialogResult run_dialog(GtkWidget *dialog, const DialogConf *conf) {
+    int response = gtk_dialog_run(GTK_DIALOG(dialog));
+    store_dialog_size(dialog, conf);
+    gtk_widget_hide(dialog);
+    return response_to_result(response);
 }

@@ -18,3 +18,8 @@ DialogResult response_to_result(int response);
 // the fallback.
 void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback,
                          int response);
+
+// The first steps of the standard finish: runs the dialog modally, stores
+// its size for --print-size, hides it and maps the response. The caller
+// reads its answer and destroys the dialog.
+DialogResult run_dialog(GtkWidget *dialog, const DialogConf *conf);

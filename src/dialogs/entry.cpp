@@ -1,0 +1,76 @@
+// Text-entry dialogs: inputbox and passwordbox. The answer is the typed text,
+// unquoted, on a line of its own.
+#include "dialogs/dialogs.h"
+#include "frame/buttons.h"
+#include "frame/entry_field.h"
+#include "frame/window.h"
+
+namespace {
+
+// Limits shared by both dialogs: --max-input and the width in columns.
+void limit_entry(GtkWidget *entry, int cols, const Options *opts) {
+    if (opts->max_input != 0)
+        gtk_entry_set_max_length(GTK_ENTRY(entry), entry_max_length(opts->max_input));
+    if (cols > 0) {
+        double unit = char_unit_pixels(gdk_screen_get_default());
+        gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(cols, unit));
+    }
+}
+
+// The rest of the standard finish. The buffer outlives the window, so the
+// text is written after the window is gone.
+DialogResult finish_entry_dialog(GtkWidget *dialog, GtkEntryBuffer *buffer, const DialogConf *conf,
+                                 const Options *opts) {
+    DialogResult result = run_dialog(dialog, conf);
+    gtk_widget_destroy(dialog);
+    if (result == RESULT_OK || result == RESULT_EXTRA)
+        print_entry_text(buffer, opts);
+    return result;
+}
+
+void on_show_password_toggled(GtkToggleButton *toggle, gpointer data) {
+    gtk_entry_set_visibility(GTK_ENTRY(data), gtk_toggle_button_get_active(toggle));
+}
+
+} // namespace
+
+DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, int argc,
+                             char **args, Options *opts) {
+    if (argc >= 2)
+        fail_unexpected_args(opts->dialog_name, argc, args);
+    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+
+    GObjectPtr<GtkEntryBuffer> buffer = entry_buffer_new(argc == 1 ? args[0] : nullptr);
+    GtkWidget *entry = entry_new(buffer.get(), conf);
+    limit_entry(entry, cols, opts);
+    if (conf->secure_char != 0)
+        gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    gtk_widget_show(entry);
+    gtk_container_add(GTK_CONTAINER(content), entry);
+
+    add_standard_buttons(GTK_DIALOG(dialog), conf);
+    return finish_entry_dialog(dialog, buffer.get(), conf, opts);
+}
+
+DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols, int argc,
+                                char **args, Options *opts) {
+    if (argc >= 1)
+        fail_unexpected_args(opts->dialog_name, argc, args);
+    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+
+    GObjectPtr<GtkEntryBuffer> buffer = entry_buffer_new(nullptr);
+    GtkWidget *entry = entry_new(buffer.get(), conf);
+    limit_entry(entry, cols, opts);
+    gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    gtk_box_pack_start(GTK_BOX(content), entry, FALSE, TRUE, 4);
+
+    GtkWidget *show = gtk_check_button_new_with_label("Show password");
+    g_signal_connect(show, "toggled", G_CALLBACK(on_show_password_toggled), entry);
+    gtk_container_add(GTK_CONTAINER(content), show);
+
+    gtk_widget_show_all(content);
+    add_standard_buttons(GTK_DIALOG(dialog), conf);
+    return finish_entry_dialog(dialog, buffer.get(), conf, opts);
+}

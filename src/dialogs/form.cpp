@@ -1,0 +1,176 @@
+// Forms: form, passwordform and mixedform. A column of labelled fields laid
+// out in argument order (the coordinates on the command line are accepted
+// and ignored); the answer is every field's text, one line each.
+#include "dialogs/form.h"
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "dialogs/dialogs.h"
+#include "frame/buttons.h"
+#include "frame/entry_field.h"
+#include "frame/text.h"
+#include "frame/window.h"
+
+namespace {
+
+// Field group members, by position in the group.
+enum FieldMember {
+    MEMBER_LABEL = 0,
+    MEMBER_INIT = 3,
+    MEMBER_FIELDLEN = 6,
+    MEMBER_MAXLETTERS = 7,
+    MEMBER_FLAGS = 8,
+};
+
+// Without this the magnitude of LONG_MIN would overflow.
+long magnitude(long value) {
+    return value == LONG_MIN ? LONG_MAX : std::labs(value);
+}
+
+using BufferList = std::vector<GObjectPtr<GtkEntryBuffer>>;
+
+// One line per field, in group order.
+void print_field_text(const BufferList &buffers, const Options *opts) {
+    for (const GObjectPtr<GtkEntryBuffer> &buffer : buffers)
+        print_entry_text(buffer.get(), opts);
+}
+
+// The size group widens every label to the widest one, so the text inside
+// must be aligned as well as the widget.
+float label_xalign(GtkAlign align) {
+    if (align == GTK_ALIGN_START)
+        return 0.0F;
+    if (align == GTK_ALIGN_END)
+        return 1.0F;
+    return 0.5F;
+}
+
+// Labels share a size group so that the entries line up in one column.
+void add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, const Options *opts) {
+    GCharPtr shown = valid_utf8(text);
+    GtkWidget *label = gtk_label_new(shown.get());
+    gtk_widget_set_halign(label, opts->label_halign);
+    gtk_label_set_xalign(GTK_LABEL(label), label_xalign(opts->label_halign));
+    gtk_size_group_add_widget(labels, label);
+    gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
+}
+
+// An entry for one field, before the mixedform's flags are applied.
+GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, double unit,
+                           const DialogConf *conf) {
+    GtkWidget *entry = entry_new(buffer, conf);
+    if (conf->secure_char != 0)
+        gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    if (layout.width_chars > 0)
+        gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(layout.width_chars, unit));
+    gtk_editable_set_editable(GTK_EDITABLE(entry), layout.editable);
+    if (layout.max_length > 0)
+        gtk_entry_set_max_length(GTK_ENTRY(entry), entry_max_length(layout.max_length));
+    return entry;
+}
+
+GtkWidget *form_window_new(DialogConf *conf, char *text, int rows, int cols, Options *opts) {
+    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
+    gtk_box_set_spacing(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), 4);
+    return dialog;
+}
+
+// The rest of the standard finish; the buffers outlive the window, so the
+// answer is written after the window is gone.
+DialogResult finish_form(GtkWidget *dialog, const BufferList &buffers, const DialogConf *conf,
+                         const Options *opts) {
+    gtk_widget_show_all(gtk_dialog_get_content_area(GTK_DIALOG(dialog)));
+    add_standard_buttons(GTK_DIALOG(dialog), conf);
+    DialogResult result = run_dialog(dialog, conf);
+    gtk_widget_destroy(dialog);
+    if (result == RESULT_OK || result == RESULT_EXTRA)
+        print_field_text(buffers, opts);
+    return result;
+}
+
+} // namespace
+
+FieldLayout field_layout(long fieldlen, long maxletters) {
+    FieldLayout layout{};
+    layout.width_chars = magnitude(fieldlen);
+    layout.editable = fieldlen >= 0;
+    layout.max_length = maxletters != 0 ? maxletters : magnitude(fieldlen);
+    layout.expand = layout.max_length == 0;
+    return layout;
+}
+
+bool form_args_valid(int argc, char **args, int group_size) {
+    return argc >= 1 && form_number(args[0]) >= 0 && (argc - 1) % group_size == 0;
+}
+
+long form_number(const char *text) {
+    return strtol(text, nullptr, 10);
+}
+
+DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                         Options *opts) {
+    if (!form_args_valid(argc, args, FORM_GROUP_SIZE))
+        fail_unexpected_args(opts->dialog_name, argc, args);
+    GObjectPtr<GtkSizeGroup> labels(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
+    GtkWidget *dialog = form_window_new(conf, text, rows, cols, opts);
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    double unit = char_unit_pixels(gdk_screen_get_default());
+
+    BufferList buffers;
+    for (int first = 1; first < argc; first += FORM_GROUP_SIZE) {
+        char **group = args + first;
+        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+        add_field_label(row, group[MEMBER_LABEL], labels.get(), opts);
+        buffers.push_back(entry_buffer_new(group[MEMBER_INIT]));
+        FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
+                                          form_number(group[MEMBER_MAXLETTERS]));
+        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, unit, conf);
+        gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
+        gtk_container_add(GTK_CONTAINER(content), row);
+    }
+    return finish_form(dialog, buffers, conf, opts);
+}
+
+DialogResult dialog_passwordform(DialogConf *conf, char *text, int rows, int cols, int argc,
+                                 char **args, Options *opts) {
+    DialogConf hidden = *conf;
+    hidden.secure_char = '*';
+    return dialog_form(&hidden, text, rows, cols, argc, args, opts);
+}
+
+DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, int argc,
+                              char **args, Options *opts) {
+    if (!form_args_valid(argc, args, MIXEDFORM_GROUP_SIZE))
+        fail_unexpected_args(opts->dialog_name, argc, args);
+    GObjectPtr<GtkSizeGroup> labels(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
+    GtkWidget *dialog = form_window_new(conf, text, rows, cols, opts);
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    double unit = char_unit_pixels(gdk_screen_get_default());
+
+    BufferList buffers;
+    for (int first = 1; first < argc; first += MIXEDFORM_GROUP_SIZE) {
+        char **group = args + first;
+        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+        gtk_container_add(GTK_CONTAINER(content), row);
+        add_field_label(row, group[MEMBER_LABEL], labels.get(), opts);
+        buffers.push_back(entry_buffer_new(group[MEMBER_INIT]));
+
+        // A read-only field whose text repeats its label is shown as the
+        // label alone; its text is still answered.
+        long flags = form_number(group[MEMBER_FLAGS]);
+        if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0)
+            continue;
+        FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
+                                          form_number(group[MEMBER_MAXLETTERS]));
+        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, unit, conf);
+        if (flags & FIELD_HIDDEN)
+            gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+        if (flags & FIELD_READ_ONLY)
+            gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
+        gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
+    }
+    return finish_form(dialog, buffers, conf, opts);
+}

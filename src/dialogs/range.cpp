@@ -1,0 +1,75 @@
+// Rangebox: a slider over the whole numbers from <min> to <max>; the answer
+// is the chosen number.
+#include "dialogs/range.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialogs/dialogs.h"
+#include "frame/buttons.h"
+#include "frame/window.h"
+
+namespace {
+
+int range_number(const char *text) {
+    return static_cast<int>(strtol(text, nullptr, 10));
+}
+
+// GTK cannot make a scale whose bounds are equal; such a range shows its one
+// value on a slider that cannot be moved.
+GtkWidget *range_slider_new(const RangeArgs &range) {
+    if (range.min < range.max) {
+        GtkWidget *scale =
+            gtk_scale_new_with_range(GTK_ORIENTATION_HORIZONTAL, range.min, range.max, 1.0);
+        gtk_range_set_value(GTK_RANGE(scale), range.init);
+        return scale;
+    }
+    GtkAdjustment *single = gtk_adjustment_new(range.min, range.min, range.max, 1.0, 0.0, 0.0);
+    GtkWidget *scale = gtk_scale_new(GTK_ORIENTATION_HORIZONTAL, single);
+    gtk_scale_set_digits(GTK_SCALE(scale), 0);
+    gtk_widget_set_sensitive(scale, FALSE);
+    return scale;
+}
+
+} // namespace
+
+bool range_args_count_ok(int argc) {
+    return argc == 2 || argc == 3;
+}
+
+RangeArgs parse_range_args(int argc, char **args) {
+    RangeArgs range{};
+    range.min = range_number(args[0]);
+    range.max = range_number(args[1]);
+    range.init = argc == 3 ? range_number(args[2]) : range.min;
+    return range;
+}
+
+int range_answer(double value) {
+    return static_cast<int>(value);
+}
+
+DialogResult dialog_rangebox(DialogConf *conf, char *text, int rows, int cols, int argc,
+                             char **args, Options *opts) {
+    if (!range_args_count_ok(argc))
+        fail_unexpected_args(opts->dialog_name, argc, args);
+    RangeArgs range = parse_range_args(argc, args);
+    if (range.min > range.max) {
+        puts("Error: min > max");
+        exit(exit_code_for(RESULT_ERROR));
+    }
+
+    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    GtkWidget *slider = range_slider_new(range);
+    gtk_widget_show(slider);
+    gtk_box_pack_start(GTK_BOX(content), slider, FALSE, TRUE, 4);
+    add_standard_buttons(GTK_DIALOG(dialog), conf);
+
+    DialogResult result = run_dialog(dialog, conf);
+    int answer = range_answer(gtk_range_get_value(GTK_RANGE(slider)));
+    gtk_widget_destroy(dialog);
+    if (result == RESULT_OK || result == RESULT_EXTRA)
+        dprintf(opts->output_fd, "%d\n", answer);
+    return result;
+}

@@ -1,0 +1,32 @@
+// Pieces shared by every dialog with text fields.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "frame/gobject_ptr.h"
+#include "options/records.h"
+
+// Above this GTK refuses a maximum length.
+constexpr int ENTRY_MAX_LENGTH_LIMIT = GTK_ENTRY_BUFFER_MAX_SIZE;
+
+// Widest entry, in pixels, that keeps the window within what X11 can map.
+constexpr double ENTRY_MAX_WIDTH_PIXELS = 16000;
+
+// The maximum length to give GTK: 0 (no limit) for 0 or less, else at most
+// ENTRY_MAX_LENGTH_LIMIT.
+int entry_max_length(long requested);
+
+// The width in characters to give GTK: -1 (natural width) for 0 or less,
+// else capped so that the entry stays within ENTRY_MAX_WIDTH_PIXELS at the
+// given character unit.
+int entry_width_chars(long requested, double unit);
+
+// A buffer holding text, with invalid UTF-8 bytes replaced.
+GObjectPtr<GtkEntryBuffer> entry_buffer_new(const char *text);
+
+// An entry showing buffer; Enter activates the default button when so
+// configured.
+GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf);
+
+// Writes the buffer's text and a newline to the answer descriptor.
+void print_entry_text(GtkEntryBuffer *buffer, const Options *opts);
