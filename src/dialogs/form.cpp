@@ -3,6 +3,7 @@
 // and ignored); the answer is every field's text, one line each.
 #include "dialogs/form.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
@@ -48,12 +49,16 @@ float label_xalign(GtkAlign align) {
     return 0.5F;
 }
 
-// Labels share a size group so that the entries line up in one column.
-void add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, const Options *opts) {
+// Labels share a size group so that the entries line up in one column. A
+// label too long for any window is cut short with an ellipsis.
+void add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, double unit,
+                     const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_widget_set_halign(label, opts->label_halign);
     gtk_label_set_xalign(GTK_LABEL(label), label_xalign(opts->label_halign));
+    gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
+    gtk_label_set_max_width_chars(GTK_LABEL(label), widest_field_chars(unit));
     gtk_size_group_add_widget(labels, label);
     gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
 }
@@ -72,10 +77,37 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
     return entry;
 }
 
-GtkWidget *form_window_new(DialogConf *conf, char *text, int rows, int cols, Options *opts) {
-    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
-    gtk_box_set_spacing(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), 4);
-    return dialog;
+struct FormWindow {
+    GtkWidget *dialog;
+    GtkWidget *rows; // the box that takes the field rows
+    GObjectPtr<GtkSizeGroup> labels;
+    double unit;
+};
+
+// The field rows scroll once they are taller than the screen, so that every
+// field stays within reach and the window within what X11 can map.
+FormWindow form_window_new(DialogConf *conf, char *text, int rows, int cols, Options *opts) {
+    FormWindow form{};
+    form.dialog = dialog_window_new(conf, opts, text, rows, cols);
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(form.dialog));
+    gtk_box_set_spacing(GTK_BOX(content), 4);
+
+    GdkScreen *screen = gdk_screen_get_default();
+    GdkRectangle area;
+    primary_workarea(screen, &area);
+    GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+                                   GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
+                                               std::max(area.height, 1));
+    form.rows = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
+    gtk_container_add(GTK_CONTAINER(scroller), form.rows);
+    gtk_container_add(GTK_CONTAINER(content), scroller);
+
+    form.labels.reset(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
+    form.unit = char_unit_pixels(screen);
+    return form;
 }
 
 // The rest of the standard finish; the buffers outlive the window, so the
@@ -114,24 +146,21 @@ DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int a
                          Options *opts) {
     if (!form_args_valid(argc, args, FORM_GROUP_SIZE))
         fail_unexpected_args(opts->dialog_name, argc, args);
-    GObjectPtr<GtkSizeGroup> labels(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
-    GtkWidget *dialog = form_window_new(conf, text, rows, cols, opts);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
-    double unit = char_unit_pixels(gdk_screen_get_default());
+    FormWindow form = form_window_new(conf, text, rows, cols, opts);
 
     BufferList buffers;
     for (int first = 1; first < argc; first += FORM_GROUP_SIZE) {
         char **group = args + first;
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-        add_field_label(row, group[MEMBER_LABEL], labels.get(), opts);
+        add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
         buffers.push_back(entry_buffer_new(group[MEMBER_INIT]));
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, unit, conf);
+        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, form.unit, conf);
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
-        gtk_container_add(GTK_CONTAINER(content), row);
+        gtk_container_add(GTK_CONTAINER(form.rows), row);
     }
-    return finish_form(dialog, buffers, conf, opts);
+    return finish_form(form.dialog, buffers, conf, opts);
 }
 
 DialogResult dialog_passwordform(DialogConf *conf, char *text, int rows, int cols, int argc,
@@ -145,17 +174,14 @@ DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, 
                               char **args, Options *opts) {
     if (!form_args_valid(argc, args, MIXEDFORM_GROUP_SIZE))
         fail_unexpected_args(opts->dialog_name, argc, args);
-    GObjectPtr<GtkSizeGroup> labels(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
-    GtkWidget *dialog = form_window_new(conf, text, rows, cols, opts);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
-    double unit = char_unit_pixels(gdk_screen_get_default());
+    FormWindow form = form_window_new(conf, text, rows, cols, opts);
 
     BufferList buffers;
     for (int first = 1; first < argc; first += MIXEDFORM_GROUP_SIZE) {
         char **group = args + first;
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-        gtk_container_add(GTK_CONTAINER(content), row);
-        add_field_label(row, group[MEMBER_LABEL], labels.get(), opts);
+        gtk_container_add(GTK_CONTAINER(form.rows), row);
+        add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
         buffers.push_back(entry_buffer_new(group[MEMBER_INIT]));
 
         // A read-only field whose text repeats its label is shown as the
@@ -165,12 +191,12 @@ DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, 
             continue;
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, unit, conf);
+        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, form.unit, conf);
         if (flags & FIELD_HIDDEN)
             gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
         if (flags & FIELD_READ_ONLY)
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
     }
-    return finish_form(dialog, buffers, conf, opts);
+    return finish_form(form.dialog, buffers, conf, opts);
 }

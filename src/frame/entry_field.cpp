@@ -11,11 +11,14 @@ int entry_max_length(long requested) {
     return static_cast<int>(std::min<long>(requested, ENTRY_MAX_LENGTH_LIMIT));
 }
 
+int widest_field_chars(double unit) {
+    return static_cast<int>(std::max(1.0, std::trunc(FIELD_MAX_WIDTH_PIXELS / unit)));
+}
+
 int entry_width_chars(long requested, double unit) {
     if (requested <= 0)
         return -1;
-    long widest = std::max(1L, static_cast<long>(std::trunc(ENTRY_MAX_WIDTH_PIXELS / unit)));
-    return static_cast<int>(std::min(requested, widest));
+    return static_cast<int>(std::min<long>(requested, widest_field_chars(unit)));
 }
 
 GObjectPtr<GtkEntryBuffer> entry_buffer_new(const char *text) {

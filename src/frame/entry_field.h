@@ -9,16 +9,19 @@
 // Above this GTK refuses a maximum length.
 constexpr int ENTRY_MAX_LENGTH_LIMIT = GTK_ENTRY_BUFFER_MAX_SIZE;
 
-// Widest entry, in pixels, that keeps the window within what X11 can map.
-constexpr double ENTRY_MAX_WIDTH_PIXELS = 16000;
+// Widest field, in pixels, that keeps the window within what X11 can map.
+constexpr double FIELD_MAX_WIDTH_PIXELS = 16000;
 
 // The maximum length to give GTK: 0 (no limit) for 0 or less, else at most
 // ENTRY_MAX_LENGTH_LIMIT.
 int entry_max_length(long requested);
 
+// How many characters of the given unit fit in FIELD_MAX_WIDTH_PIXELS (at
+// least one).
+int widest_field_chars(double unit);
+
 // The width in characters to give GTK: -1 (natural width) for 0 or less,
-// else capped so that the entry stays within ENTRY_MAX_WIDTH_PIXELS at the
-// given character unit.
+// else at most widest_field_chars.
 int entry_width_chars(long requested, double unit);
 
 // A buffer holding text, with invalid UTF-8 bytes replaced.

@@ -190,3 +190,16 @@ def test_invalid_utf8_and_huge_numbers_stay_quiet(wrenpane):
     assert text_of(entries(dialog)[0]) == "i\ufffdj"
     dialog.press("OK")
     assert app.finish() == (0, b"", "i\ufffdj\nw\n".encode())
+
+
+def test_forms_too_big_for_any_window_stay_quiet(wrenpane):
+    # A label wider and more rows taller than an X11 window can be: the label
+    # is cut short and the rows scroll, instead of GDK warnings.
+    many = 1000
+    app = wrenpane.start(
+        "--form", "t", 0, 0, str(many + 1), *field("L" * 6000, "first"),
+        *[member for n in range(many) for member in field(f"F{n}", str(n))],
+    )
+    app.dialog().press("OK")
+    answer = "first\n" + "".join(f"{n}\n" for n in range(many))
+    assert app.finish() == (0, b"", answer.encode())
