@@ -5,8 +5,9 @@
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 
-// Sizes beyond what X11 windows can take only make GTK and GDK complain.
-constexpr double MAX_REQUEST_PIXELS = 32767;
+// X11 windows cannot exceed 32767 pixels; beyond that GDK complains. Leave
+// room for the header bar and the buttons.
+constexpr double MAX_REQUEST_PIXELS = 16384;
 
 double char_unit_pixels(GdkScreen *screen) {
     GObjectPtr<GtkStyleContext> context(gtk_style_context_new());
