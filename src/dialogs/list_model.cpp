@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "dialogs/item_tree.h"
 #include "frame/buttons.h"
 #include "frame/text.h"
 #include "frame/window.h"
@@ -117,10 +118,10 @@ int bottom_column(ListKind kind) {
 }
 
 void set_item_state(GtkTreeModel *model, GtkTreeIter *iter, bool on) {
-    if (GTK_IS_LIST_STORE(model))
-        gtk_list_store_set(GTK_LIST_STORE(model), iter, ITEM_STATE_COLUMN, on, -1);
-    else
-        gtk_tree_store_set(GTK_TREE_STORE(model), iter, ITEM_STATE_COLUMN, on, -1);
+    GValue value = G_VALUE_INIT;
+    g_value_init(&value, G_TYPE_BOOLEAN);
+    g_value_set_boolean(&value, on);
+    item_tree_set_value(ITEM_TREE(model), iter, ITEM_STATE_COLUMN, &value);
 }
 
 namespace {
@@ -152,31 +153,26 @@ ShownText tooltip_text(const char *text) {
     return {std::move(escaped), literal};
 }
 
-GtkTreeModel *item_store_new(ListKind kind, bool nested) {
+// An empty item model: six columns, or the menu's five.
+ItemTree *item_model_columns(ListKind kind) {
     GType six[] = {G_TYPE_STRING, G_TYPE_BOOLEAN, G_TYPE_INT,
                    G_TYPE_STRING, G_TYPE_STRING,  G_TYPE_STRING};
     GType menu[] = {G_TYPE_STRING, G_TYPE_INT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING};
-    GType *types = kind == ListKind::menu ? menu : six;
-    int count = kind == ListKind::menu ? 5 : 6;
-    if (nested)
-        return GTK_TREE_MODEL(gtk_tree_store_newv(count, types));
-    return GTK_TREE_MODEL(gtk_list_store_newv(count, types));
+    if (kind == ListKind::menu)
+        return item_tree_new(5, menu);
+    return item_tree_new(6, six);
 }
 
 // Values for one row, in column order, borrowed for the store to copy.
 struct RowValues {
-    int columns[6];
     GValue values[6] = {};
     int count = 0;
 
-    GValue *next(GType type) {
-        columns[count] = count;
-        return g_value_init(&values[count++], type);
-    }
+    GValue *next(GType type) { return g_value_init(&values[count++], type); }
     void put_string(const char *text) { g_value_set_static_string(next(G_TYPE_STRING), text); }
 };
 
-void add_item_row(GtkTreeModel *model, ListKind kind, const ItemRow &row, GtkTreeIter *parent,
+void add_item_row(ItemTree *tree, ListKind kind, const ItemRow &row, GtkTreeIter *parent,
                   GtkTreeIter *iter) {
     ShownText prefix = shown_text(row.prefix);
     ShownText description = shown_text(row.description);
@@ -191,34 +187,24 @@ void add_item_row(GtkTreeModel *model, ListKind kind, const ItemRow &row, GtkTre
     row_values.put_string(row.name);
     row_values.put_string(description.text);
     row_values.put_string(bottom.text);
-    if (GTK_IS_LIST_STORE(model))
-        gtk_list_store_insert_with_valuesv(GTK_LIST_STORE(model), iter, -1, row_values.columns,
-                                           row_values.values, row_values.count);
-    else
-        gtk_tree_store_insert_with_valuesv(GTK_TREE_STORE(model), iter, parent, -1,
-                                           row_values.columns, row_values.values, row_values.count);
+    item_tree_append(tree, parent, row_values.values, row_values.count, iter);
 }
 
-// Flat lists go into a list store, whose rows are found in logarithmic
-// time; a tree store finds a row by walking its siblings, which makes long
-// flat lists quadratic to fill and to show. Both have the same columns.
-// Returns the new model; default_row is the last row named default_item.
+// A new item model holding the rows under their parents; default_row is
+// the last row named default_item.
 GtkTreeModel *item_model_new(ListKind kind, const std::vector<ItemRow> &items,
                              const std::vector<int> &parents, const char *default_item,
                              std::optional<GtkTreeIter> &default_row) {
-    bool nested = false;
-    for (int parent : parents)
-        nested = nested || parent >= 0;
-    GtkTreeModel *model = item_store_new(kind, nested);
-    // Both stores keep their iterators valid while rows are added.
+    ItemTree *tree = item_model_columns(kind);
+    // Iterators stay valid while rows are added.
     std::vector<GtkTreeIter> iters(items.size());
     for (size_t i = 0; i < items.size(); ++i) {
-        add_item_row(model, kind, items[i], parents[i] >= 0 ? &iters[parents[i]] : nullptr,
+        add_item_row(tree, kind, items[i], parents[i] >= 0 ? &iters[parents[i]] : nullptr,
                      &iters[i]);
         if (default_item != nullptr && strcmp(default_item, items[i].name) == 0)
             default_row = iters[i];
     }
-    return model;
+    return GTK_TREE_MODEL(tree);
 }
 
 void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel *model,
@@ -316,7 +302,7 @@ ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows
 
     // Expanded before selecting, so that a default item nested under
     // another row can be selected too.
-    if (GTK_IS_TREE_STORE(model))
+    if (item_tree_nests(ITEM_TREE(model)))
         gtk_tree_view_expand_all(view);
     if (default_row)
         gtk_tree_selection_select_iter(selection, &*default_row);
