@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
@@ -24,36 +23,28 @@ TEST(NeedsQuoting, FlagsOnlyTheShellSpecialBytes) {
         EXPECT_EQ(needs_quoting(c.name), c.expected) << "name '" << c.name << "'";
 }
 
-// Captures what a writer sends to opts.output_fd.
-class WriterTest : public ::testing::Test {
-  protected:
+Options default_options() {
     Options opts{};
-    int read_end = -1;
+    reset_options(&opts);
+    return opts;
+}
 
-    void SetUp() override {
-        reset_options(&opts);
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        read_end = fds[0];
-        opts.output_fd = fds[1];
-    }
-    void TearDown() override {
-        close(read_end);
-        if (opts.output_fd >= 0)
-            close(opts.output_fd);
-    }
-
-    std::string written() {
-        close(opts.output_fd);
-        opts.output_fd = -1;
-        std::string out;
-        char buffer[256];
-        ssize_t n;
-        while ((n = read(read_end, buffer, sizeof buffer)) > 0)
-            out.append(buffer, n);
-        return out;
-    }
-};
+// Runs write(opts) with opts.output_fd on a pipe and returns the bytes.
+template <typename Write> std::string written_by(Options opts, Write write) {
+    int fds[2];
+    if (pipe(fds) != 0)
+        return "pipe failed";
+    opts.output_fd = fds[1];
+    write(&opts);
+    close(fds[1]);
+    std::string out;
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(fds[0], buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    close(fds[0]);
+    return out;
+}
 
 struct Item {
     const char *name;
@@ -83,7 +74,7 @@ GtkTreeModel *item_model(const std::vector<Item> &items) {
 const std::vector<Item> alpha_beta_gamma = {
     {"alpha", true}, {"beta", false}, {"gamma delta", true}};
 
-TEST_F(WriterTest, CheckedListFollowsTheQuotingAndSeparatorRules) {
+TEST(Writers, CheckedListFollowsTheQuotingAndSeparatorRules) {
     struct {
         bool quoted, single_quoted, separate_output;
         const char *separator;
@@ -100,49 +91,52 @@ TEST_F(WriterTest, CheckedListFollowsTheQuotingAndSeparatorRules) {
     };
     GtkTreeModel *model = item_model(alpha_beta_gamma);
     for (const auto &c : cases) {
-        TearDown();
-        SetUp();
+        Options opts = default_options();
         opts.quoted = c.quoted;
         opts.single_quoted = c.single_quoted;
         opts.separate_output = c.separate_output;
         opts.output_separator = c.separator;
-        print_checked_list(&opts, model);
-        EXPECT_EQ(written(), c.expected) << "quoted " << c.quoted << " single " << c.single_quoted
-                                         << " separate " << c.separate_output;
+        EXPECT_EQ(written_by(opts, [&](Options *o) { print_checked_list(o, model); }), c.expected)
+            << "quoted " << c.quoted << " single " << c.single_quoted << " separate "
+            << c.separate_output;
     }
     g_object_unref(model);
 }
 
-TEST_F(WriterTest, CheckedListWithNothingCheckedIsOneNewline) {
+TEST(Writers, CheckedListWithNothingCheckedIsOneNewline) {
     GtkTreeModel *model = item_model({{"alpha", false}, {"beta", false}});
-    print_checked_list(&opts, model);
     GtkTreeModel *empty = item_model({});
-    print_checked_list(&opts, empty);
-    EXPECT_EQ(written(), "\n\n");
+    for (GtkTreeModel *m : {model, empty})
+        EXPECT_EQ(written_by(default_options(), [&](Options *o) { print_checked_list(o, m); }),
+                  "\n");
     g_object_unref(model);
     g_object_unref(empty);
 }
 
-TEST_F(WriterTest, CheckedListWritesNestedRowsInDepthFirstOrder) {
+TEST(Writers, CheckedListWritesNestedRowsInDepthFirstOrder) {
     GtkTreeModel *model = item_model({{"top", false, {{"child", true, {{"grandchild", true}}}}},
                                       {"next", true, {{"inner", false}}}});
-    print_checked_list(&opts, model);
-    EXPECT_EQ(written(), "\"child\" \"grandchild\" \"next\"\n");
+    EXPECT_EQ(written_by(default_options(), [&](Options *o) { print_checked_list(o, model); }),
+              "\"child\" \"grandchild\" \"next\"\n");
     g_object_unref(model);
 }
 
-TEST_F(WriterTest, CheckedItemWritesTheFirstCheckedRowOnly) {
+TEST(Writers, CheckedItemWritesTheFirstCheckedRowOnly) {
     GtkTreeModel *model = item_model({{"off", false, {{"a b", true}}}, {"later", true}});
-    opts.quoted = true;
-    gtk_tree_model_foreach(model, print_checked_item, &opts);
     GtkTreeModel *unchecked = item_model({{"off", false}});
-    gtk_tree_model_foreach(unchecked, print_checked_item, &opts);
-    EXPECT_EQ(written(), "\"a b\"\n");
+    Options opts = default_options();
+    opts.quoted = true;
+    EXPECT_EQ(written_by(opts,
+                         [&](Options *o) {
+                             gtk_tree_model_foreach(model, print_checked_item, o);
+                             gtk_tree_model_foreach(unchecked, print_checked_item, o);
+                         }),
+              "\"a b\"\n");
     g_object_unref(model);
     g_object_unref(unchecked);
 }
 
-TEST_F(WriterTest, NameLineQuotesOnlyUnderQuotedAndWhenNeeded) {
+TEST(Writers, NameLineQuotesOnlyUnderQuotedAndWhenNeeded) {
     struct {
         bool quoted, single_quoted;
         const char *name, *expected;
@@ -155,12 +149,11 @@ TEST_F(WriterTest, NameLineQuotesOnlyUnderQuotedAndWhenNeeded) {
         {true, false, "", "\n"},
     };
     for (const auto &c : cases) {
-        TearDown();
-        SetUp();
+        Options opts = default_options();
         opts.quoted = c.quoted;
         opts.single_quoted = c.single_quoted;
-        write_name_line(&opts, c.name);
-        EXPECT_EQ(written(), c.expected) << "name '" << c.name << "'";
+        EXPECT_EQ(written_by(opts, [&](Options *o) { write_name_line(o, c.name); }), c.expected)
+            << "name '" << c.name << "'";
     }
 }
 
