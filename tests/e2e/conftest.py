@@ -26,18 +26,19 @@ class Launcher:
     def __init__(self):
         self.apps: list[App] = []
 
-    def start(self, *args, env=None, stdin=None, fds=(), binary=None) -> App:
+    def start(self, *args, **kwargs) -> App:
         """Starts wrenpane with ``args`` and returns the running App (see
-        App.__init__ for ``env``, ``stdin`` and ``fds``)."""
-        app = App(args, env=env, stdin=stdin, fds=fds, binary=binary)
+        App.__init__ for the keyword arguments ``env``, ``stdin``, ``fds``,
+        ``closed`` and ``binary``)."""
+        app = App(args, **kwargs)
         self.apps.append(app)
         return app
 
-    def run(self, *args, env=None, stdin=None, fds=(), binary=None) -> Result:
+    def run(self, *args, **kwargs) -> Result:
         """Runs wrenpane to its end without touching any window (for runs
         that must not show one) and returns (code, stdout, stderr); extra
         descriptors are in ``launcher.last.fds``."""
-        self.last = self.start(*args, env=env, stdin=stdin, fds=fds, binary=binary)
+        self.last = self.start(*args, **kwargs)
         return self.last.finish()
 
     def kill_all(self):

@@ -313,20 +313,28 @@ class App:
     next window; ``finish()`` waits for the exit.
     """
 
-    def __init__(self, args, env=None, stdin=None, fds=(), binary=None):
+    def __init__(self, args, env=None, stdin=None, fds=(), closed=(), binary=None):
         """``args``: the arguments after the program name. ``env``: changes
         to the environment (None values unset). ``stdin``: bytes to feed and
         then close, or subprocess.PIPE to write to ``self.stdin`` yourself,
         or None for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
-        --output-fd 3) opened as pipes in the child."""
+        --output-fd 3) opened as pipes in the child. ``closed``: descriptor
+        numbers (1, 2 or extra ones) that become pipes whose reader has
+        already gone, so that writing to them fails with EPIPE."""
         self.args = [binary or BINARY, *map(_arg, args)]
         targets = {}
         for fd in fds:
             read_end, write_end = os.pipe()
             targets[fd] = (read_end, write_end)
+        broken = {}
+        for fd in closed:
+            read_end, broken[fd] = os.pipe()
+            os.close(read_end)
 
         def plumb():  # in the child, before exec
             for fd, (_, write_end) in targets.items():
+                os.dup2(write_end, fd)
+            for fd, write_end in broken.items():
                 os.dup2(write_end, fd)
 
         self.proc = subprocess.Popen(
@@ -336,9 +344,9 @@ class App:
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
             close_fds=False,  # our pipes are not inheritable; the dup2 copies are
-            preexec_fn=plumb if targets else None,
+            preexec_fn=plumb if targets or broken else None,
         )
-        for _, write_end in targets.values():
+        for write_end in [w for _, w in targets.values()] + list(broken.values()):
             os.close(write_end)
         self._drains = {1: _Drain(self.proc.stdout), 2: _Drain(self.proc.stderr)}
         for fd, (read_end, _) in targets.items():
