@@ -184,6 +184,20 @@ class Dialog:
         """The window title (the frame's accessible name)."""
         return self.acc.name
 
+    def window_manager_title(self) -> str:
+        """The title the window manager shows, read from the X window once
+        this window is active (a message dialog's accessible name is its
+        message, not its title)."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
+                                capture_output=True, check=True, timeout=TIMEOUT)
+        return result.stdout.decode().removesuffix("\n")
+
+    def extents(self) -> tuple[int, int, int, int]:
+        """Screen position and size (x, y, width, height) of the window."""
+        e = self.acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return e.x, e.y, e.width, e.height
+
     def is_active(self) -> bool:
         return has_state(self.acc, pyatspi.STATE_ACTIVE)
 
