@@ -5,8 +5,10 @@
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 
-// Sizes beyond what X11 windows can take only make GTK and GDK complain.
-constexpr double MAX_REQUEST_PIXELS = 32767;
+// X11 windows can be at most 32767 pixels wide or tall, and GDK complains
+// about anything larger. The cap leaves room for the header bar, the
+// window's borders and its shadow around the content area.
+constexpr double MAX_REQUEST_PIXELS = 16384;
 
 double char_unit_pixels(GdkScreen *screen) {
     GObjectPtr<GtkStyleContext> context(gtk_style_context_new());
