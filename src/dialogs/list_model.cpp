@@ -216,6 +216,26 @@ void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel 
     g_object_set(cell, "text", shown.text, nullptr);
 }
 
+// Type-ahead compares the key with the text the column shows, so that a
+// name that is not valid UTF-8 is found by its repaired form. Returns FALSE
+// for a match, as GTK expects.
+gboolean on_search_equal(GtkTreeModel *model, int column, const char *key, GtkTreeIter *iter,
+                         gpointer) {
+    char *text = nullptr;
+    gtk_tree_model_get(model, iter, column, &text, -1);
+    GCharPtr owned(text);
+    ShownText shown = shown_text(text);
+    if (shown.text == nullptr)
+        return TRUE;
+    GCharPtr row(g_utf8_normalize(shown.text, -1, G_NORMALIZE_ALL));
+    GCharPtr typed(g_utf8_normalize(key, -1, G_NORMALIZE_ALL));
+    if (row == nullptr || typed == nullptr)
+        return TRUE;
+    GCharPtr row_folded(g_utf8_casefold(row.get(), -1));
+    GCharPtr typed_folded(g_utf8_casefold(typed.get(), -1));
+    return !g_str_has_prefix(row_folded.get(), typed_folded.get());
+}
+
 void append_text_column(GtkTreeView *view, int model_column, bool expand) {
     GtkCellRenderer *cell = gtk_cell_renderer_text_new();
     GtkTreeViewColumn *column =
@@ -261,6 +281,7 @@ GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const Dialog
     // Type-ahead finds items by what the user sees.
     gtk_tree_view_set_search_column(view,
                                     shows_names ? name_column(kind) : description_column(kind));
+    gtk_tree_view_set_search_equal_func(view, on_search_equal, nullptr, nullptr);
     return toggle;
 }
 

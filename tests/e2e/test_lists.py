@@ -172,10 +172,11 @@ def test_menu_row_activation_presses_the_default_button(wrenpane, how):
 @pytest.mark.parametrize("options, typed, answer", [
     ([], "pl", b"plum\n"),
     (["--no-names"], "Gr", b"pear\n"),
+    ([], "ca", b"caf\xe9\n"),
 ])
 def test_menu_type_ahead_finds_what_the_user_sees(wrenpane, options, typed, answer):
-    app = wrenpane.start(*options, "--menu", "Pick", 12, 40, 5,
-                         "apple", "Red", "pear", "Green", "plum", "Purple")
+    app = wrenpane.start(*options, "--menu", "Pick", 12, 40, 5, "apple", "Red", "pear", "Green",
+                         "plum", "Purple", b"caf\xe9", "Brown", "cab", "Black")
     dialog = app.dialog()
     click(rows(dialog)[0][0])
     dialog.type(typed)
