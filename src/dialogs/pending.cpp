@@ -11,13 +11,9 @@ static DialogResult not_available(const Options *opts) {
     }
 
 PENDING_DIALOG(dialog_calendar)
-PENDING_DIALOG(dialog_checklist)
 PENDING_DIALOG(dialog_datebox)
 PENDING_DIALOG(dialog_gauge)
-PENDING_DIALOG(dialog_menu)
 PENDING_DIALOG(dialog_mixedgauge)
 PENDING_DIALOG(dialog_pause)
-PENDING_DIALOG(dialog_radiolist)
 PENDING_DIALOG(dialog_textbox)
 PENDING_DIALOG(dialog_timebox)
-PENDING_DIALOG(dialog_treeview)

@@ -5,8 +5,9 @@
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 
-// X11 windows cannot exceed 32767 pixels; beyond that GDK complains. Leave
-// room for the header bar and the buttons.
+// X11 windows can be at most 32767 pixels wide or tall, and GDK complains
+// about anything larger. The cap leaves room for the header bar, the
+// window's borders and its shadow around the content area.
 constexpr double MAX_REQUEST_PIXELS = 16384;
 
 double char_unit_pixels(GdkScreen *screen) {

@@ -11,11 +11,20 @@
 #include "main/startup.h"
 
 static constexpr ExitCodeTable default_exit_codes = {{
-    {"WRENBOX_ERROR", 255}, {"WRENBOX_OK", 0},       {"WRENBOX_CANCEL", 1},
-    {"WRENBOX_HELP", 2},    {"WRENBOX_EXTRA", 3},    {"WRENBOX_TIMEOUT", 4},
-    {"WRENBOX_ESC", 5},     {"WRENBOX_LEFT1", 6},    {"WRENBOX_LEFT2", 7},
-    {"WRENBOX_LEFT3", 8},   {"WRENBOX_RIGHT1", 9},   {"WRENBOX_RIGHT2", 10},
-    {"WRENBOX_RIGHT3", 11}, {"WRENBOX_ITEM_HELP", 2},
+    {"WRENBOX_ERROR", 255},
+    {"WRENBOX_OK", 0},
+    {"WRENBOX_CANCEL", 1},
+    {"WRENBOX_HELP", 2},
+    {"WRENBOX_EXTRA", 3},
+    {"WRENBOX_TIMEOUT", 4},
+    {"WRENBOX_ESC", 5},
+    {"WRENBOX_LEFT1", 6},
+    {"WRENBOX_LEFT2", 7},
+    {"WRENBOX_LEFT3", 8},
+    {"WRENBOX_RIGHT1", 9},
+    {"WRENBOX_RIGHT2", 10},
+    {"WRENBOX_RIGHT3", 11},
+    {"WRENBOX_ITEM_HELP", 2},
 }};
 
 ExitCodeTable exit_code_table = default_exit_codes;
@@ -29,11 +38,13 @@ void apply_exit_code_env() {
         const char *value = getenv(row.env_name);
         if (value == nullptr)
             continue;
-        // Only a clean conversion counts: "" and "abc" give EINVAL with
-        // glibc, a value beyond long gives ERANGE.
+        // Only a clean conversion counts. A value beyond long gives ERANGE;
+        // one without digits ("", "abc") is caught through the end pointer,
+        // since glibc does not report it through errno.
         errno = 0;
-        long code = strtol(value, nullptr, 10);
-        if (errno == 0)
+        char *end = nullptr;
+        long code = strtol(value, &end, 10);
+        if (errno == 0 && end != value)
             row.code = static_cast<int>(code);
     }
 }

@@ -29,13 +29,15 @@ TEST_F(ExitCodeEnvTest, OnlyCleanConversionsCount) {
     struct {
         const char *value;
         int expected;
-    } cases[] = {{"7", 7}, {"", 0}, {"abc", 0}, {"99999999999999999999999", 0}, {"3x", 3},
-                 {" -1", -1}};
+    } cases[] = {{"7", 7},  {"", 1},     {"abc", 1}, {"99999999999999999999999", 1},
+                 {"3x", 3}, {" -1", -1}, {"0", 0}};
+    // CANCEL, not OK: its default (1) differs from what a failed conversion
+    // would store (0).
     for (const auto &c : cases) {
         reset_exit_code_table();
-        setenv("WRENBOX_OK", c.value, 1);
+        setenv("WRENBOX_CANCEL", c.value, 1);
         apply_exit_code_env();
-        EXPECT_EQ(exit_code_for(RESULT_OK), c.expected) << "value '" << c.value << "'";
+        EXPECT_EQ(exit_code_for(RESULT_CANCEL), c.expected) << "value '" << c.value << "'";
     }
 }
 
@@ -82,20 +84,29 @@ TEST(UnexpectedArgsTest, WritesMessageAndExitsWithErrorCode) {
     auto [two, status] = run_unexpected(2, {"a", "b"});
     EXPECT_EQ(two, "Error: --msgbox unexpected arguments: \"a\" \"b\".\n" + tail);
     EXPECT_EQ(status, 7);
-    EXPECT_EQ(run_unexpected(1, {"a"}).first, "Error: --msgbox unexpected argument: \"a\".\n" + tail);
+    EXPECT_EQ(run_unexpected(1, {"a"}).first,
+              "Error: --msgbox unexpected argument: \"a\".\n" + tail);
     EXPECT_EQ(run_unexpected(0, {}).first, "Error: --msgbox unexpected argument:.\n" + tail);
 }
 
 TEST(ResponseMapTest, MapsEveryResponse) {
     const std::pair<int, DialogResult> cases[] = {
-        {GTK_RESPONSE_HELP, RESULT_HELP},     {GTK_RESPONSE_APPLY, RESULT_ERROR},
-        {GTK_RESPONSE_NO, RESULT_CANCEL},     {GTK_RESPONSE_YES, RESULT_OK},
-        {GTK_RESPONSE_CLOSE, RESULT_ESC},     {GTK_RESPONSE_CANCEL, RESULT_CANCEL},
-        {GTK_RESPONSE_OK, RESULT_OK},         {GTK_RESPONSE_DELETE_EVENT, RESULT_ESC},
-        {GTK_RESPONSE_ACCEPT, RESULT_ERROR},  {GTK_RESPONSE_REJECT, RESULT_ERROR},
-        {GTK_RESPONSE_NONE, RESULT_ERROR},    {0, RESULT_ERROR},
-        {2, RESULT_ERROR},                    {RESPONSE_EXTRA, RESULT_EXTRA},
-        {4, RESULT_ERROR},                    {-12, RESULT_ERROR},
+        {GTK_RESPONSE_HELP, RESULT_HELP},
+        {GTK_RESPONSE_APPLY, RESULT_ERROR},
+        {GTK_RESPONSE_NO, RESULT_CANCEL},
+        {GTK_RESPONSE_YES, RESULT_OK},
+        {GTK_RESPONSE_CLOSE, RESULT_ESC},
+        {GTK_RESPONSE_CANCEL, RESULT_CANCEL},
+        {GTK_RESPONSE_OK, RESULT_OK},
+        {GTK_RESPONSE_DELETE_EVENT, RESULT_ESC},
+        {GTK_RESPONSE_ACCEPT, RESULT_ERROR},
+        {GTK_RESPONSE_REJECT, RESULT_ERROR},
+        {GTK_RESPONSE_NONE, RESULT_ERROR},
+        {0, RESULT_ERROR},
+        {2, RESULT_ERROR},
+        {RESPONSE_EXTRA, RESULT_EXTRA},
+        {4, RESULT_ERROR},
+        {-12, RESULT_ERROR},
     };
     for (auto [response, result] : cases)
         EXPECT_EQ(response_to_result(response), result) << "response " << response;

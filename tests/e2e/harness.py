@@ -1,0 +1,473 @@
+"""Drive the real wrenpane binary and read its windows through AT-SPI.
+
+The tests run inside a private desktop session (scripts/session): an X server,
+a D-Bus session bus, the accessibility bus and a window manager. GTK publishes
+every widget of the program on the accessibility bus; this module finds the
+program's windows there, reads buttons, labels, toggles and values, presses
+buttons and sends keys with xdotool.
+
+Every wait polls a condition and gives up after a timeout (WRENPANE_TIMEOUT
+seconds, 10 by default), so a hung program fails its test instead of hanging
+the run.
+
+Typical use, through the ``wrenpane`` fixture of conftest.py::
+
+    app = wrenpane.start("--yesno", "Sure?", "0", "0")
+    dialog = app.dialog()
+    assert dialog.button_names() == ["No", "Yes"]
+    dialog.press("No")
+    assert app.finish() == (1, b"", b"")
+"""
+
+from __future__ import annotations
+
+import os
+import shutil
+import subprocess
+import threading
+import time
+from pathlib import Path
+from typing import Callable, NamedTuple
+
+import pyatspi
+from gi.repository import GLib
+
+REPO = Path(__file__).resolve().parents[2]
+BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"))
+TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
+POLL_INTERVAL = 0.05
+
+class Result(NamedTuple):
+    """How a run ended: the exit status and everything written to
+    standard output and standard error."""
+
+    code: int
+    stdout: bytes
+    stderr: bytes
+
+
+class WaitTimeout(AssertionError):
+    """A condition did not come true in time (an AssertionError, so pytest
+    reports it as a plain test failure)."""
+
+
+def wait_until(condition: Callable[[], object], what: str, timeout: float = TIMEOUT):
+    """Polls ``condition`` until it returns something truthy and returns that.
+
+    Accessibility errors raised while the program is still building or
+    tearing down its windows count as "not yet". Raises WaitTimeout naming
+    ``what`` when the timeout passes.
+    """
+    deadline = time.monotonic() + timeout
+    while True:
+        try:
+            value = condition()
+        except GLib.Error:
+            value = None
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise WaitTimeout(f"timed out after {timeout:g}s waiting for {what}")
+        time.sleep(POLL_INTERVAL)
+
+
+def base_env(env: dict | None = None) -> dict:
+    """The environment of a run: ours, with a fixed UTF-8 locale (so that
+    getopt's messages are the English ones), updated by ``env``. A value of
+    None removes that variable."""
+    result = dict(os.environ)
+    result["LC_ALL"] = "C.UTF-8"
+    for name, value in (env or {}).items():
+        if value is None:
+            result.pop(name, None)
+        else:
+            result[name] = value
+    return result
+
+
+def xdotool(*args: str) -> None:
+    """Runs xdotool (keys and typing go to the focused window)."""
+    subprocess.run(["xdotool", *args], check=True, timeout=TIMEOUT)
+
+
+# --- Reading accessibles -----------------------------------------------------
+
+
+def has_state(acc, state) -> bool:
+    return acc.getState().contains(state)
+
+
+def descendants(acc, role=None):
+    """All accessibles below ``acc`` in tree order, optionally only those of
+    the given pyatspi role (e.g. pyatspi.ROLE_PUSH_BUTTON)."""
+    found = []
+
+    def walk(node):
+        for child in node:
+            if child is None:
+                continue
+            if role is None or child.getRole() == role:
+                found.append(child)
+            walk(child)
+
+    walk(acc)
+    return found
+
+
+def text_of(acc) -> str:
+    """The whole text of a label, entry or other Text accessible."""
+    text = acc.queryText()
+    return text.getText(0, text.characterCount)
+
+
+def value_of(acc) -> float:
+    """The current value of a spin button, scale or progress bar."""
+    return acc.queryValue().currentValue
+
+
+def is_checked(acc) -> bool:
+    """Whether a check box, radio button or toggle cell is checked."""
+    return has_state(acc, pyatspi.STATE_CHECKED)
+
+
+def position(acc) -> tuple[int, int]:
+    """Screen position (x, y) of a visible accessible."""
+    extents = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return extents.x, extents.y
+
+
+def do_action(acc, name: str | None = None) -> None:
+    """Performs the named action of ``acc`` ("click", "activate", "toggle",
+    ...), or its first action when no name is given."""
+    action = acc.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    if name is None:
+        index = 0
+    elif name in names:
+        index = names.index(name)
+    else:
+        raise AssertionError(f"{acc.getRoleName()} {acc.name!r} has no action {name!r}: {names}")
+    action.doAction(index)
+
+
+def set_text(acc, text: str) -> None:
+    """Replaces the contents of an editable text (an entry) directly,
+    without the keyboard."""
+    acc.queryEditableText().setTextContents(text)
+
+
+def focus(acc) -> None:
+    """Gives keyboard focus to ``acc`` and waits until it has it."""
+    acc.queryComponent().grabFocus()
+    wait_until(lambda: has_state(acc, pyatspi.STATE_FOCUSED), f"focus on {acc.name!r}")
+
+
+def table_cells(table) -> list[list]:
+    """The cells of a table or tree table (a GtkTreeView), row by row.
+    Cells can be read with ``.name``/``text_of``/``is_checked`` and used
+    with ``do_action``."""
+    t = table.queryTable()
+    return [[t.getAccessibleAt(r, c) for c in range(t.nColumns)] for r in range(t.nRows)]
+
+
+# --- Dialog windows ----------------------------------------------------------
+
+
+class Dialog:
+    """One top-level window of the program, found through AT-SPI."""
+
+    def __init__(self, acc):
+        self.acc = acc
+
+    @property
+    def title(self) -> str:
+        """The window title (the frame's accessible name)."""
+        return self.acc.name
+
+    def window_manager_title(self) -> str:
+        """The title the window manager shows, read from the X window once
+        this window is active (a message dialog's accessible name is its
+        message, not its title)."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
+                                capture_output=True, check=True, timeout=TIMEOUT)
+        return result.stdout.decode().removesuffix("\n")
+
+    def extents(self) -> tuple[int, int, int, int]:
+        """Screen position and size (x, y, width, height) of the window."""
+        e = self.acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return e.x, e.y, e.width, e.height
+
+    def is_active(self) -> bool:
+        return has_state(self.acc, pyatspi.STATE_ACTIVE)
+
+    def find_all(self, role) -> list:
+        """Every accessible of ``role`` in the window, in tree order."""
+        return descendants(self.acc, role)
+
+    def find(self, role, name: str | None = None):
+        """The one accessible of ``role`` (with ``name``, if given); fails
+        unless there is exactly one."""
+        matches = [a for a in self.find_all(role) if name is None or a.name == name]
+        assert len(matches) == 1, (
+            f"expected one {role} named {name!r}, found {[a.name for a in matches]}"
+        )
+        return matches[0]
+
+    def header_bar(self):
+        """The header bar panel, or None for a window without one."""
+        for child in self.acc:
+            if child is not None and child.getRole() == pyatspi.ROLE_PANEL:
+                return child
+        return None
+
+    def header_labels(self) -> list[str]:
+        """Texts of the visible labels in the header bar: the title, then
+        the subtitle when there is one."""
+        header = self.header_bar()
+        if header is None:
+            return []
+        return [text_of(a) for a in descendants(header, pyatspi.ROLE_LABEL)
+                if has_state(a, pyatspi.STATE_SHOWING)]
+
+    @property
+    def subtitle(self) -> str | None:
+        labels = self.header_labels()
+        return labels[1] if len(labels) > 1 else None
+
+    def labels(self) -> list[str]:
+        """Texts of the visible labels outside the header bar (the dialog
+        text first), in tree order."""
+        header = self.header_bar()
+        in_header = set() if header is None else {
+            a.path for a in descendants(header, pyatspi.ROLE_LABEL)
+        }
+        return [
+            text_of(a)
+            for a in self.find_all(pyatspi.ROLE_LABEL)
+            if a.path not in in_header and has_state(a, pyatspi.STATE_SHOWING)
+        ]
+
+    def _title_buttons(self) -> list:
+        """The window-manager buttons of the header bar (Close): they sit in
+        a box of their own, while the dialog's buttons are children of the
+        header bar itself."""
+        header = self.header_bar()
+        if header is None:
+            return []
+        return [b for box in header if box is not None and box.getRole() == pyatspi.ROLE_FILLER
+                for b in descendants(box, pyatspi.ROLE_PUSH_BUTTON)]
+
+    def close_button(self):
+        """The header bar's visible Close button, or None."""
+        shown = [b for b in self._title_buttons() if has_state(b, pyatspi.STATE_SHOWING)]
+        return shown[0] if shown else None
+
+    def buttons(self) -> list:
+        """The dialog's visible push buttons (not the header bar's Close
+        button), as the user sees them: left to right, then top to bottom.
+        A header-bar dialog puts Cancel, No and Help at its left end and the
+        other buttons at its right end, so this is not the order in which the
+        program added them."""
+        title_buttons = {b.path for b in self._title_buttons()}
+        shown = [b for b in self.find_all(pyatspi.ROLE_PUSH_BUTTON)
+                 if b.path not in title_buttons and has_state(b, pyatspi.STATE_SHOWING)]
+        return sorted(shown, key=lambda b: tuple(reversed(position(b))))
+
+    def button_names(self) -> list[str]:
+        return [b.name for b in self.buttons()]
+
+    def default_button(self) -> str | None:
+        """Name of the button that Enter would activate, or None."""
+        defaults = [b.name for b in self.buttons() if has_state(b, pyatspi.STATE_IS_DEFAULT)]
+        assert len(defaults) <= 1, f"several default buttons: {defaults}"
+        return defaults[0] if defaults else None
+
+    def press(self, name: str) -> None:
+        """Clicks the button called ``name`` through its accessible action."""
+        do_action(self.find(pyatspi.ROLE_PUSH_BUTTON, name))
+
+    def key(self, *keys: str) -> None:
+        """Sends key presses (xdotool names: "Escape", "Return", "Tab",
+        "ctrl+a", ...) once this window is the active one."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        xdotool("key", "--delay", "20", *keys)
+
+    def type(self, text: str, into=None) -> None:
+        """Types ``text`` with the keyboard, into the focused widget or,
+        when ``into`` is given, into that accessible after focusing it."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        if into is not None:
+            focus(into)
+        xdotool("type", "--delay", "20", "--", text)
+
+
+# --- Processes -----------------------------------------------------------------
+
+
+class _Drain(threading.Thread):
+    """Collects everything written to a pipe until it is closed."""
+
+    def __init__(self, stream):
+        super().__init__(daemon=True)
+        self.stream = stream
+        self.data = bytearray()
+
+    def run(self):
+        with self.stream:
+            while chunk := self.stream.read1(65536):
+                self.data += chunk
+
+
+class App:
+    """A running wrenpane process.
+
+    Standard output and standard error are collected separately, and so is
+    every extra descriptor asked for with ``fds``. ``dialog()`` waits for the
+    next window; ``finish()`` waits for the exit.
+    """
+
+    def __init__(self, args, env=None, stdin=None, fds=(), closed=(), binary=None):
+        """``args``: the arguments after the program name. ``env``: changes
+        to the environment (None values unset). ``stdin``: bytes to feed and
+        then close, or subprocess.PIPE to write to ``self.stdin`` yourself,
+        or None for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
+        --output-fd 3) opened as pipes in the child. ``closed``: descriptor
+        numbers (1, 2 or extra ones) that become pipes whose reader has
+        already gone, so that writing to them fails with EPIPE."""
+        self.args = [binary or BINARY, *map(_arg, args)]
+        targets = {}
+        for fd in fds:
+            read_end, write_end = os.pipe()
+            targets[fd] = (read_end, write_end)
+        broken = {}
+        for fd in closed:
+            read_end, broken[fd] = os.pipe()
+            os.close(read_end)
+
+        def plumb():  # in the child, before exec
+            for fd, (_, write_end) in targets.items():
+                os.dup2(write_end, fd)
+            for fd, write_end in broken.items():
+                os.dup2(write_end, fd)
+
+        self.proc = subprocess.Popen(
+            self.args,
+            env=base_env(env),
+            stdin=subprocess.DEVNULL if stdin is None else subprocess.PIPE,
+            stdout=subprocess.PIPE,
+            stderr=subprocess.PIPE,
+            close_fds=False,  # our pipes are not inheritable; the dup2 copies are
+            preexec_fn=plumb if targets or broken else None,
+        )
+        for write_end in [w for _, w in targets.values()] + list(broken.values()):
+            os.close(write_end)
+        self._drains = {1: _Drain(self.proc.stdout), 2: _Drain(self.proc.stderr)}
+        for fd, (read_end, _) in targets.items():
+            self._drains[fd] = _Drain(os.fdopen(read_end, "rb"))
+        for drain in self._drains.values():
+            drain.start()
+        self.stdin = self.proc.stdin
+        if isinstance(stdin, (bytes, bytearray)):
+            self._feed(bytes(stdin))
+        self._seen: set[str] = set()
+        self._accessible = None
+        self.fds: dict[int, bytes] = {}
+
+    @property
+    def pid(self) -> int:
+        return self.proc.pid
+
+    def _feed(self, data: bytes):
+        def feed():
+            try:
+                self.stdin.write(data)
+                self.stdin.close()
+            except (BrokenPipeError, ValueError):
+                pass
+
+        threading.Thread(target=feed, daemon=True).start()
+
+    def accessible(self):
+        """The program's application object on the accessibility bus,
+        matched by process id so that stray processes cannot be taken for
+        it. Waits until it has registered."""
+
+        def find():
+            assert self.proc.poll() is None, f"wrenpane exited with {self.proc.returncode}"
+            for app in pyatspi.Registry.getDesktop(0):
+                if app is not None and app.get_process_id() == self.pid:
+                    return app
+            return None
+
+        if self._accessible is None:
+            self._accessible = wait_until(find, "wrenpane on the accessibility bus")
+        return self._accessible
+
+    def windows(self) -> list[Dialog]:
+        """The program's top-level windows that are currently showing."""
+        return [Dialog(w) for w in self.accessible()
+                if w is not None and has_state(w, pyatspi.STATE_SHOWING)]
+
+    def dialog(self, title: str | None = None) -> Dialog:
+        """Waits for the next window of the program to be showing and active
+        (focused by the window manager, ready for keys) and returns it.
+        Windows returned by earlier calls are skipped, so that in a chain
+        each call yields the next dialog. With ``title``, only a window with
+        that title counts."""
+
+        def find():
+            for window in self.windows():
+                if window.acc.path in self._seen or not window.is_active():
+                    continue
+                if title is None or window.title == title:
+                    return window
+            return None
+
+        window = wait_until(find, f"an active window{f' titled {title!r}' if title else ''}")
+        self._seen.add(window.acc.path)
+        return window
+
+    def finish(self, timeout: float = TIMEOUT) -> Result:
+        """Waits for the process to exit (killing it and failing after
+        ``timeout``) and returns its exit status, standard output and
+        standard error. Extra descriptors land in ``self.fds``."""
+        try:
+            self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.kill()
+            raise WaitTimeout(f"wrenpane did not exit within {timeout:g}s: {self.args}")
+        for drain in self._drains.values():
+            drain.join(timeout)
+        self.fds = {fd: bytes(d.data) for fd, d in self._drains.items() if fd > 2}
+        return Result(self.proc.returncode, bytes(self._drains[1].data), bytes(self._drains[2].data))
+
+    def kill(self) -> None:
+        """Ends the process if it still runs (used when a test fails)."""
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def _arg(value) -> str | bytes:
+    """Arguments may be str, bytes (for non-UTF-8 tests) or numbers."""
+    return value if isinstance(value, (str, bytes)) else str(value)
+
+
+def program_on_path(tmp_path: Path, name: str, script: str) -> str:
+    """Writes an executable shell script ``name`` into a fresh directory and
+    returns a PATH value with that directory first (for stand-ins of outside
+    programs)."""
+    bin_dir = tmp_path / "bin"
+    bin_dir.mkdir(exist_ok=True)
+    program = bin_dir / name
+    program.write_text("#!/bin/sh\n" + script)
+    program.chmod(0o755)
+    return f"{bin_dir}:{os.environ.get('PATH', '/usr/bin:/bin')}"
+
+
+def require_tools():
+    """Fails early and clearly when the session tools are missing."""
+    for tool in ("xdotool",):
+        assert shutil.which(tool), f"{tool} is not installed (run scripts/test)"
+    assert os.environ.get("DISPLAY"), "no DISPLAY: run the tests through scripts/test"

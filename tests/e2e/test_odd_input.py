@@ -1,0 +1,74 @@
+"""Inputs that must neither crash the program nor make GTK print anything
+on standard error (the answer descriptor): invalid UTF-8, absurd sizes, and
+an answer descriptor whose reader has gone."""
+
+import pytest
+
+BAD = b"caf\xe9 \xff\xfe!"  # Latin-1 and stray bytes, not UTF-8
+SHOWN = "caf\ufffd \ufffd\ufffd!"
+
+
+def test_invalid_utf8_is_shown_with_replacement_characters(wrenpane):
+    app = wrenpane.start("--title", BAD, "--hline", BAD, "--ok-label", BAD,
+                         "--extra-button", "--extra-label", BAD, "--msgbox", BAD, 0, 0)
+    dialog = app.dialog()
+    assert (dialog.title, dialog.subtitle, dialog.labels()) == (SHOWN, SHOWN, [SHOWN])
+    assert dialog.button_names() == [SHOWN, SHOWN]
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_invalid_utf8_in_yesno_labels_and_infobox(wrenpane):
+    app = wrenpane.start("--yes-label", BAD, "--no-label", BAD, "--yesno", BAD, 0, 0,
+                         "--and-dialog", "--title", BAD, "--hline", BAD, "--infobox", BAD, 0, 0)
+    dialog = app.dialog()
+    assert dialog.button_names() == [SHOWN, SHOWN]
+    dialog.key("Return")
+    infobox = app.dialog()
+    assert infobox.labels() == ["Information", SHOWN]
+    assert app.finish() == (0, b"", b"")
+
+
+@pytest.mark.parametrize("dialog_option", ["--msgbox", "--yesno", "--infobox"])
+@pytest.mark.parametrize(
+    "rows, cols",
+    [(-5, -3), (-1, 40), (5, -99999999), (99999999, 99999999), (2147483647, 1), (-2147483648, 0)],
+)
+def test_absurd_sizes_are_quiet(wrenpane, dialog_option, rows, cols):
+    app = wrenpane.start("--sleep", "60", dialog_option, "--", "hi", rows, cols)
+    app.dialog().key("Escape")
+    code = 0 if dialog_option == "--infobox" else 5
+    assert app.finish() == (code, b"", b"")
+
+
+@pytest.mark.parametrize("sleep", ["99999999999", "-1", "abc"])
+def test_absurd_infobox_delays_are_quiet(wrenpane, sleep):
+    app = wrenpane.start("--sleep", sleep, "--infobox", "hi", 0, 0)
+    app.dialog().key("Escape")
+    assert app.finish() == (0, b"", b"")
+
+
+@pytest.mark.parametrize(
+    "args, closed",
+    [
+        (["--print-version"], 2),
+        (["--stdout", "--print-version"], 1),
+        (["--output-fd", "3", "--print-version", "--print-maxsize"], 3),
+    ],
+)
+def test_answer_descriptor_without_reader_does_not_kill(wrenpane, args, closed):
+    assert wrenpane.run(*args, closed=[closed]).code == 0
+
+
+def test_dialog_goes_on_after_a_failed_write(wrenpane):
+    # The size line fails to reach its reader; the chain still runs on.
+    app = wrenpane.start("--output-fd", "3", "--print-size", "--msgbox", "one", 0, 0,
+                         "--and-dialog", "--msgbox", "two", 0, 0, closed=[3])
+    app.dialog().press("OK")
+    app.dialog().press("OK")
+    assert app.finish() == (0, b"", b"")
+
+
+def test_bad_output_descriptor_is_quiet(wrenpane):
+    assert wrenpane.run("--output-fd", "99", "--print-version") == (0, b"", b"")
+    assert wrenpane.run("--output-fd", "-4", "--print-version") == (0, b"", b"")

@@ -1,0 +1,60 @@
+"""Start-up: --help and --version wherever they stand, and the hand-over to
+the terminal utility when there is no display."""
+
+from pathlib import Path
+
+import pytest
+
+HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()
+VERSION = b"Version: 0.9.1 (libwrenbox: 0.4.1)\n"
+
+
+@pytest.mark.parametrize(
+    "args, stdout",
+    [
+        (["--help"], HELP),
+        (["--version"], VERSION),
+        (["--help", "--version"], HELP),
+        (["--version", "--help"], VERSION),
+        # Whole-argument match, whatever role the argument would have had.
+        (["--title", "--help", "--msgbox", "hi", "5", "20"], HELP),
+        (["--msgbox", "--version", "5", "20"], VERSION),
+        (["--msgbox", "hi", "5", "20", "--and-dialog", "--bogus", "--help"], HELP),
+        # --version ignores the output descriptor options.
+        (["--stderr", "--output-fd", "7", "--version"], VERSION),
+    ],
+)
+def test_help_and_version_win_anywhere(wrenpane, args, stdout):
+    assert wrenpane.run(*args) == (0, stdout, b"")
+
+
+@pytest.mark.parametrize("arg", ["--help=x", "--versions"])
+def test_near_misses_reach_the_option_parser(wrenpane, arg):
+    code, stdout, stderr = wrenpane.run(arg, "--msgbox", "hi", "5", "20")
+    assert (code, stdout) == (255, b"")
+    assert stderr.endswith(b"wrenpane: --ignore to continue\n")
+
+
+# A stand-in that records its arguments. (A script cannot see the argv[0]
+# it was started with, so only the arguments after it are checked.)
+RECORDER = 'printf "%s\\n" "$@" > "$WRENBOX_LOG"\nexit 42\n'
+
+
+@pytest.mark.parametrize("display", [None, ""], ids=["unset", "empty"])
+def test_without_display_the_terminal_utility_takes_over(wrenpane, tmp_path, display):
+    from harness import program_on_path
+
+    log = tmp_path / "args"
+    path = program_on_path(tmp_path, "wrenbox", RECORDER)
+    args = ["--title", "a b", "--msgbox", "hi\\nthere", "0", "0", "--help"]
+    env = {"DISPLAY": display, "PATH": path, "WRENBOX_LOG": str(log)}
+    assert wrenpane.run(*args, env=env) == (42, b"", b"")
+    assert log.read_text().splitlines() == args
+
+
+@pytest.mark.parametrize("display", [None, ""], ids=["unset", "empty"])
+def test_without_display_or_terminal_utility_exit_127_silently(wrenpane, tmp_path, display):
+    empty = tmp_path / "empty"
+    empty.mkdir()
+    env = {"DISPLAY": display, "PATH": str(empty)}
+    assert wrenpane.run("--msgbox", "hi", "0", "0", env=env) == (127, b"", b"")
