@@ -58,7 +58,7 @@ void on_radio_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
 // OK and EXTRA answer with the checked names, HELP with the selected one.
 DialogResult finish_toggle_list(ListDialog &list, const DialogConf *conf, const Options *opts,
                                 bool radio) {
-    DialogResult result = response_to_result(run_list_dialog(list, conf));
+    DialogResult result = run_list_dialog(list, conf);
     GtkTreeModel *model = list.model.get();
     if (result == RESULT_OK || result == RESULT_EXTRA) {
         if (radio)

@@ -334,10 +334,7 @@ ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows
     return ListDialog{dialog, view, GObjectPtr<GtkTreeModel>(model), toggle};
 }
 
-int run_list_dialog(ListDialog &list, const DialogConf *conf) {
+DialogResult run_list_dialog(ListDialog &list, const DialogConf *conf) {
     add_standard_buttons(GTK_DIALOG(list.dialog), conf);
-    int response = gtk_dialog_run(GTK_DIALOG(list.dialog));
-    store_dialog_size(list.dialog, conf);
-    gtk_widget_hide(list.dialog);
-    return response;
+    return run_dialog(list.dialog, conf);
 }

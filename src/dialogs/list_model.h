@@ -85,8 +85,8 @@ ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows
                            int argc, char **args, Options *opts);
 
 // Adds the buttons, runs the dialog, stores its size and hides it; returns
-// the response id.
-int run_list_dialog(ListDialog &list, const DialogConf *conf);
+// the result.
+DialogResult run_list_dialog(ListDialog &list, const DialogConf *conf);
 
 // The radio behaviour of radiolist and treeview.
 void connect_radio_handlers(ListDialog &list);

@@ -20,7 +20,7 @@ DialogResult dialog_menu(DialogConf *conf, char *text, int rows, int cols, int a
     g_signal_connect_swapped(list.view, "row-activated", G_CALLBACK(on_menu_row_activated),
                              list.dialog);
 
-    DialogResult result = response_to_result(run_list_dialog(list, conf));
+    DialogResult result = run_list_dialog(list, conf);
     GtkTreeSelection *selection = gtk_tree_view_get_selection(list.view);
     const int column = name_column(ListKind::menu);
     if (result == RESULT_OK || result == RESULT_EXTRA)
@@ -36,7 +36,7 @@ DialogResult dialog_treeview(DialogConf *conf, char *text, int rows, int cols, i
     ListDialog list = list_dialog_new(ListKind::treeview, conf, text, rows, cols, argc, args, opts);
     connect_radio_handlers(list);
 
-    DialogResult result = response_to_result(run_list_dialog(list, conf));
+    DialogResult result = run_list_dialog(list, conf);
     GtkTreeModel *model = list.model.get();
     if (result == RESULT_OK || result == RESULT_EXTRA)
         gtk_tree_model_foreach(model, print_checked_item, opts);

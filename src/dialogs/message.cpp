@@ -16,10 +16,7 @@ void check_no_args(int argc, char **args, const Options *opts) {
 
 // The standard finish for dialogs that answer only through the result.
 DialogResult run_and_finish(GtkWidget *dialog, const DialogConf *conf) {
-    int response = gtk_dialog_run(GTK_DIALOG(dialog));
-    store_dialog_size(dialog, conf);
-    gtk_widget_hide(dialog);
-    DialogResult result = response_to_result(response);
+    DialogResult result = run_dialog(dialog, conf);
     gtk_widget_destroy(dialog);
     return result;
 }
@@ -44,8 +41,8 @@ unsigned infobox_interval_ms(uint32_t sleep_ms) {
 
 } // namespace
 
-DialogResult dialog_msgbox(DialogConf *conf, char *text, int rows, int cols, int argc,
-                           char **args, Options *opts) {
+DialogResult dialog_msgbox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                           Options *opts) {
     check_no_args(argc, args, opts);
     GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
     GtkDialog *box = GTK_DIALOG(dialog);
@@ -60,14 +57,14 @@ DialogResult dialog_msgbox(DialogConf *conf, char *text, int rows, int cols, int
         add_labelled_button(box, conf->ok_label, "OK", GTK_RESPONSE_OK);
     if (conf->help_button)
         add_labelled_button(box, conf->help_label, "Help", GTK_RESPONSE_HELP);
-    gtk_dialog_set_default_response(
-        box, has_cancel && conf->default_no ? GTK_RESPONSE_CANCEL : GTK_RESPONSE_OK);
+    gtk_dialog_set_default_response(box, has_cancel && conf->default_no ? GTK_RESPONSE_CANCEL
+                                                                        : GTK_RESPONSE_OK);
 
     return run_and_finish(dialog, conf);
 }
 
-DialogResult dialog_yesno(DialogConf *conf, char *text, int rows, int cols, int argc,
-                          char **args, Options *opts) {
+DialogResult dialog_yesno(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                          Options *opts) {
     check_no_args(argc, args, opts);
     GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
     GtkDialog *box = GTK_DIALOG(dialog);
@@ -85,12 +82,11 @@ DialogResult dialog_yesno(DialogConf *conf, char *text, int rows, int cols, int 
     return run_and_finish(dialog, conf);
 }
 
-DialogResult dialog_infobox(DialogConf *conf, char *text, int rows, int cols, int argc,
-                            char **args, Options *opts) {
+DialogResult dialog_infobox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                            Options *opts) {
     check_no_args(argc, args, opts);
     InfoboxTimer timer{};
-    timer.timer_id =
-        g_timeout_add(infobox_interval_ms(conf->sleep_ms), on_infobox_timeout, &timer);
+    timer.timer_id = g_timeout_add(infobox_interval_ms(conf->sleep_ms), on_infobox_timeout, &timer);
 
     GtkWidget *dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_INFO,
                                                GTK_BUTTONS_NONE, "%s", "Information");

@@ -3,8 +3,7 @@
 #include "frame/text.h"
 #include "frame/window.h"
 
-void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback,
-                         int response) {
+void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback, int response) {
     GCharPtr text = valid_utf8(label != nullptr ? label : fallback);
     gtk_dialog_add_button(dialog, text.get(), response);
 }

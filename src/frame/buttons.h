@@ -16,8 +16,7 @@ DialogResult response_to_result(int response);
 
 // A button label for GTK: the configured one (used verbatim, even empty) or
 // the fallback.
-void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback,
-                         int response);
+void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback, int response);
 
 // The first steps of the standard finish: runs the dialog modally, stores
 // its size for --print-size, hides it and maps the response. The caller

@@ -7,8 +7,7 @@
 
 // A hidden GtkDialog with a header bar, title, subtitle, size request and
 // (when text is given) the text label. opts may be null only with no text.
-GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, int rows,
-                             int cols);
+GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, int rows, int cols);
 
 // Pixel width of one character cell; a row is two cells high.
 double char_unit_pixels(GdkScreen *screen);

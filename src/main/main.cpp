@@ -1,3 +1,5 @@
 #include "main/startup.h"
 
-int main(int argc, char **argv) { return run_program(argc, argv); }
+int main(int argc, char **argv) {
+    return run_program(argc, argv);
+}

@@ -87,16 +87,26 @@ struct DialogOption {
 };
 
 const DialogOption dialog_options[] = {
-    {"--calendar", dialog_calendar},       {"--checklist", dialog_checklist},
-    {"--datebox", dialog_datebox},         {"--form", dialog_form},
-    {"--gauge", dialog_gauge},             {"--infobox", dialog_infobox},
-    {"--inputbox", dialog_inputbox},       {"--menu", dialog_menu},
-    {"--mixedform", dialog_mixedform},     {"--mixedgauge", dialog_mixedgauge},
-    {"--msgbox", dialog_msgbox},           {"--passwordbox", dialog_passwordbox},
-    {"--passwordform", dialog_passwordform}, {"--pause", dialog_pause},
-    {"--radiolist", dialog_radiolist},     {"--rangebox", dialog_rangebox},
-    {"--textbox", dialog_textbox},         {"--timebox", dialog_timebox},
-    {"--treeview", dialog_treeview},       {"--yesno", dialog_yesno},
+    {"--calendar", dialog_calendar},
+    {"--checklist", dialog_checklist},
+    {"--datebox", dialog_datebox},
+    {"--form", dialog_form},
+    {"--gauge", dialog_gauge},
+    {"--infobox", dialog_infobox},
+    {"--inputbox", dialog_inputbox},
+    {"--menu", dialog_menu},
+    {"--mixedform", dialog_mixedform},
+    {"--mixedgauge", dialog_mixedgauge},
+    {"--msgbox", dialog_msgbox},
+    {"--passwordbox", dialog_passwordbox},
+    {"--passwordform", dialog_passwordform},
+    {"--pause", dialog_pause},
+    {"--radiolist", dialog_radiolist},
+    {"--rangebox", dialog_rangebox},
+    {"--textbox", dialog_textbox},
+    {"--timebox", dialog_timebox},
+    {"--treeview", dialog_treeview},
+    {"--yesno", dialog_yesno},
 };
 constexpr int DIALOG_OPTION_COUNT = sizeof dialog_options / sizeof dialog_options[0];
 
@@ -128,8 +138,10 @@ int parse_begin(const char *name, const char *arg, int *field) {
 
 } // namespace
 
-#define NO_ARG(name, code) {name, no_argument, nullptr, code}
-#define WITH_ARG(name, code) {name, required_argument, nullptr, code}
+#define NO_ARG(name, code)                                                                         \
+    { name, no_argument, nullptr, code }
+#define WITH_ARG(name, code)                                                                       \
+    { name, required_argument, nullptr, code }
 
 // The dialog options come first, their codes being their index in
 // dialog_options.

@@ -39,8 +39,8 @@ struct Options;
 
 // The one signature of every dialog. text is a heap copy owned by the
 // caller; args points into the process's argument vector.
-using DialogBuilder = DialogResult (*)(DialogConf *conf, char *text, int rows, int cols,
-                                       int argc, char **args, Options *opts);
+using DialogBuilder = DialogResult (*)(DialogConf *conf, char *text, int rows, int cols, int argc,
+                                       char **args, Options *opts);
 
 // Output, lists, text handling, side jobs and the selected dialog.
 struct Options {
