@@ -19,12 +19,12 @@ void limit_entry(GtkWidget *entry, int cols, const Options *opts) {
 
 // The rest of the standard finish. The buffer outlives the window, so the
 // text is written after the window is gone.
-DialogResult finish_entry_dialog(GtkWidget *dialog, GtkEntryBuffer *buffer, const DialogConf *conf,
+DialogResult finish_entry_dialog(GtkWidget *dialog, const EntryField &field, const DialogConf *conf,
                                  const Options *opts) {
     DialogResult result = run_dialog(dialog, conf);
     gtk_widget_destroy(dialog);
     if (result == RESULT_OK || result == RESULT_EXTRA)
-        print_entry_text(buffer, opts);
+        print_entry_text(field, opts);
     return result;
 }
 
@@ -41,8 +41,8 @@ DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, i
     GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
     GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
 
-    GObjectPtr<GtkEntryBuffer> buffer = entry_buffer_new(argc == 1 ? args[0] : nullptr);
-    GtkWidget *entry = entry_new(buffer.get(), conf);
+    EntryField field = entry_field_new(argc == 1 ? args[0] : nullptr);
+    GtkWidget *entry = entry_new(field.buffer.get(), conf);
     limit_entry(entry, cols, opts);
     if (conf->secure_char != 0)
         gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
@@ -50,7 +50,7 @@ DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, i
     gtk_container_add(GTK_CONTAINER(content), entry);
 
     add_standard_buttons(GTK_DIALOG(dialog), conf);
-    return finish_entry_dialog(dialog, buffer.get(), conf, opts);
+    return finish_entry_dialog(dialog, field, conf, opts);
 }
 
 DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols, int argc,
@@ -60,8 +60,8 @@ DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols
     GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
     GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
 
-    GObjectPtr<GtkEntryBuffer> buffer = entry_buffer_new(nullptr);
-    GtkWidget *entry = entry_new(buffer.get(), conf);
+    EntryField field = entry_field_new(nullptr);
+    GtkWidget *entry = entry_new(field.buffer.get(), conf);
     limit_entry(entry, cols, opts);
     gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
     gtk_box_pack_start(GTK_BOX(content), entry, FALSE, TRUE, 4);
@@ -72,5 +72,5 @@ DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols
 
     gtk_widget_show_all(content);
     add_standard_buttons(GTK_DIALOG(dialog), conf);
-    return finish_entry_dialog(dialog, buffer.get(), conf, opts);
+    return finish_entry_dialog(dialog, field, conf, opts);
 }

@@ -31,12 +31,12 @@ long magnitude(long value) {
     return value == LONG_MIN ? LONG_MAX : std::labs(value);
 }
 
-using BufferList = std::vector<GObjectPtr<GtkEntryBuffer>>;
+using FieldList = std::vector<EntryField>;
 
 // One line per field, in group order.
-void print_field_text(const BufferList &buffers, const Options *opts) {
-    for (const GObjectPtr<GtkEntryBuffer> &buffer : buffers)
-        print_entry_text(buffer.get(), opts);
+void print_field_text(const FieldList &fields, const Options *opts) {
+    for (const EntryField &field : fields)
+        print_entry_text(field, opts);
 }
 
 // The size group widens every label to the widest one, so the text inside
@@ -110,16 +110,16 @@ FormWindow form_window_new(DialogConf *conf, char *text, int rows, int cols, Opt
     return form;
 }
 
-// The rest of the standard finish; the buffers outlive the window, so the
+// The rest of the standard finish; the fields outlive the window, so the
 // answer is written after the window is gone.
-DialogResult finish_form(GtkWidget *dialog, const BufferList &buffers, const DialogConf *conf,
+DialogResult finish_form(GtkWidget *dialog, const FieldList &fields, const DialogConf *conf,
                          const Options *opts) {
     gtk_widget_show_all(gtk_dialog_get_content_area(GTK_DIALOG(dialog)));
     add_standard_buttons(GTK_DIALOG(dialog), conf);
     DialogResult result = run_dialog(dialog, conf);
     gtk_widget_destroy(dialog);
     if (result == RESULT_OK || result == RESULT_EXTRA)
-        print_field_text(buffers, opts);
+        print_field_text(fields, opts);
     return result;
 }
 
@@ -148,19 +148,19 @@ DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int a
         fail_unexpected_args(opts->dialog_name, argc, args);
     FormWindow form = form_window_new(conf, text, rows, cols, opts);
 
-    BufferList buffers;
+    FieldList fields;
     for (int first = 1; first < argc; first += FORM_GROUP_SIZE) {
         char **group = args + first;
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
         add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
-        buffers.push_back(entry_buffer_new(group[MEMBER_INIT]));
+        fields.push_back(entry_field_new(group[MEMBER_INIT]));
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, form.unit, conf);
+        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, form.unit, conf);
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
         gtk_container_add(GTK_CONTAINER(form.rows), row);
     }
-    return finish_form(form.dialog, buffers, conf, opts);
+    return finish_form(form.dialog, fields, conf, opts);
 }
 
 DialogResult dialog_passwordform(DialogConf *conf, char *text, int rows, int cols, int argc,
@@ -176,13 +176,13 @@ DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, 
         fail_unexpected_args(opts->dialog_name, argc, args);
     FormWindow form = form_window_new(conf, text, rows, cols, opts);
 
-    BufferList buffers;
+    FieldList fields;
     for (int first = 1; first < argc; first += MIXEDFORM_GROUP_SIZE) {
         char **group = args + first;
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
         gtk_container_add(GTK_CONTAINER(form.rows), row);
         add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
-        buffers.push_back(entry_buffer_new(group[MEMBER_INIT]));
+        fields.push_back(entry_field_new(group[MEMBER_INIT]));
 
         // A read-only field whose text repeats its label is shown as the
         // label alone; its text is still answered.
@@ -191,12 +191,12 @@ DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, 
             continue;
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(buffers.back().get(), layout, form.unit, conf);
+        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, form.unit, conf);
         if (flags & FIELD_HIDDEN)
             gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
         if (flags & FIELD_READ_ONLY)
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
     }
-    return finish_form(form.dialog, buffers, conf, opts);
+    return finish_form(form.dialog, fields, conf, opts);
 }

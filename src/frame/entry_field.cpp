@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "frame/text.h"
 
@@ -21,9 +22,9 @@ int entry_width_chars(long requested, double unit) {
     return static_cast<int>(std::min<long>(requested, widest_field_chars(unit)));
 }
 
-GObjectPtr<GtkEntryBuffer> entry_buffer_new(const char *text) {
-    GCharPtr valid = valid_utf8(text != nullptr ? text : "");
-    return GObjectPtr<GtkEntryBuffer>(gtk_entry_buffer_new(valid.get(), -1));
+EntryField entry_field_new(const char *initial) {
+    GCharPtr valid = valid_utf8(initial != nullptr ? initial : "");
+    return EntryField{GObjectPtr<GtkEntryBuffer>(gtk_entry_buffer_new(valid.get(), -1)), initial};
 }
 
 GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf) {
@@ -33,6 +34,10 @@ GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf) {
     return entry;
 }
 
-void print_entry_text(GtkEntryBuffer *buffer, const Options *opts) {
-    dprintf(opts->output_fd, "%s\n", gtk_entry_buffer_get_text(buffer));
+void print_entry_text(const EntryField &field, const Options *opts) {
+    const char *text = gtk_entry_buffer_get_text(field.buffer.get());
+    GCharPtr shown_initial = valid_utf8(field.initial);
+    if (shown_initial != nullptr && strcmp(text, shown_initial.get()) == 0)
+        text = field.initial;
+    dprintf(opts->output_fd, "%s\n", text);
 }

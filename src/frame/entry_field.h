@@ -24,12 +24,21 @@ int widest_field_chars(double unit);
 // else at most widest_field_chars.
 int entry_width_chars(long requested, double unit);
 
-// A buffer holding text, with invalid UTF-8 bytes replaced.
-GObjectPtr<GtkEntryBuffer> entry_buffer_new(const char *text);
+// A field's buffer and the initial text it was made from (borrowed).
+struct EntryField {
+    GObjectPtr<GtkEntryBuffer> buffer;
+    const char *initial;
+};
+
+// A field whose buffer holds initial (may be null: empty), with invalid
+// UTF-8 bytes replaced so that GTK can show it.
+EntryField entry_field_new(const char *initial);
 
 // An entry showing buffer; Enter activates the default button when so
 // configured.
 GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf);
 
-// Writes the buffer's text and a newline to the answer descriptor.
-void print_entry_text(GtkEntryBuffer *buffer, const Options *opts);
+// Writes the field's text and a newline to the answer descriptor. A field
+// left as it was shown answers its initial text byte for byte, even where
+// invalid UTF-8 had to be replaced for display.
+void print_entry_text(const EntryField &field, const Options *opts);

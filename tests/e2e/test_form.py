@@ -189,7 +189,15 @@ def test_invalid_utf8_and_huge_numbers_stay_quiet(wrenpane):
     dialog = app.dialog()
     assert text_of(entries(dialog)[0]) == "i\ufffdj"
     dialog.press("OK")
-    assert app.finish() == (0, b"", "i\ufffdj\nw\n".encode())
+    assert app.finish() == (0, b"", b"i\xfej\nw\n")
+
+
+def test_label_only_row_answers_its_invalid_utf8_text_unchanged(wrenpane):
+    app = wrenpane.start("--mixedform", "t", 0, 0, "1", *mixed(b"n\xe9", b"n\xe9", 2))
+    dialog = app.dialog()
+    assert entries(dialog) == []
+    dialog.press("OK")
+    assert app.finish() == (0, b"", b"n\xe9\n")
 
 
 def test_forms_too_big_for_any_window_stay_quiet(wrenpane):
