@@ -394,7 +394,7 @@ class App:
         it. Waits until it has registered."""
 
         def find():
-            assert self.proc.poll() is None, f"wrenpane exited with {self.proc.returncode}"
+            self._check_running()
             for app in pyatspi.Registry.getDesktop(0):
                 if app is not None and app.get_process_id() == self.pid:
                     return app
@@ -417,6 +417,7 @@ class App:
         that title counts."""
 
         def find():
+            self._check_running()
             for window in self.windows():
                 if window.acc.path in self._seen or not window.is_active():
                     continue
@@ -427,6 +428,14 @@ class App:
         window = wait_until(find, f"an active window{f' titled {title!r}' if title else ''}")
         self._seen.add(window.acc.path)
         return window
+
+    def _check_running(self) -> None:
+        """Fails at once, with what the program said, when it has already
+        exited while a test waits for one of its windows."""
+        if self.proc.poll() is None:
+            return
+        code, stdout, stderr = self.finish()
+        raise AssertionError(f"wrenpane exited with {code}; stdout {stdout!r}, stderr {stderr!r}")
 
     def finish(self, timeout: float = TIMEOUT) -> Result:
         """Waits for the process to exit (killing it and failing after
