@@ -122,7 +122,7 @@ def test_text_is_preprocessed(wrenpane, options, text, shown):
 def test_disable_esc_removes_the_close_button(wrenpane):
     app = wrenpane.start("--msgbox", "hi", 0, 0)
     dialog = app.dialog()
-    assert dialog.close_button() is not None
+    wait_until(dialog.close_button, "the close button")
     dialog.press("OK")
     app.finish()
 
@@ -135,7 +135,8 @@ def test_disable_esc_removes_the_close_button(wrenpane):
 
 def test_close_button_gives_esc(wrenpane):
     app = wrenpane.start("--yesno", "q", 0, 0)
-    do_action(app.dialog().close_button())
+    dialog = app.dialog()
+    do_action(wait_until(dialog.close_button, "the close button"))
     assert app.finish() == (5, b"", b"")
 
 
