@@ -126,6 +126,9 @@ int run_program(int argc, char **argv) {
     textdomain(PROGRAM_NAME);
 
     g_log_set_writer_func(log_writer, nullptr, nullptr);
+    // The locale is set above; GTK would set it again and warn a second
+    // time, on standard error, about a locale the C library lacks.
+    gtk_disable_setlocale();
     gtk_init(&argc, &argv);
 
     switch (find_help_or_version(argc, argv)) {
