@@ -37,6 +37,7 @@ BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"
 TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
 POLL_INTERVAL = 0.05
 
+
 class Result(NamedTuple):
     """How a run ended: the exit status and everything written to
     standard output and standard error."""

@@ -5,6 +5,8 @@ from pathlib import Path
 
 import pytest
 
+from harness import program_on_path
+
 HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()
 VERSION = b"Version: 0.9.1 (libwrenbox: 0.4.1)\n"
 
@@ -42,8 +44,6 @@ RECORDER = 'printf "%s\\n" "$@" > "$WRENBOX_LOG"\nexit 42\n'
 
 @pytest.mark.parametrize("display", [None, ""], ids=["unset", "empty"])
 def test_without_display_the_terminal_utility_takes_over(wrenpane, tmp_path, display):
-    from harness import program_on_path
-
     log = tmp_path / "args"
     path = program_on_path(tmp_path, "wrenbox", RECORDER)
     args = ["--title", "a b", "--msgbox", "hi\\nthere", "0", "0", "--help"]
