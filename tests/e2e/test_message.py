@@ -153,29 +153,28 @@ def test_begin_minus_one_is_fullscreen(wrenpane, begin):
 # --- infobox -------------------------------------------------------------
 
 
-def test_infobox_closes_itself_with_ok(wrenpane):
-    app = wrenpane.start("--infobox", "working...", 0, 0)
-    dialog = app.dialog()
-    assert dialog.labels() == ["Information", "working..."]
-    assert dialog.buttons() == []
+@pytest.mark.parametrize("sleep", [[], ["--sleep", "2"]])
+def test_infobox_closes_itself_with_ok(wrenpane, sleep):
+    app = wrenpane.start(*sleep, "--infobox", "working...", 0, 0)
     assert app.finish() == (0, b"", b"")
 
 
 @pytest.mark.parametrize("sleep, title", [(["--sleep", "60"], "Information"),
                                           (["--sleep", "60", "--title", "Busy"], "Busy")])
-def test_infobox_escape_still_gives_ok(wrenpane, sleep, title):
+def test_infobox_shows_text_without_buttons_and_escape_gives_ok(wrenpane, sleep, title):
     app = wrenpane.start(*sleep, "--infobox", "working...", 0, 0)
     dialog = app.dialog()
+    assert dialog.labels() == ["Information", "working..."]
+    assert dialog.buttons() == []
     assert dialog.window_manager_title() == title
     dialog.key("Escape")
     assert app.finish() == (0, b"", b"")
 
 
 def test_infobox_chain_goes_on_after_the_timeout(wrenpane):
-    app = wrenpane.start("--sleep", "1", "--infobox", "first", 0, 0, "--and-dialog", "--msgbox", "second", 0, 0)
-    first = app.dialog()
-    assert first.labels()[-1] == "first"
-    second = app.dialog()
+    app = wrenpane.start("--infobox", "first", 0, 0,
+                         "--and-dialog", "--title", "Second", "--msgbox", "second", 0, 0)
+    second = app.dialog(title="Second")
     assert second.labels() == ["second"]
     second.press("OK")
     assert app.finish() == (0, b"", b"")
