@@ -165,8 +165,11 @@ def focus(acc) -> None:
 
 def table_cells(table) -> list[list]:
     """The cells of a table or tree table (a GtkTreeView), row by row.
-    Cells can be read with ``.name``/``text_of``/``is_checked`` and used
-    with ``do_action``."""
+    Cells can be read with ``.name`` and ``is_checked``. Read them again
+    after a change: GTK may replace the cell objects. To change a list, use
+    the keyboard (Dialog.move_to_row): GTK 3's cell actions ("toggle",
+    "activate") and AT-SPI selection requests have no effect on a tree
+    view."""
     t = table.queryTable()
     return [[t.getAccessibleAt(r, c) for c in range(t.nColumns)] for r in range(t.nRows)]
 
@@ -293,6 +296,14 @@ class Dialog:
         "ctrl+a", ...) once this window is the active one."""
         wait_until(self.is_active, f"window {self.title!r} to be active")
         xdotool("key", "--delay", "20", *keys)
+
+    def move_to_row(self, table, row: int) -> None:
+        """Puts the keyboard cursor of a list (a GtkTreeView's table) on
+        ``row``, counted from 0, which also selects it in a single-selection
+        list. Then ``key("space")`` toggles the row's check box and
+        ``key("Return")`` activates the row."""
+        focus(table)
+        self.key("Home", *["Down"] * row)
 
     def type(self, text: str, into=None) -> None:
         """Types ``text`` with the keyboard, into the focused widget or,
