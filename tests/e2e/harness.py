@@ -78,6 +78,9 @@ def base_env(env: dict | None = None) -> dict:
     None removes that variable."""
     result = dict(os.environ)
     result["LC_ALL"] = "C.UTF-8"
+    # Either would keep GTK off the accessibility bus, out of our sight.
+    result.pop("NO_AT_BRIDGE", None)
+    result.pop("GTK_A11Y", None)
     for name, value in (env or {}).items():
         if value is None:
             result.pop(name, None)
