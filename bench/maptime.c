@@ -1,0 +1,258 @@
+/* maptime: runs one command line on the X server named by DISPLAY and reports
+ * how long it took from exec to its first top-level window being mapped, and
+ * the peak resident memory of the process at that moment.
+ *
+ * Usage: maptime [--then-return] [--timeout SECONDS] COMMAND [ARG...]
+ *
+ * Method. Before forking we select SubstructureNotify on the root window, so
+ * the server tells us about every window mapped as a direct child of the root:
+ * without a window manager that is exactly the set of top-level windows (a
+ * window manager would reparent them into its frames, which is why the
+ * benchmark runs without one). The clock (CLOCK_MONOTONIC) starts just before
+ * fork and stops as soon as the MapNotify of a non-override-redirect window is
+ * read off the connection. VmHWM is read from /proc/PID/status at once, before
+ * anything else, and only then is the window checked to belong to the child
+ * through its _NET_WM_PID property. The child is killed afterwards, so the
+ * figure covers start-up alone and not the cost of quitting.
+ *
+ * With --then-return the first window is given the input focus, we wait until
+ * the child has gone idle (its CPU time in /proc/PID/schedstat stops growing:
+ * the first dialog has finished drawing), then a Return key is sent through
+ * XTEST and the clock runs from that moment to the next top-level map of the
+ * child: the cost of closing one dialog of a chain and showing the next.
+ *
+ * Output, one line on standard output:
+ *   map_ms=<float> hwm_kb=<int> [close_map_ms=<float> close_hwm_kb=<int>]
+ * Exit status 0 on success, 1 on a failed run (timeout, child died), 2 on
+ * usage errors. The child's standard output and error go to /dev/null. */
+#define _GNU_SOURCE
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+static double now_ms(void) {
+    struct timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+static void sleep_ms(int ms) {
+    struct timespec ts = {ms / 1000, (ms % 1000) * 1000000L};
+    while (nanosleep(&ts, &ts) != 0 && errno == EINTR) {
+    }
+}
+
+static long read_hwm_kb(pid_t pid) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
+    FILE *file = fopen(path, "r");
+    if (file == NULL)
+        return -1;
+    char line[256];
+    long kb = -1;
+    while (fgets(line, sizeof line, file) != NULL) {
+        if (sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+            break;
+    }
+    fclose(file);
+    return kb;
+}
+
+/* Nanoseconds the process has spent on a CPU, or -1. */
+static long long read_cpu_ns(pid_t pid) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/schedstat", (int)pid);
+    FILE *file = fopen(path, "r");
+    if (file == NULL)
+        return -1;
+    long long ns = -1;
+    if (fscanf(file, "%lld", &ns) != 1)
+        ns = -1;
+    fclose(file);
+    return ns;
+}
+
+/* Returns 0 once the process has used no CPU for 50 ms, -1 at the deadline. */
+static int wait_until_idle(pid_t pid, double deadline) {
+    long long last = read_cpu_ns(pid);
+    while (now_ms() < deadline) {
+        sleep_ms(50);
+        long long cpu = read_cpu_ns(pid);
+        if (cpu < 0)
+            return -1;
+        if (cpu == last)
+            return 0;
+        last = cpu;
+    }
+    return -1;
+}
+
+static pid_t window_pid(Display *dpy, Window window) {
+    Atom net_wm_pid = XInternAtom(dpy, "_NET_WM_PID", False);
+    Atom type;
+    int format;
+    unsigned long count, remaining;
+    unsigned char *data = NULL;
+    pid_t pid = -1;
+    if (XGetWindowProperty(dpy, window, net_wm_pid, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &remaining, &data) == Success &&
+        data != NULL && format == 32 && count == 1)
+        pid = (pid_t) * (unsigned long *)data;
+    if (data != NULL)
+        XFree(data);
+    return pid;
+}
+
+/* A window that goes away while we look at it must not end the measurement. */
+static int ignore_x_error(Display *dpy, XErrorEvent *event) {
+    (void)dpy;
+    (void)event;
+    return 0;
+}
+
+/* Set once waitpid has reaped the child, so that we never signal a pid that
+ * may have been reused. */
+static int child_reaped;
+
+struct MapSeen {
+    Window window;
+    double at_ms;
+    long hwm_kb;
+};
+
+/* Waits for the child's next top-level map. Returns 0, or -1 when the child
+ * exits or the deadline passes first. */
+static int wait_for_map(Display *dpy, pid_t pid, double deadline, struct MapSeen *seen) {
+    struct pollfd fds = {ConnectionNumber(dpy), POLLIN, 0};
+    for (;;) {
+        while (XPending(dpy) > 0) {
+            XEvent event;
+            XNextEvent(dpy, &event);
+            if (event.type != MapNotify || event.xmap.override_redirect)
+                continue;
+            double at = now_ms();
+            long hwm = read_hwm_kb(pid);
+            if (window_pid(dpy, event.xmap.window) != pid)
+                continue;
+            seen->window = event.xmap.window;
+            seen->at_ms = at;
+            seen->hwm_kb = hwm;
+            return 0;
+        }
+        if (waitpid(pid, NULL, WNOHANG) == pid) {
+            child_reaped = 1;
+            fprintf(stderr, "maptime: the program exited before mapping a window\n");
+            return -1;
+        }
+        double left = deadline - now_ms();
+        if (left <= 0) {
+            fprintf(stderr, "maptime: no window mapped in time\n");
+            return -1;
+        }
+        poll(&fds, 1, left < 100 ? (int)left + 1 : 100);
+    }
+}
+
+static pid_t spawn(char **argv) {
+    pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    int null_fd = open("/dev/null", O_WRONLY);
+    if (null_fd >= 0) {
+        dup2(null_fd, STDOUT_FILENO);
+        dup2(null_fd, STDERR_FILENO);
+    }
+    execvp(argv[0], argv);
+    _exit(127);
+}
+
+static int send_return(Display *dpy, pid_t pid, Window window, double deadline, double *sent_at) {
+    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    if (wait_until_idle(pid, deadline) != 0) {
+        fprintf(stderr, "maptime: the program did not go idle after its first map\n");
+        return -1;
+    }
+    KeyCode key = XKeysymToKeycode(dpy, XK_Return);
+    *sent_at = now_ms();
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    XFlush(dpy);
+    return 0;
+}
+
+static int usage(void) {
+    fprintf(stderr, "usage: maptime [--then-return] [--timeout SECONDS] COMMAND [ARG...]\n");
+    return 2;
+}
+
+int main(int argc, char **argv) {
+    int then_return = 0;
+    double timeout_s = 30;
+    int i = 1;
+    for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
+        if (strcmp(argv[i], "--then-return") == 0)
+            then_return = 1;
+        else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
+            timeout_s = atof(argv[++i]);
+        else
+            return usage();
+    }
+    if (i == argc)
+        return usage();
+
+    Display *dpy = XOpenDisplay(NULL);
+    if (dpy == NULL) {
+        fprintf(stderr, "maptime: cannot open the display\n");
+        return 2;
+    }
+    int event_base, error_base, major, minor;
+    if (then_return && !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
+        fprintf(stderr, "maptime: the X server lacks XTEST\n");
+        return 2;
+    }
+    XSetErrorHandler(ignore_x_error);
+    fcntl(ConnectionNumber(dpy), F_SETFD, FD_CLOEXEC);
+    XSelectInput(dpy, DefaultRootWindow(dpy), SubstructureNotifyMask);
+    XSync(dpy, False);
+
+    double start = now_ms();
+    double deadline = start + timeout_s * 1e3;
+    pid_t pid = spawn(argv + i);
+    if (pid < 0) {
+        perror("maptime: fork");
+        return 1;
+    }
+
+    int status = 1;
+    struct MapSeen first, second;
+    if (wait_for_map(dpy, pid, deadline, &first) == 0) {
+        printf("map_ms=%.3f hwm_kb=%ld", first.at_ms - start, first.hwm_kb);
+        double sent_at;
+        if (!then_return) {
+            status = 0;
+        } else if (send_return(dpy, pid, first.window, deadline, &sent_at) == 0 &&
+                   wait_for_map(dpy, pid, deadline, &second) == 0) {
+            printf(" close_map_ms=%.3f close_hwm_kb=%ld", second.at_ms - sent_at, second.hwm_kb);
+            status = 0;
+        }
+        printf("\n");
+    }
+    if (!child_reaped) {
+        kill(pid, SIGKILL);
+        waitpid(pid, NULL, 0);
+    }
+    XCloseDisplay(dpy);
+    return status;
+}

@@ -1,0 +1,249 @@
+#include "dialogs/item_tree.h"
+
+#include <vector>
+
+namespace {
+
+struct Row {
+    int parent;   // -1 at the top level
+    int position; // index among its siblings
+    std::vector<int> children;
+};
+
+struct TreeData {
+    std::vector<GType> types;
+    std::vector<Row> rows;
+    std::vector<int> top;
+    std::vector<GValue> values; // rows.size() x types.size()
+    bool nests = false;
+};
+
+} // namespace
+
+struct _ItemTree {
+    GObject parent_instance;
+    int stamp;
+    TreeData *data;
+};
+
+static void item_tree_model_init(GtkTreeModelIface *iface);
+
+G_DEFINE_TYPE_WITH_CODE(ItemTree, item_tree, G_TYPE_OBJECT,
+                        G_IMPLEMENT_INTERFACE(GTK_TYPE_TREE_MODEL, item_tree_model_init))
+
+namespace {
+
+TreeData &data_of(GtkTreeModel *model) {
+    return *ITEM_TREE(model)->data;
+}
+
+// An iterator holds the row's index; 0 in user_data2 keeps it plain data.
+bool make_iter(GtkTreeModel *model, GtkTreeIter *iter, int row) {
+    iter->stamp = ITEM_TREE(model)->stamp;
+    iter->user_data = GINT_TO_POINTER(row);
+    iter->user_data2 = nullptr;
+    iter->user_data3 = nullptr;
+    return true;
+}
+
+bool invalid_iter(GtkTreeIter *iter) {
+    iter->stamp = 0;
+    return false;
+}
+
+int row_of(const GtkTreeIter *iter) {
+    return GPOINTER_TO_INT(iter->user_data);
+}
+
+const std::vector<int> &children_of(const TreeData &data, const GtkTreeIter *parent) {
+    return parent == nullptr ? data.top : data.rows[row_of(parent)].children;
+}
+
+const std::vector<int> &siblings_of(const TreeData &data, int row) {
+    const int parent = data.rows[row].parent;
+    return parent < 0 ? data.top : data.rows[parent].children;
+}
+
+GtkTreeModelFlags get_flags(GtkTreeModel *) {
+    return GTK_TREE_MODEL_ITERS_PERSIST;
+}
+
+int get_n_columns(GtkTreeModel *model) {
+    return static_cast<int>(data_of(model).types.size());
+}
+
+GType get_column_type(GtkTreeModel *model, int column) {
+    const TreeData &data = data_of(model);
+    if (column < 0 || column >= static_cast<int>(data.types.size()))
+        return G_TYPE_INVALID;
+    return data.types[column];
+}
+
+gboolean get_iter(GtkTreeModel *model, GtkTreeIter *iter, GtkTreePath *path) {
+    const TreeData &data = data_of(model);
+    int depth = 0;
+    int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
+    const std::vector<int> *level = &data.top;
+    int row = -1;
+    for (int i = 0; i < depth; ++i) {
+        if (indices[i] < 0 || indices[i] >= static_cast<int>(level->size()))
+            return invalid_iter(iter);
+        row = (*level)[indices[i]];
+        level = &data.rows[row].children;
+    }
+    if (row < 0)
+        return invalid_iter(iter);
+    return make_iter(model, iter, row);
+}
+
+GtkTreePath *get_path(GtkTreeModel *model, GtkTreeIter *iter) {
+    const TreeData &data = data_of(model);
+    GtkTreePath *path = gtk_tree_path_new();
+    for (int row = row_of(iter); row >= 0; row = data.rows[row].parent)
+        gtk_tree_path_prepend_index(path, data.rows[row].position);
+    return path;
+}
+
+void get_value(GtkTreeModel *model, GtkTreeIter *iter, int column, GValue *value) {
+    const TreeData &data = data_of(model);
+    g_value_init(value, data.types[column]);
+    g_value_copy(&data.values[row_of(iter) * data.types.size() + column], value);
+}
+
+gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
+    const TreeData &data = data_of(model);
+    const int row = row_of(iter);
+    const std::vector<int> &siblings = siblings_of(data, row);
+    const size_t next = data.rows[row].position + 1;
+    if (next >= siblings.size())
+        return invalid_iter(iter);
+    return make_iter(model, iter, siblings[next]);
+}
+
+gboolean iter_previous(GtkTreeModel *model, GtkTreeIter *iter) {
+    const TreeData &data = data_of(model);
+    const int row = row_of(iter);
+    if (data.rows[row].position == 0)
+        return invalid_iter(iter);
+    return make_iter(model, iter, siblings_of(data, row)[data.rows[row].position - 1]);
+}
+
+gboolean iter_nth_child(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *parent, int n) {
+    const std::vector<int> &children = children_of(data_of(model), parent);
+    if (n < 0 || n >= static_cast<int>(children.size()))
+        return invalid_iter(iter);
+    return make_iter(model, iter, children[n]);
+}
+
+gboolean iter_children(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *parent) {
+    return iter_nth_child(model, iter, parent, 0);
+}
+
+gboolean iter_has_child(GtkTreeModel *model, GtkTreeIter *iter) {
+    return !children_of(data_of(model), iter).empty();
+}
+
+int iter_n_children(GtkTreeModel *model, GtkTreeIter *iter) {
+    return static_cast<int>(children_of(data_of(model), iter).size());
+}
+
+gboolean iter_parent(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *child) {
+    const int parent = data_of(model).rows[row_of(child)].parent;
+    if (parent < 0)
+        return invalid_iter(iter);
+    return make_iter(model, iter, parent);
+}
+
+void emit_row_inserted(GtkTreeModel *model, GtkTreeIter *iter) {
+    GtkTreePath *path = get_path(model, iter);
+    gtk_tree_model_row_inserted(model, path, iter);
+    gtk_tree_path_free(path);
+}
+
+} // namespace
+
+static void item_tree_model_init(GtkTreeModelIface *iface) {
+    iface->get_flags = get_flags;
+    iface->get_n_columns = get_n_columns;
+    iface->get_column_type = get_column_type;
+    iface->get_iter = get_iter;
+    iface->get_path = get_path;
+    iface->get_value = get_value;
+    iface->iter_next = iter_next;
+    iface->iter_previous = iter_previous;
+    iface->iter_children = iter_children;
+    iface->iter_has_child = iter_has_child;
+    iface->iter_n_children = iter_n_children;
+    iface->iter_nth_child = iter_nth_child;
+    iface->iter_parent = iter_parent;
+}
+
+static void item_tree_finalize(GObject *object) {
+    TreeData *data = ITEM_TREE(object)->data;
+    for (GValue &value : data->values)
+        g_value_unset(&value);
+    delete data;
+    G_OBJECT_CLASS(item_tree_parent_class)->finalize(object);
+}
+
+static void item_tree_class_init(ItemTreeClass *klass) {
+    G_OBJECT_CLASS(klass)->finalize = item_tree_finalize;
+}
+
+static void item_tree_init(ItemTree *tree) {
+    tree->data = new TreeData;
+    // Iterators of another model instance are not taken for ours.
+    do {
+        tree->stamp = g_random_int();
+    } while (tree->stamp == 0);
+}
+
+ItemTree *item_tree_new(int n_columns, const GType *types) {
+    ItemTree *tree = ITEM_TREE(g_object_new(ITEM_TYPE_TREE, nullptr));
+    tree->data->types.assign(types, types + n_columns);
+    return tree;
+}
+
+void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values, int count,
+                      GtkTreeIter *iter) {
+    TreeData &data = *tree->data;
+    const int row = static_cast<int>(data.rows.size());
+    const int parent_row = parent != nullptr ? row_of(parent) : -1;
+    data.rows.push_back(Row{parent_row, 0, {}});
+    // Taken after the push_back, which may move every row.
+    std::vector<int> &siblings = parent_row < 0 ? data.top : data.rows[parent_row].children;
+    data.rows[row].position = static_cast<int>(siblings.size());
+    siblings.push_back(row);
+    data.nests = data.nests || parent_row >= 0;
+
+    for (size_t column = 0; column < data.types.size(); ++column) {
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, data.types[column]);
+        if (static_cast<int>(column) < count)
+            g_value_copy(&values[column], &value);
+        data.values.push_back(value);
+    }
+
+    GtkTreeIter new_iter;
+    make_iter(GTK_TREE_MODEL(tree), &new_iter, row);
+    emit_row_inserted(GTK_TREE_MODEL(tree), &new_iter);
+    if (parent_row >= 0 && siblings.size() == 1) {
+        GtkTreePath *path = get_path(GTK_TREE_MODEL(tree), parent);
+        gtk_tree_model_row_has_child_toggled(GTK_TREE_MODEL(tree), path, parent);
+        gtk_tree_path_free(path);
+    }
+    if (iter != nullptr)
+        *iter = new_iter;
+}
+
+void item_tree_set_value(ItemTree *tree, GtkTreeIter *iter, int column, const GValue *value) {
+    TreeData &data = *tree->data;
+    g_value_copy(value, &data.values[row_of(iter) * data.types.size() + column]);
+    GtkTreePath *path = get_path(GTK_TREE_MODEL(tree), iter);
+    gtk_tree_model_row_changed(GTK_TREE_MODEL(tree), path, iter);
+    gtk_tree_path_free(path);
+}
+
+bool item_tree_nests(ItemTree *tree) {
+    return tree->data->nests;
+}

@@ -1,0 +1,92 @@
+// What checklist, radiolist, menu and treeview share: the item grammar, the
+// parent rule for nested rows, the item models and the list window.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <vector>
+
+#include "frame/gobject_ptr.h"
+#include "options/records.h"
+
+enum class ListKind { checklist, radiolist, menu, treeview };
+
+// Positions of the members inside one item group; -1 for an absent member.
+struct ItemLayout {
+    int group_size;
+    int prefix;
+    int depth;
+    int name;
+    int description;
+    int state;
+    int bottom;
+};
+
+ItemLayout item_layout(ListKind kind, const Options *opts);
+
+// menurows and the group count are right. Only the checks; see check_list_args.
+bool list_args_valid(int argc, char **args, int group_size);
+
+// Ends the process through fail_unexpected_args when the arguments are wrong.
+void check_list_args(int argc, char **args, const ItemLayout &layout, const Options *opts);
+
+// One item as given on the command line; strings are borrowed from args.
+struct ItemRow {
+    const char *prefix;
+    int depth;
+    const char *name;
+    const char *description;
+    bool on;
+    const char *bottom;
+};
+
+// "on" in any letter case.
+bool state_word_on(const char *word);
+
+// The items in argument order, with the radio rule applied: in a radiolist
+// or treeview only the first item marked on starts on.
+std::vector<ItemRow> parse_item_rows(ListKind kind, int argc, char **args, const Options *opts);
+
+// Checklist and menu look for a parent among the top-level rows only;
+// radiolist and treeview among all rows.
+enum class ParentSearch { top_level, whole_model };
+
+// For each row the index of its parent row, or -1 for a top-level row: the
+// last searched row whose depth is strictly less than the row's own, when
+// that depth is above 0.
+std::vector<int> find_parents(const std::vector<int> &depths, ParentSearch search);
+
+// Which search, if any, nests this dialog's rows.
+bool list_nests(ListKind kind, const Options *opts);
+ParentSearch parent_search(ListKind kind);
+
+// The model's name, description and bottom-description columns.
+int name_column(ListKind kind);
+int description_column(ListKind kind);
+int bottom_column(ListKind kind);
+
+// Sets the state column of a row of an item model (list or tree store).
+void set_item_state(GtkTreeModel *model, GtkTreeIter *iter, bool on);
+
+// gtk_tree_model_foreach callback: turns the first checked row off.
+gboolean clear_first_checked(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter,
+                             gpointer data);
+
+// A list dialog built but not yet run. toggle is null for the menu.
+struct ListDialog {
+    GtkWidget *dialog;
+    GtkTreeView *view;
+    GObjectPtr<GtkTreeModel> model;
+    GtkCellRenderer *toggle;
+};
+
+// Validates the arguments, then builds the window, the filled model and its
+// view with the default item selected. The caller connects its handlers.
+ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows, int cols,
+                           int argc, char **args, Options *opts);
+
+// Adds the buttons, runs the dialog, stores its size and hides it; returns
+// the response id.
+int run_list_dialog(ListDialog &list, const DialogConf *conf);
+
+// The radio behaviour of radiolist and treeview.
+void connect_radio_handlers(ListDialog &list);

@@ -1,0 +1,34 @@
+// Writing list answers: item names, shell-quoted where the caller asks.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "options/records.h"
+
+// The item models' columns that the writers read.
+constexpr int ITEM_STATE_COLUMN = 1;
+constexpr int ITEM_NAME_COLUMN = 3;
+
+// True when name holds a byte that a POSIX shell treats specially.
+bool needs_quoting(const char *name);
+
+// The quote character: ' with --single-quoted, " otherwise.
+char quote_char(const Options *opts);
+
+// One name and a newline, between quote characters under --quoted when the
+// name needs it.
+void write_name_line(const Options *opts, const char *name);
+
+// The selected row's name behind prefix (which may be null); nothing at all
+// when no row is selected.
+void print_selected_item(const Options *opts, GtkTreeSelection *selection, GtkTreeModel *model,
+                         int name_column, const char *prefix);
+
+// gtk_tree_model_foreach callback (data: the Options): writes the first
+// checked row's name and stops the walk.
+gboolean print_checked_item(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter,
+                            gpointer data);
+
+// Every checked row, at every depth in depth-first order, joined by the
+// output separator, then a newline.
+void print_checked_list(const Options *opts, GtkTreeModel *model);

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "dialogs/item_tree.h"
+
+namespace {
+
+// A two-column model (name, flag) with rows appended under the given
+// parents (indices of earlier rows, -1 for the top level).
+struct Fixture {
+    ItemTree *tree;
+    std::vector<GtkTreeIter> iters;
+
+    explicit Fixture(const std::vector<int> &parents) {
+        GType types[] = {G_TYPE_STRING, G_TYPE_BOOLEAN};
+        tree = item_tree_new(2, types);
+        iters.resize(parents.size());
+        for (size_t i = 0; i < parents.size(); ++i) {
+            GValue values[2] = {};
+            g_value_init(&values[0], G_TYPE_STRING);
+            g_value_take_string(&values[0], g_strdup_printf("row%zu", i));
+            g_value_init(&values[1], G_TYPE_BOOLEAN);
+            item_tree_append(tree, parents[i] >= 0 ? &iters[parents[i]] : nullptr, values, 2,
+                             &iters[i]);
+            g_value_unset(&values[0]);
+        }
+    }
+    ~Fixture() { g_object_unref(tree); }
+
+    GtkTreeModel *model() const { return GTK_TREE_MODEL(tree); }
+
+    std::string path_of(int row) {
+        GtkTreePath *path = gtk_tree_model_get_path(model(), &iters[row]);
+        char *text = gtk_tree_path_to_string(path);
+        std::string result = text;
+        g_free(text);
+        gtk_tree_path_free(path);
+        return result;
+    }
+
+    std::string name_at(GtkTreeIter *iter) {
+        char *name = nullptr;
+        gtk_tree_model_get(model(), iter, 0, &name, -1);
+        std::string result = name;
+        g_free(name);
+        return result;
+    }
+};
+
+gboolean collect_name(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter, gpointer data) {
+    char *name = nullptr;
+    gtk_tree_model_get(model, iter, 0, &name, -1);
+    static_cast<std::vector<std::string> *>(data)->push_back(name);
+    g_free(name);
+    return FALSE;
+}
+
+TEST(ItemTree, PathsAndIteratorsAgree) {
+    //  row0
+    //    row1
+    //      row2
+    //    row3
+    //  row4
+    Fixture f({-1, 0, 1, 0, -1});
+    const char *paths[] = {"0", "0:0", "0:0:0", "0:1", "1"};
+    for (int row = 0; row < 5; ++row) {
+        EXPECT_EQ(f.path_of(row), paths[row]);
+        GtkTreeIter iter;
+        ASSERT_TRUE(gtk_tree_model_get_iter_from_string(f.model(), &iter, paths[row]));
+        EXPECT_EQ(f.name_at(&iter), "row" + std::to_string(row));
+    }
+    GtkTreeIter iter;
+    for (const char *missing : {"2", "0:2", "0:0:0:0", "1:0"})
+        EXPECT_FALSE(gtk_tree_model_get_iter_from_string(f.model(), &iter, missing)) << missing;
+
+    EXPECT_TRUE(item_tree_nests(f.tree));
+    EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), nullptr), 2);
+    EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), &f.iters[0]), 2);
+    EXPECT_FALSE(gtk_tree_model_iter_has_child(f.model(), &f.iters[4]));
+    GtkTreeIter parent;
+    ASSERT_TRUE(gtk_tree_model_iter_parent(f.model(), &parent, &f.iters[2]));
+    EXPECT_EQ(f.name_at(&parent), "row1");
+    EXPECT_FALSE(gtk_tree_model_iter_parent(f.model(), &parent, &f.iters[4]));
+    iter = f.iters[1];
+    ASSERT_TRUE(gtk_tree_model_iter_next(f.model(), &iter));
+    EXPECT_EQ(f.name_at(&iter), "row3");
+    EXPECT_FALSE(gtk_tree_model_iter_next(f.model(), &iter));
+    iter = f.iters[4];
+    ASSERT_TRUE(gtk_tree_model_iter_previous(f.model(), &iter));
+    EXPECT_EQ(f.name_at(&iter), "row0");
+
+    std::vector<std::string> order;
+    gtk_tree_model_foreach(f.model(), collect_name, &order);
+    EXPECT_EQ(order, (std::vector<std::string>{"row0", "row1", "row2", "row3", "row4"}));
+}
+
+TEST(ItemTree, AFlatModelDoesNotNest) {
+    Fixture f({-1, -1, -1});
+    EXPECT_FALSE(item_tree_nests(f.tree));
+    EXPECT_EQ(f.path_of(2), "2");
+}
+
+void count_change(GtkTreeModel *, GtkTreePath *path, GtkTreeIter *, gpointer data) {
+    char *text = gtk_tree_path_to_string(path);
+    *static_cast<std::string *>(data) += text;
+    g_free(text);
+}
+
+TEST(ItemTree, SettingAValueTellsTheViews) {
+    Fixture f({-1, 0});
+    std::string changed;
+    g_signal_connect(f.tree, "row-changed", G_CALLBACK(count_change), &changed);
+    GValue on = G_VALUE_INIT;
+    g_value_init(&on, G_TYPE_BOOLEAN);
+    g_value_set_boolean(&on, TRUE);
+    item_tree_set_value(f.tree, &f.iters[1], 1, &on);
+    EXPECT_EQ(changed, "0:0");
+    gboolean state = FALSE;
+    gtk_tree_model_get(f.model(), &f.iters[1], 1, &state, -1);
+    EXPECT_TRUE(state);
+}
+
+} // namespace
