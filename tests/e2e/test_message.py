@@ -150,6 +150,41 @@ def test_begin_minus_one_is_fullscreen(wrenpane, begin):
     assert app.finish() == (0, b"", b"")
 
 
+# What the accessibility bus reports as a window's rectangle can differ by a
+# few pixels from the window GTK places (borders, a hidden title area), so
+# positions are compared with some slack.
+SLACK = 20
+
+
+def centred(extents):
+    x, y, width, height = extents
+    return abs(x - (1280 - width) // 2) <= SLACK and abs(y - (800 - height) // 2) <= SLACK
+
+
+def near_100_50(extents):
+    x, y, _, _ = extents
+    return abs(x - 100) <= SLACK and abs(y - 50) <= SLACK
+
+
+@pytest.mark.parametrize(
+    "begin, placed",
+    [
+        (["--begin-x", "100", "--begin-y", "50"], near_100_50),
+        # Either one 0: centred, not moved.
+        (["--begin-x", "100"], centred),
+        (["--begin-y", "50"], centred),
+        ([], centred),
+    ],
+)
+@pytest.mark.parametrize("dialog_option", ["--msgbox", "--infobox"])
+def test_placement(wrenpane, begin, placed, dialog_option):
+    app = wrenpane.start(*begin, "--sleep", "60", dialog_option, "hi", 10, 30)
+    dialog = app.dialog()
+    wait_until(lambda: placed(dialog.extents()), f"the window placed by {begin}")
+    dialog.key("Escape")
+    assert app.finish() in [(0, b"", b""), (5, b"", b"")]
+
+
 # --- infobox -------------------------------------------------------------
 
 
