@@ -91,9 +91,8 @@ static void add_text_label(GtkWidget *content, const Options *opts, const char *
 GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, int rows,
                              int cols) {
     GCharPtr title = valid_utf8(conf->title);
-    GtkWidget *dialog =
-        gtk_dialog_new_with_buttons(title.get(), nullptr, GTK_DIALOG_USE_HEADER_BAR, nullptr,
-                                    nullptr);
+    GtkWidget *dialog = gtk_dialog_new_with_buttons(title.get(), nullptr, GTK_DIALOG_USE_HEADER_BAR,
+                                                    nullptr, nullptr);
     GtkWidget *header = gtk_dialog_get_header_bar(GTK_DIALOG(dialog));
     if (!conf->deletable) {
         gtk_window_set_deletable(GTK_WINDOW(dialog), FALSE);
