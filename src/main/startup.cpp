@@ -131,6 +131,9 @@ int run_program(int argc, char **argv) {
     // half the start-up time and two thirds of the memory of a dialog that
     // never draws with GL. A GDK_GL set by the user still wins.
     g_setenv("GDK_GL", "disable", FALSE);
+    // The locale is set above; GTK would set it again and warn a second
+    // time, on standard error, about a locale the C library lacks.
+    gtk_disable_setlocale();
     gtk_init(&argc, &argv);
 
     switch (find_help_or_version(argc, argv)) {

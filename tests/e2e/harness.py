@@ -37,6 +37,7 @@ BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"
 TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
 POLL_INTERVAL = 0.05
 
+
 class Result(NamedTuple):
     """How a run ended: the exit status and everything written to
     standard output and standard error."""
@@ -77,6 +78,9 @@ def base_env(env: dict | None = None) -> dict:
     None removes that variable."""
     result = dict(os.environ)
     result["LC_ALL"] = "C.UTF-8"
+    # Either would keep GTK off the accessibility bus, out of our sight.
+    result.pop("NO_AT_BRIDGE", None)
+    result.pop("GTK_A11Y", None)
     for name, value in (env or {}).items():
         if value is None:
             result.pop(name, None)
@@ -164,8 +168,11 @@ def focus(acc) -> None:
 
 def table_cells(table) -> list[list]:
     """The cells of a table or tree table (a GtkTreeView), row by row.
-    Cells can be read with ``.name``/``text_of``/``is_checked`` and used
-    with ``do_action``."""
+    Cells can be read with ``.name`` and ``is_checked``. Read them again
+    after a change: GTK may replace the cell objects. To change a list, use
+    the keyboard (Dialog.move_to_row): GTK 3's cell actions ("toggle",
+    "activate") and AT-SPI selection requests have no effect on a tree
+    view."""
     t = table.queryTable()
     return [[t.getAccessibleAt(r, c) for c in range(t.nColumns)] for r in range(t.nRows)]
 
@@ -293,6 +300,14 @@ class Dialog:
         wait_until(self.is_active, f"window {self.title!r} to be active")
         xdotool("key", "--delay", "20", *keys)
 
+    def move_to_row(self, table, row: int) -> None:
+        """Puts the keyboard cursor of a list (a GtkTreeView's table) on
+        ``row``, counted from 0, which also selects it in a single-selection
+        list. Then ``key("space")`` toggles the row's check box and
+        ``key("Return")`` activates the row."""
+        focus(table)
+        self.key("Home", *["Down"] * row)
+
     def type(self, text: str, into=None) -> None:
         """Types ``text`` with the keyboard, into the focused widget or,
         when ``into`` is given, into that accessible after focusing it."""
@@ -394,7 +409,7 @@ class App:
         it. Waits until it has registered."""
 
         def find():
-            assert self.proc.poll() is None, f"wrenpane exited with {self.proc.returncode}"
+            self._check_running()
             for app in pyatspi.Registry.getDesktop(0):
                 if app is not None and app.get_process_id() == self.pid:
                     return app
@@ -417,6 +432,7 @@ class App:
         that title counts."""
 
         def find():
+            self._check_running()
             for window in self.windows():
                 if window.acc.path in self._seen or not window.is_active():
                     continue
@@ -427,6 +443,14 @@ class App:
         window = wait_until(find, f"an active window{f' titled {title!r}' if title else ''}")
         self._seen.add(window.acc.path)
         return window
+
+    def _check_running(self) -> None:
+        """Fails at once, with what the program said, when it has already
+        exited while a test waits for one of its windows."""
+        if self.proc.poll() is None:
+            return
+        code, stdout, stderr = self.finish()
+        raise AssertionError(f"wrenpane exited with {code}; stdout {stdout!r}, stderr {stderr!r}")
 
     def finish(self, timeout: float = TIMEOUT) -> Result:
         """Waits for the process to exit (killing it and failing after

@@ -77,3 +77,25 @@ def test_print_size_is_written_per_dialog(wrenpane):
     code, stdout, stderr = app.finish()
     assert (code, stdout) == (0, b"")
     assert [line.split(b":")[0] for line in stderr.splitlines()] == [b"DialogSize"]
+
+
+VERSION = b"Version: 0.9.1 (libwrenbox: 0.4.1)\n"
+
+
+@pytest.mark.parametrize(
+    "args, steps, code",
+    [
+        # A last segment without a dialog keeps the status of the last dialog.
+        ([*ONE, "--and-dialog", "--print-version"], [("one", "OK")], 0),
+        (["--extra-button", *ONE, "--and-dialog", "--print-version"], [("one", "Extra")], 3),
+    ],
+)
+def test_segment_without_dialog_keeps_the_last_status(wrenpane, args, steps, code):
+    app = wrenpane.start(*args)
+    answer(app, *steps)
+    assert app.finish() == (code, b"", VERSION)
+
+
+def test_separator_after_a_segment_without_dialog_is_an_error(wrenpane):
+    assert wrenpane.run("--print-version", "--and-dialog", *ONE) == (
+        255, b"", VERSION + b"wrenpane: --and-dialog without previous --<dialog>\n")

@@ -122,7 +122,7 @@ def test_text_is_preprocessed(wrenpane, options, text, shown):
 def test_disable_esc_removes_the_close_button(wrenpane):
     app = wrenpane.start("--msgbox", "hi", 0, 0)
     dialog = app.dialog()
-    assert dialog.close_button() is not None
+    wait_until(dialog.close_button, "the close button")
     dialog.press("OK")
     app.finish()
 
@@ -135,7 +135,8 @@ def test_disable_esc_removes_the_close_button(wrenpane):
 
 def test_close_button_gives_esc(wrenpane):
     app = wrenpane.start("--yesno", "q", 0, 0)
-    do_action(app.dialog().close_button())
+    dialog = app.dialog()
+    do_action(wait_until(dialog.close_button, "the close button"))
     assert app.finish() == (5, b"", b"")
 
 
@@ -149,32 +150,66 @@ def test_begin_minus_one_is_fullscreen(wrenpane, begin):
     assert app.finish() == (0, b"", b"")
 
 
+# What the accessibility bus reports as a window's rectangle can differ by a
+# few pixels from the window GTK places (borders, a hidden title area), so
+# positions are compared with some slack.
+SLACK = 20
+
+
+def centred(extents):
+    x, y, width, height = extents
+    return abs(x - (1280 - width) // 2) <= SLACK and abs(y - (800 - height) // 2) <= SLACK
+
+
+def near_100_50(extents):
+    x, y, _, _ = extents
+    return abs(x - 100) <= SLACK and abs(y - 50) <= SLACK
+
+
+@pytest.mark.parametrize(
+    "begin, placed",
+    [
+        (["--begin-x", "100", "--begin-y", "50"], near_100_50),
+        # Either one 0: centred, not moved.
+        (["--begin-x", "100"], centred),
+        (["--begin-y", "50"], centred),
+        ([], centred),
+    ],
+)
+@pytest.mark.parametrize("dialog_option", ["--msgbox", "--infobox"])
+def test_placement(wrenpane, begin, placed, dialog_option):
+    app = wrenpane.start(*begin, "--sleep", "60", dialog_option, "hi", 10, 30)
+    dialog = app.dialog()
+    wait_until(lambda: placed(dialog.extents()), f"the window placed by {begin}")
+    dialog.key("Escape")
+    assert app.finish() in [(0, b"", b""), (5, b"", b"")]
+
+
 # --- infobox -------------------------------------------------------------
 
 
-def test_infobox_closes_itself_with_ok(wrenpane):
-    app = wrenpane.start("--infobox", "working...", 0, 0)
-    dialog = app.dialog()
-    assert dialog.labels() == ["Information", "working..."]
-    assert dialog.buttons() == []
+@pytest.mark.parametrize("sleep", [[], ["--sleep", "2"]])
+def test_infobox_closes_itself_with_ok(wrenpane, sleep):
+    app = wrenpane.start(*sleep, "--infobox", "working...", 0, 0)
     assert app.finish() == (0, b"", b"")
 
 
 @pytest.mark.parametrize("sleep, title", [(["--sleep", "60"], "Information"),
                                           (["--sleep", "60", "--title", "Busy"], "Busy")])
-def test_infobox_escape_still_gives_ok(wrenpane, sleep, title):
+def test_infobox_shows_text_without_buttons_and_escape_gives_ok(wrenpane, sleep, title):
     app = wrenpane.start(*sleep, "--infobox", "working...", 0, 0)
     dialog = app.dialog()
+    assert dialog.labels() == ["Information", "working..."]
+    assert dialog.buttons() == []
     assert dialog.window_manager_title() == title
     dialog.key("Escape")
     assert app.finish() == (0, b"", b"")
 
 
 def test_infobox_chain_goes_on_after_the_timeout(wrenpane):
-    app = wrenpane.start("--sleep", "1", "--infobox", "first", 0, 0, "--and-dialog", "--msgbox", "second", 0, 0)
-    first = app.dialog()
-    assert first.labels()[-1] == "first"
-    second = app.dialog()
+    app = wrenpane.start("--infobox", "first", 0, 0,
+                         "--and-dialog", "--title", "Second", "--msgbox", "second", 0, 0)
+    second = app.dialog(title="Second")
     assert second.labels() == ["second"]
     second.press("OK")
     assert app.finish() == (0, b"", b"")

@@ -20,12 +20,15 @@ def test_invalid_utf8_is_shown_with_replacement_characters(wrenpane):
 
 def test_invalid_utf8_in_yesno_labels_and_infobox(wrenpane):
     app = wrenpane.start("--yes-label", BAD, "--no-label", BAD, "--yesno", BAD, 0, 0,
-                         "--and-dialog", "--title", BAD, "--hline", BAD, "--infobox", BAD, 0, 0)
+                         "--and-dialog", "--title", BAD, "--hline", BAD, "--sleep", "60",
+                         "--infobox", BAD, 0, 0)
     dialog = app.dialog()
     assert dialog.button_names() == [SHOWN, SHOWN]
     dialog.key("Return")
     infobox = app.dialog()
     assert infobox.labels() == ["Information", SHOWN]
+    assert infobox.window_manager_title() == SHOWN
+    infobox.key("Escape")
     assert app.finish() == (0, b"", b"")
 
 

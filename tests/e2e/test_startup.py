@@ -5,6 +5,8 @@ from pathlib import Path
 
 import pytest
 
+from harness import program_on_path
+
 HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()
 VERSION = b"Version: 0.9.1 (libwrenbox: 0.4.1)\n"
 
@@ -42,8 +44,6 @@ RECORDER = 'printf "%s\\n" "$@" > "$WRENBOX_LOG"\nexit 42\n'
 
 @pytest.mark.parametrize("display", [None, ""], ids=["unset", "empty"])
 def test_without_display_the_terminal_utility_takes_over(wrenpane, tmp_path, display):
-    from harness import program_on_path
-
     log = tmp_path / "args"
     path = program_on_path(tmp_path, "wrenbox", RECORDER)
     args = ["--title", "a b", "--msgbox", "hi\\nthere", "0", "0", "--help"]
@@ -58,3 +58,18 @@ def test_without_display_or_terminal_utility_exit_127_silently(wrenpane, tmp_pat
     empty.mkdir()
     env = {"DISPLAY": display, "PATH": str(empty)}
     assert wrenpane.run("--msgbox", "hi", "0", "0", env=env) == (127, b"", b"")
+
+
+def test_unknown_locale_is_one_diagnostic_and_start_up_goes_on(wrenpane):
+    # The diagnostic's own newline follows the one in its format: an empty line.
+    result = wrenpane.run("--stdout", "--print-version", env={"LC_ALL": "xx_XX.UTF-8"})
+    assert result == (0, VERSION, b"wrenpane: No such file or directory\n\n")
+
+
+@pytest.mark.parametrize("locale", ["C", "C.UTF-8"])
+def test_text_in_any_locale_is_quiet(wrenpane, locale):
+    app = wrenpane.start("--msgbox", "caf\u00e9 \u2713", 0, 0, env={"LC_ALL": locale})
+    dialog = app.dialog()
+    assert dialog.labels() == ["caf\u00e9 \u2713"]
+    dialog.press("OK")
+    assert app.finish() == (0, b"", b"")
