@@ -142,42 +142,16 @@ long form_number(const char *text) {
     return strtol(text, nullptr, 10);
 }
 
-DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                         Options *opts) {
-    if (!form_args_valid(argc, args, FORM_GROUP_SIZE))
+// The form and the mixedform differ only in the mixedform's flag word; a
+// form field has no flags.
+static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, int argc,
+                             char **args, Options *opts, int group_size) {
+    if (!form_args_valid(argc, args, group_size))
         fail_unexpected_args(opts->dialog_name, argc, args);
     FormWindow form = form_window_new(conf, text, rows, cols, opts);
 
     FieldList fields;
-    for (int first = 1; first < argc; first += FORM_GROUP_SIZE) {
-        char **group = args + first;
-        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-        add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
-        fields.push_back(entry_field_new(group[MEMBER_INIT]));
-        FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
-                                          form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, form.unit, conf);
-        gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
-        gtk_container_add(GTK_CONTAINER(form.rows), row);
-    }
-    return finish_form(form.dialog, fields, conf, opts);
-}
-
-DialogResult dialog_passwordform(DialogConf *conf, char *text, int rows, int cols, int argc,
-                                 char **args, Options *opts) {
-    DialogConf hidden = *conf;
-    hidden.secure_char = '*';
-    return dialog_form(&hidden, text, rows, cols, argc, args, opts);
-}
-
-DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, int argc,
-                              char **args, Options *opts) {
-    if (!form_args_valid(argc, args, MIXEDFORM_GROUP_SIZE))
-        fail_unexpected_args(opts->dialog_name, argc, args);
-    FormWindow form = form_window_new(conf, text, rows, cols, opts);
-
-    FieldList fields;
-    for (int first = 1; first < argc; first += MIXEDFORM_GROUP_SIZE) {
+    for (int first = 1; first < argc; first += group_size) {
         char **group = args + first;
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
         gtk_container_add(GTK_CONTAINER(form.rows), row);
@@ -186,7 +160,7 @@ DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, 
 
         // A read-only field whose text repeats its label is shown as the
         // label alone; its text is still answered.
-        long flags = form_number(group[MEMBER_FLAGS]);
+        long flags = group_size == MIXEDFORM_GROUP_SIZE ? form_number(group[MEMBER_FLAGS]) : 0;
         if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0)
             continue;
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
@@ -199,4 +173,21 @@ DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, 
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
     }
     return finish_form(form.dialog, fields, conf, opts);
+}
+
+DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                         Options *opts) {
+    return run_form(conf, text, rows, cols, argc, args, opts, FORM_GROUP_SIZE);
+}
+
+DialogResult dialog_passwordform(DialogConf *conf, char *text, int rows, int cols, int argc,
+                                 char **args, Options *opts) {
+    DialogConf hidden = *conf;
+    hidden.secure_char = '*';
+    return dialog_form(&hidden, text, rows, cols, argc, args, opts);
+}
+
+DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, int argc,
+                              char **args, Options *opts) {
+    return run_form(conf, text, rows, cols, argc, args, opts, MIXEDFORM_GROUP_SIZE);
 }
