@@ -50,6 +50,7 @@ class Launcher:
 def _session_ready():
     assert os.path.exists(harness.BINARY), f"{harness.BINARY} is missing: build it first"
     harness.require_tools()
+    harness.bind_typed_characters()
 
 
 @pytest.fixture
