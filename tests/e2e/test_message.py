@@ -15,6 +15,24 @@ from harness import do_action, wait_until
         (["--defaultno", "--msgbox", "hi", 0, 0], ["OK"], "OK"),
         (["--yesno", "sure?", 0, 0], ["No", "Yes"], "Yes"),
         (["--defaultno", "--yesno", "sure?", 0, 0], ["No", "Yes"], "No"),
+        (["--no-ok", "--msgbox", "hi", 0, 0], [], None),
+        # When no button carries the default response, GTK makes the focused
+        # button the default while it has the focus.
+        (["--no-ok", "--extra-button", "--msgbox", "hi", 0, 0], ["Extra"], "Extra"),
+        (["--no-cancel", "--cancel-label", "C", "--msgbox", "hi", 0, 0], ["OK"], "OK"),
+        (["--ok-label", "Fine", "--extra-label", "More", "--extra-button", "--help-button",
+          "--help-label", "Info", "--cancel-label", "Back", "--msgbox", "hi", 0, 0],
+         ["Back", "Info", "Fine", "More"], "Fine"),
+        # An empty label is used as it is.
+        (["--ok-label", "", "--msgbox", "hi", 0, 0], [""], ""),
+        # --help-label alone adds no button.
+        (["--help-label", "Info", "--msgbox", "hi", 0, 0], ["OK"], "OK"),
+        (["--yes-label", "Sure", "--no-label", "Nope", "--yesno", "q", 0, 0], ["Nope", "Sure"], "Sure"),
+        (["--ok-label", "Sure", "--yesno", "q", 0, 0], ["No", "Sure"], "Sure"),
+        (["--exit-label", "Sure", "--extra-button", "--help-button", "--yesno", "q", 0, 0],
+         ["Help", "Extra", "No", "Sure"], "Sure"),
+        (["--no-cancel", "--defaultno", "--yesno", "q", 0, 0], ["Yes"], "Yes"),
+        (["--no-ok", "--yesno", "q", 0, 0], ["No"], "No"),
     ],
 )
 def test_buttons_and_default(wrenpane, args, buttons, default):
@@ -38,38 +56,6 @@ def test_pressed_button_gives_exit_code(wrenpane, args, press, code):
     app = wrenpane.start(*args)
     app.dialog().press(press)
     assert app.finish() == (code, b"", b"")
-
-
-@pytest.mark.parametrize(
-    "args, buttons, default",
-    [
-        (["--no-ok", "--msgbox", "hi", 0, 0], [], None),
-        # When no button carries the default response, GTK makes the focused
-        # button the default while it has the focus.
-        (["--no-ok", "--extra-button", "--msgbox", "hi", 0, 0], ["Extra"], "Extra"),
-        (["--no-cancel", "--cancel-label", "C", "--msgbox", "hi", 0, 0], ["OK"], "OK"),
-        (["--ok-label", "Fine", "--extra-label", "More", "--extra-button", "--help-button",
-          "--help-label", "Info", "--cancel-label", "Back", "--msgbox", "hi", 0, 0],
-         ["Back", "Info", "Fine", "More"], "Fine"),
-        # An empty label is used as it is.
-        (["--ok-label", "", "--msgbox", "hi", 0, 0], [""], ""),
-        # --help-label alone adds no button.
-        (["--help-label", "Info", "--msgbox", "hi", 0, 0], ["OK"], "OK"),
-        (["--yes-label", "Sure", "--no-label", "Nope", "--yesno", "q", 0, 0], ["Nope", "Sure"], "Sure"),
-        (["--ok-label", "Sure", "--yesno", "q", 0, 0], ["No", "Sure"], "Sure"),
-        (["--exit-label", "Sure", "--extra-button", "--help-button", "--yesno", "q", 0, 0],
-         ["Help", "Extra", "No", "Sure"], "Sure"),
-        (["--no-cancel", "--defaultno", "--yesno", "q", 0, 0], ["Yes"], "Yes"),
-        (["--no-ok", "--yesno", "q", 0, 0], ["No"], "No"),
-    ],
-)
-def test_button_options(wrenpane, args, buttons, default):
-    app = wrenpane.start(*args)
-    dialog = app.dialog()
-    assert dialog.button_names() == buttons
-    assert dialog.default_button() == default
-    dialog.key("Escape")
-    assert app.finish() == (5, b"", b"")
 
 
 @pytest.mark.parametrize("dialog_option", ["--msgbox", "--yesno"])
