@@ -14,8 +14,7 @@ constexpr DialogResult RESULT_HELP = 2;
 constexpr DialogResult RESULT_EXTRA = 3;
 constexpr DialogResult RESULT_TIMEOUT = 4;
 constexpr DialogResult RESULT_ESC = 5;
-constexpr DialogResult RESULT_LEFT1 = 6;
-constexpr DialogResult RESULT_RIGHT3 = 11;
+// 6 to 11 (LEFT1 to RIGHT3) have exit codes but no dialog returns them.
 constexpr DialogResult RESULT_ITEM_HELP = 12;
 
 constexpr int EXIT_CODE_ROWS = 14;
