@@ -152,6 +152,12 @@ def value_of(acc) -> float:
     return acc.queryValue().currentValue
 
 
+def progress_of(acc) -> tuple[str, float]:
+    """What a progress bar shows: its text (the accessible name, which the
+    program keeps equal to it for screen readers) and its fraction."""
+    return acc.name, value_of(acc)
+
+
 def is_checked(acc) -> bool:
     """Whether a check box, radio button or toggle cell is checked."""
     return has_state(acc, pyatspi.STATE_CHECKED)
@@ -304,6 +310,10 @@ class Dialog:
                  if b.path not in title_buttons and has_state(b, pyatspi.STATE_SHOWING)]
         return sorted(shown, key=lambda b: tuple(reversed(position(b))))
 
+    def progress_bars(self) -> list:
+        """The window's progress bars, in tree order (top to bottom)."""
+        return self.find_all(pyatspi.ROLE_PROGRESS_BAR)
+
     def button_names(self) -> list[str]:
         return [b.name for b in self.buttons()]
 
@@ -370,8 +380,9 @@ class App:
     def __init__(self, args, env=None, stdin=None, fds=(), closed=(), binary=None):
         """``args``: the arguments after the program name. ``env``: changes
         to the environment (None values unset). ``stdin``: bytes to feed and
-        then close, or subprocess.PIPE to write to ``self.stdin`` yourself,
-        or None for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
+        then close, or subprocess.PIPE to write to ``self.stdin`` yourself
+        (see ``send``), an open descriptor number to read from, or None
+        for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
         --output-fd 3) opened as pipes in the child. ``closed``: descriptor
         numbers (1, 2 or extra ones) that become pipes whose reader has
         already gone, so that writing to them fails with EPIPE."""
@@ -394,7 +405,7 @@ class App:
         self.proc = subprocess.Popen(
             self.args,
             env=base_env(env),
-            stdin=subprocess.DEVNULL if stdin is None else subprocess.PIPE,
+            stdin=_stdin_for_popen(stdin),
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
             close_fds=False,  # our pipes are not inheritable; the dup2 copies are
@@ -427,6 +438,13 @@ class App:
                 pass
 
         threading.Thread(target=feed, daemon=True).start()
+
+    def send(self, data: bytes) -> None:
+        """Writes ``data`` to the program's standard input at once (the run
+        was started with stdin=subprocess.PIPE); each call reaches the
+        program as a separate write."""
+        self.stdin.write(data)
+        self.stdin.flush()
 
     def accessible(self):
         """The program's application object on the accessibility bus,
@@ -496,6 +514,14 @@ class App:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+def _stdin_for_popen(stdin):
+    if stdin is None:
+        return subprocess.DEVNULL
+    if isinstance(stdin, int) and stdin >= 0:
+        return stdin
+    return subprocess.PIPE
 
 
 def _arg(value) -> str | bytes:
