@@ -1,8 +1,7 @@
 // Gauge: a progress bar under a text, both changed by the calling script
 // through standard input while the dialog is up (see dialogs/gauge_protocol.h).
 #include <cerrno>
-#include <cstdlib>
-#include <cstring>
+#include <string>
 #include <unistd.h>
 
 #include <gtk/gtk.h>
