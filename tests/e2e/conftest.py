@@ -46,6 +46,15 @@ class Launcher:
             app.kill()
 
 
+def pytest_make_parametrize_id(config, val, argname):
+    """Expected output never names a test case: it can hold the path of the
+    binary under test, the version or a whole page of help. Such cases are
+    named after the parameter instead (pytest numbers repeated names)."""
+    if isinstance(val, bytes):
+        return argname
+    return None
+
+
 @pytest.fixture(scope="session", autouse=True)
 def _session_ready():
     assert os.path.exists(harness.BINARY), f"{harness.BINARY} is missing: build it first"
