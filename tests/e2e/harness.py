@@ -152,6 +152,12 @@ def value_of(acc) -> float:
     return acc.queryValue().currentValue
 
 
+def set_value(acc, value: float) -> None:
+    """Sets the value of a spin button or scale and waits until it shows."""
+    acc.queryValue().currentValue = value
+    wait_until(lambda: value_of(acc) == value, f"value {value}")
+
+
 def is_checked(acc) -> bool:
     """Whether a check box, radio button or toggle cell is checked."""
     return has_state(acc, pyatspi.STATE_CHECKED)
