@@ -575,25 +575,35 @@ def request_close(window: int, display: str | None = None) -> None:
         xlib.XCloseDisplay(dpy)
 
 
-# Reads one pixel of the root window; run in a child process, since GDK ends
-# the process whose X server goes away.
-_PIXEL_SCRIPT = """
+# Reads pixels of the root window; run in a child process, since GDK ends the
+# process whose X server goes away.
+_PIXELS_SCRIPT = """
 import sys
 import gi
 gi.require_version("Gdk", "3.0")
 from gi.repository import Gdk
-x, y = int(sys.argv[1]), int(sys.argv[2])
-pixels = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, 1, 1).get_pixels()
-print(*pixels[:3])
+x, y, width, height = map(int, sys.argv[1:])
+image = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, width, height)
+data, stride, step = image.get_pixels(), image.get_rowstride(), image.get_n_channels()
+for row in range(height):
+    for col in range(width):
+        print(*data[row * stride + col * step:][:3])
 """
 
 
-def pixel(x: int, y: int, display: str | None = None) -> tuple[int, int, int]:
-    """The colour (red, green, blue in 0..255) shown at screen point (x, y)."""
-    out = subprocess.run(["/usr/bin/python3", "-c", _PIXEL_SCRIPT, str(x), str(y)],
+def pixels(x: int, y: int, width: int, height: int,
+           display: str | None = None) -> list[tuple[int, int, int]]:
+    """The colours (red, green, blue in 0..255) shown in a rectangle of the
+    screen, row by row."""
+    out = subprocess.run(["/usr/bin/python3", "-c", _PIXELS_SCRIPT, *map(str, (x, y, width, height))],
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env(x_display_env(display))).stdout
-    return tuple(int(v) for v in out.split())
+    return [tuple(map(int, line.split())) for line in out.splitlines()]
+
+
+def pixel(x: int, y: int, display: str | None = None) -> tuple[int, int, int]:
+    """The colour shown at screen point (x, y)."""
+    return pixels(x, y, 1, 1, display)[0]
 
 
 class MonitorServer:
@@ -665,6 +675,9 @@ class MonitorServer:
             else:
                 outputs += ["--output", f"DUMMY{i}", "--off"]
         self.xrandr(*outputs)
+        # A full query probes the outputs: until then an output just switched
+        # on may still count as disconnected for programs that do not probe.
+        self.xrandr("--query")
         for i in range(count):
             name = ("*" if i == primary else "") + f"m{i}"
             self.xrandr("--setmonitor", name, f"{width}/270x{height}/200+{i * width}+0",
