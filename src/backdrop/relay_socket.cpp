@@ -104,13 +104,14 @@ bool relay_listen(const std::string &path, RelayServer *server, RelayError *erro
             unlink(path.c_str());
         return fail(error, "bind", code);
     }
-    struct stat info;
-    if (listen(fd, LISTEN_BACKLOG) != 0 || lstat(path.c_str(), &info) != 0) {
+    if (listen(fd, LISTEN_BACKLOG) != 0) {
         int code = errno;
         close(fd);
         unlink(path.c_str()); // the file this call has just made
         return fail(error, "listen", code);
     }
+    struct stat info {}; // left zero if it cannot be read: then the file stays
+    lstat(path.c_str(), &info);
     *server = {fd, path, info.st_dev, info.st_ino};
     return true;
 }
