@@ -22,6 +22,7 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 from __future__ import annotations
 
 import os
+import re
 import shutil
 import subprocess
 import threading
@@ -36,6 +37,25 @@ REPO = Path(__file__).resolve().parents[2]
 BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"))
 TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
 POLL_INTERVAL = 0.05
+
+# The build writes the version numbers into this header beside the binary;
+# the tests read them there instead of repeating them.
+VERSION_HEADER = Path(BINARY).parent / "generated" / "core" / "version.h"
+
+
+def _version_line() -> bytes | None:
+    """The line that --version and --print-version write, or None when the
+    header is missing (the session fixture then stops the run)."""
+    try:
+        header = VERSION_HEADER.read_text()
+    except FileNotFoundError:
+        return None
+    program, library = (re.search(rf'\b{name}\s*=\s*"([^"]*)"', header).group(1)
+                        for name in ("PROGRAM_VERSION", "TERMINAL_LIBRARY_VERSION"))
+    return f"Version: {program} (libwrenbox: {library})\n".encode()
+
+
+VERSION_LINE = _version_line()
 
 
 class Result(NamedTuple):
@@ -150,6 +170,12 @@ def text_of(acc) -> str:
 def value_of(acc) -> float:
     """The current value of a spin button, scale or progress bar."""
     return acc.queryValue().currentValue
+
+
+def set_value(acc, value: float) -> None:
+    """Sets the value of a spin button or scale and waits until it shows."""
+    acc.queryValue().currentValue = value
+    wait_until(lambda: value_of(acc) == value, f"value {value}")
 
 
 def is_checked(acc) -> bool:
