@@ -94,6 +94,14 @@ def xdotool(*args: str) -> None:
     subprocess.run(["xdotool", *args], check=True, timeout=TIMEOUT)
 
 
+def screen_size() -> tuple[int, int]:
+    """Width and height of the screen in pixels."""
+    result = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, check=True,
+                            text=True, timeout=TIMEOUT)
+    width, height = result.stdout.split()
+    return int(width), int(height)
+
+
 # Characters the tests type that the keyboard map lacks. For such a
 # character xdotool binds a spare key just for one press and unbinds it at
 # once; a program that reads the press late (a loaded machine) then finds the
