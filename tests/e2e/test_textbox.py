@@ -76,10 +76,15 @@ def test_escape_gives_esc(wrenpane, tmp_path):
 
 
 def error_popup(app, message: str):
-    """The next window, checked to be the "Error" popup showing message."""
-    popup = app.dialog()
+    """The "Error" popup showing message, once it is the active window."""
+    def find():
+        for window in app.windows():
+            if window.is_active() and window.labels() == ["Error", message]:
+                return window
+        return None
+
+    popup = wait_until(find, f"an Error popup saying {message!r}")
     assert popup.window_manager_title() == "Error"
-    assert popup.labels() == ["Error", message]
     return popup
 
 
