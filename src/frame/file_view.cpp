@@ -117,6 +117,23 @@ gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, gpointer data) {
     return FALSE;
 }
 
+gboolean destroy_widget(gpointer data) {
+    GtkWidget *widget = static_cast<GtkWidget *>(data);
+    gtk_widget_destroy(widget);
+    g_object_unref(widget);
+    return FALSE;
+}
+
+// Tearing down a view of a big file (every line and its layout data) takes
+// a noticeable while. It is left to the main loop: a run that ends with
+// this dialog exits at once, and a chain that goes on frees it right away.
+void release_later(GtkWidget *view) {
+    GtkWidget *scrolled = gtk_widget_get_parent(view);
+    g_object_ref(scrolled);
+    gtk_container_remove(GTK_CONTAINER(gtk_widget_get_parent(scrolled)), scrolled);
+    g_idle_add(destroy_widget, scrolled);
+}
+
 GtkWidget *text_view_new(GtkWidget *content, const DialogConf *conf) {
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
@@ -146,5 +163,7 @@ DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, 
 
     FileFeed feed(path, conf, opts, &dialog, gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
     g_signal_connect(dialog.widget(), "map-event", G_CALLBACK(on_viewer_mapped), &feed);
-    return run_dialog(dialog);
+    DialogResult result = run_dialog(dialog);
+    release_later(view);
+    return result;
 }

@@ -226,10 +226,16 @@ class Dialog:
         """The title the window manager shows, read from the X window once
         this window is active (a message dialog's accessible name is its
         message, not its title)."""
-        wait_until(self.is_active, f"window {self.title!r} to be active")
-        result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
-                                capture_output=True, check=True, timeout=TIMEOUT)
-        return result.stdout.decode().removesuffix("\n")
+        def read():
+            if not self.is_active():
+                return None
+            # Between two windows (a popup over one still being mapped)
+            # the X server may briefly report no active window at all.
+            result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
+                                    capture_output=True, timeout=TIMEOUT)
+            return result.stdout if result.returncode == 0 else None
+
+        return wait_until(read, f"window {self.title!r} to be active").decode().removesuffix("\n")
 
     def extents(self) -> tuple[int, int, int, int]:
         """Screen position and size (x, y, width, height) of the window."""

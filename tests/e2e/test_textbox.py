@@ -84,7 +84,8 @@ def error_popup(app, message: str):
         return None
 
     popup = wait_until(find, f"an Error popup saying {message!r}")
-    assert popup.window_manager_title() == "Error"
+    # It keeps the focus, so that Return or Escape close it.
+    wait_until(lambda: popup.window_manager_title() == "Error", "the Error popup to have the focus")
     return popup
 
 
@@ -219,3 +220,15 @@ def test_keys_reach_the_dialog_with_help_set(wrenpane):
     dialog.type("abc", into=the_entry(dialog))
     dialog.key("Return")
     assert app.finish() == (0, b"", b"abc\n")
+
+
+def test_chain_goes_on_after_a_big_file(wrenpane, tmp_path):
+    path = tmp_path / "big.txt"
+    data, shown = big_file_bytes()
+    path.write_bytes(data)
+    app = wrenpane.start("--textbox", path, 0, 0, "--and-dialog", "--msgbox", "next", 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, shown)
+    dialog.press("Exit")
+    app.dialog().press("OK")
+    assert app.finish() == (0, b"", b"")
