@@ -1,6 +1,7 @@
 #include "frame/file_view.h"
 
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #include "frame/dialog_window.h"
