@@ -21,6 +21,7 @@ DIALOG_BUILDER(dialog_passwordform);
 DIALOG_BUILDER(dialog_pause);
 DIALOG_BUILDER(dialog_radiolist);
 DIALOG_BUILDER(dialog_rangebox);
+DIALOG_BUILDER(dialog_textbox);
 DIALOG_BUILDER(dialog_treeview);
 DIALOG_BUILDER(dialog_yesno);
 
@@ -59,7 +60,7 @@ const DialogEntry dialogs[] = {
     {"--radiolist", " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_radiolist},
     {"--rangebox", " --rangebox <text> <rows> <cols> <min> <max> [<init>]", dialog_rangebox},
-    {"--textbox", " --textbox <file> <rows> <cols>", not_built_yet, true},
+    {"--textbox", " --textbox <file> <rows> <cols>", dialog_textbox, true},
     {"--timebox", " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]", not_built_yet},
     {"--treeview", " --treeview <text> <rows> <cols> <menurows> [<depth> <name> <desc> on|off] ...",
      dialog_treeview},
