@@ -1,6 +1,6 @@
 // Checklist and radiolist: a toggle per item; the answer is the checked
 // names. The radio behaviour here is the treeview's as well.
-#include "dialogs/dialogs.h"
+#include "core/diagnostics.h"
 #include "dialogs/list_model.h"
 #include "frame/buttons.h"
 #include "frame/writer.h"
@@ -8,12 +8,8 @@
 namespace {
 
 bool lookup_row(GtkTreeModel *model, const char *path_string, GtkTreeIter *iter) {
-    GtkTreePath *path = gtk_tree_path_new_from_string(path_string);
-    if (path == nullptr)
-        return false;
-    bool found = gtk_tree_model_get_iter(model, iter, path);
-    gtk_tree_path_free(path);
-    return found;
+    TreePathPtr path(gtk_tree_path_new_from_string(path_string));
+    return path != nullptr && gtk_tree_model_get_iter(model, iter, path.get());
 }
 
 void on_check_toggled(GtkCellRendererToggle *cell, char *path_string, gpointer data) {
@@ -36,14 +32,12 @@ void on_check_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
 // The mark moves: the row that is on goes off, then the chosen row goes on.
 void on_radio_toggled(GtkCellRendererToggle *, char *path_string, gpointer data) {
     GtkTreeModel *model = GTK_TREE_MODEL(data);
-    GtkTreePath *path = gtk_tree_path_new_from_string(path_string);
+    TreePathPtr path(gtk_tree_path_new_from_string(path_string));
     if (path == nullptr)
         return;
     gtk_tree_model_foreach(model, clear_first_checked, nullptr);
     GtkTreeIter iter;
-    bool found = gtk_tree_model_get_iter(model, &iter, path);
-    gtk_tree_path_free(path);
-    if (found)
+    if (gtk_tree_model_get_iter(model, &iter, path.get()))
         set_item_state(model, &iter, true);
 }
 
@@ -56,21 +50,21 @@ void on_radio_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
 }
 
 // OK and EXTRA answer with the checked names, HELP with the selected one.
-DialogResult finish_toggle_list(ListDialog &list, const DialogConf *conf, const Options *opts,
-                                bool radio) {
-    DialogResult result = run_list_dialog(list, conf);
+DialogResult run_toggle_list(DialogWindow &dialog, ListView &list, const Options *opts,
+                             bool radio) {
     GtkTreeModel *model = list.model.get();
-    if (result == RESULT_OK || result == RESULT_EXTRA) {
-        if (radio)
+    DialogAnswer answer;
+    if (radio)
+        answer.write = [&] {
             gtk_tree_model_foreach(model, print_checked_item, const_cast<Options *>(opts));
-        else
-            print_checked_list(opts, model);
-    } else if (result == RESULT_HELP) {
+        };
+    else
+        answer.write = [&] { print_checked_list(opts, model); };
+    answer.write_help = [&] {
         print_selected_item(opts, gtk_tree_view_get_selection(list.view), model, ITEM_NAME_COLUMN,
                             "HELP ");
-    }
-    gtk_widget_destroy(list.dialog);
-    return result;
+    };
+    return run_dialog(dialog, answer);
 }
 
 } // namespace
@@ -83,24 +77,28 @@ gboolean clear_first_checked(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *it
     return checked;
 }
 
-void connect_radio_handlers(ListDialog &list) {
+void connect_radio_handlers(ListView &list) {
     g_signal_connect(list.toggle, "toggled", G_CALLBACK(on_radio_toggled), list.model.get());
     g_signal_connect(list.view, "row-activated", G_CALLBACK(on_radio_row_activated), nullptr);
 }
 
 DialogResult dialog_checklist(DialogConf *conf, char *text, int rows, int cols, int argc,
                               char **args, Options *opts) {
-    ListDialog list =
-        list_dialog_new(ListKind::checklist, conf, text, rows, cols, argc, args, opts);
+    if (!list_args_ok(ListKind::checklist, argc, args, opts))
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    ListView list = list_view_new(dialog, ListKind::checklist, conf, argc, args, opts);
     g_signal_connect(list.toggle, "toggled", G_CALLBACK(on_check_toggled), list.model.get());
     g_signal_connect(list.view, "row-activated", G_CALLBACK(on_check_row_activated), nullptr);
-    return finish_toggle_list(list, conf, opts, false);
+    return run_toggle_list(dialog, list, opts, false);
 }
 
 DialogResult dialog_radiolist(DialogConf *conf, char *text, int rows, int cols, int argc,
                               char **args, Options *opts) {
-    ListDialog list =
-        list_dialog_new(ListKind::radiolist, conf, text, rows, cols, argc, args, opts);
+    if (!list_args_ok(ListKind::radiolist, argc, args, opts))
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    ListView list = list_view_new(dialog, ListKind::radiolist, conf, argc, args, opts);
     connect_radio_handlers(list);
-    return finish_toggle_list(list, conf, opts, true);
+    return run_toggle_list(dialog, list, opts, true);
 }

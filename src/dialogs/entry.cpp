@@ -1,7 +1,8 @@
 // Text-entry dialogs: inputbox and passwordbox. The answer is the typed text,
 // unquoted, on a line of its own.
-#include "dialogs/dialogs.h"
+#include "core/diagnostics.h"
 #include "frame/buttons.h"
+#include "frame/dialog_window.h"
 #include "frame/entry_field.h"
 #include "frame/window.h"
 
@@ -17,17 +18,6 @@ void limit_entry(GtkWidget *entry, int cols, const Options *opts) {
     }
 }
 
-// The rest of the standard finish. The buffer outlives the window, so the
-// text is written after the window is gone.
-DialogResult finish_entry_dialog(GtkWidget *dialog, const EntryField &field, const DialogConf *conf,
-                                 const Options *opts) {
-    DialogResult result = run_dialog(dialog, conf);
-    gtk_widget_destroy(dialog);
-    if (result == RESULT_OK || result == RESULT_EXTRA)
-        print_entry_text(field, opts);
-    return result;
-}
-
 void on_show_password_toggled(GtkToggleButton *toggle, gpointer data) {
     gtk_entry_set_visibility(GTK_ENTRY(data), gtk_toggle_button_get_active(toggle));
 }
@@ -37,9 +27,9 @@ void on_show_password_toggled(GtkToggleButton *toggle, gpointer data) {
 DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, int argc,
                              char **args, Options *opts) {
     if (argc >= 2)
-        fail_unexpected_args(opts->dialog_name, argc, args);
-    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    GtkWidget *content = dialog.content();
 
     EntryField field = entry_field_new(argc == 1 ? args[0] : nullptr);
     GtkWidget *entry = entry_new(field.buffer.get(), conf);
@@ -49,16 +39,16 @@ DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, i
     gtk_widget_show(entry);
     gtk_container_add(GTK_CONTAINER(content), entry);
 
-    add_standard_buttons(GTK_DIALOG(dialog), conf);
-    return finish_entry_dialog(dialog, field, conf, opts);
+    add_standard_buttons(dialog.dialog(), conf);
+    return run_dialog(dialog, {[&] { print_entry_text(field, opts); }});
 }
 
 DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols, int argc,
                                 char **args, Options *opts) {
     if (argc >= 1)
-        fail_unexpected_args(opts->dialog_name, argc, args);
-    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    GtkWidget *content = dialog.content();
 
     EntryField field = entry_field_new(nullptr);
     GtkWidget *entry = entry_new(field.buffer.get(), conf);
@@ -71,6 +61,6 @@ DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols
     gtk_container_add(GTK_CONTAINER(content), show);
 
     gtk_widget_show_all(content);
-    add_standard_buttons(GTK_DIALOG(dialog), conf);
-    return finish_entry_dialog(dialog, field, conf, opts);
+    add_standard_buttons(dialog.dialog(), conf);
+    return run_dialog(dialog, {[&] { print_entry_text(field, opts); }});
 }

@@ -9,8 +9,9 @@
 #include <cstring>
 #include <vector>
 
-#include "dialogs/dialogs.h"
+#include "core/diagnostics.h"
 #include "frame/buttons.h"
+#include "frame/dialog_window.h"
 #include "frame/entry_field.h"
 #include "frame/text.h"
 #include "frame/window.h"
@@ -78,7 +79,6 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
 }
 
 struct FormWindow {
-    GtkWidget *dialog;
     GtkWidget *rows; // the box that takes the field rows
     GObjectPtr<GtkSizeGroup> labels;
     double unit;
@@ -86,10 +86,9 @@ struct FormWindow {
 
 // The field rows scroll once they are taller than the screen, so that every
 // field stays within reach and the window within what X11 can map.
-FormWindow form_window_new(DialogConf *conf, char *text, int rows, int cols, Options *opts) {
+FormWindow form_window_new(DialogWindow &dialog) {
     FormWindow form{};
-    form.dialog = dialog_window_new(conf, opts, text, rows, cols);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(form.dialog));
+    GtkWidget *content = dialog.content();
     gtk_box_set_spacing(GTK_BOX(content), 4);
 
     GdkScreen *screen = gdk_screen_get_default();
@@ -108,19 +107,6 @@ FormWindow form_window_new(DialogConf *conf, char *text, int rows, int cols, Opt
     form.labels.reset(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
     form.unit = char_unit_pixels(screen);
     return form;
-}
-
-// The rest of the standard finish; the fields outlive the window, so the
-// answer is written after the window is gone.
-DialogResult finish_form(GtkWidget *dialog, const FieldList &fields, const DialogConf *conf,
-                         const Options *opts) {
-    gtk_widget_show_all(gtk_dialog_get_content_area(GTK_DIALOG(dialog)));
-    add_standard_buttons(GTK_DIALOG(dialog), conf);
-    DialogResult result = run_dialog(dialog, conf);
-    gtk_widget_destroy(dialog);
-    if (result == RESULT_OK || result == RESULT_EXTRA)
-        print_field_text(fields, opts);
-    return result;
 }
 
 } // namespace
@@ -147,8 +133,9 @@ long form_number(const char *text) {
 static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, int argc,
                              char **args, Options *opts, int group_size) {
     if (!form_args_valid(argc, args, group_size))
-        fail_unexpected_args(opts->dialog_name, argc, args);
-    FormWindow form = form_window_new(conf, text, rows, cols, opts);
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    FormWindow form = form_window_new(dialog);
 
     FieldList fields;
     for (int first = 1; first < argc; first += group_size) {
@@ -172,7 +159,9 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
     }
-    return finish_form(form.dialog, fields, conf, opts);
+    gtk_widget_show_all(dialog.content());
+    add_standard_buttons(dialog.dialog(), conf);
+    return run_dialog(dialog, {[&] { print_field_text(fields, opts); }});
 }
 
 DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,

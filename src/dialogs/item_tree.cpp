@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "frame/gobject_ptr.h"
+
 namespace {
 
 struct Row {
@@ -155,9 +157,8 @@ gboolean iter_parent(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *child)
 }
 
 void emit_row_inserted(GtkTreeModel *model, GtkTreeIter *iter) {
-    GtkTreePath *path = get_path(model, iter);
-    gtk_tree_model_row_inserted(model, path, iter);
-    gtk_tree_path_free(path);
+    TreePathPtr path(get_path(model, iter));
+    gtk_tree_model_row_inserted(model, path.get(), iter);
 }
 
 } // namespace
@@ -228,9 +229,8 @@ void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values,
     make_iter(GTK_TREE_MODEL(tree), &new_iter, row);
     emit_row_inserted(GTK_TREE_MODEL(tree), &new_iter);
     if (parent_row >= 0 && siblings.size() == 1) {
-        GtkTreePath *path = get_path(GTK_TREE_MODEL(tree), parent);
-        gtk_tree_model_row_has_child_toggled(GTK_TREE_MODEL(tree), path, parent);
-        gtk_tree_path_free(path);
+        TreePathPtr path(get_path(GTK_TREE_MODEL(tree), parent));
+        gtk_tree_model_row_has_child_toggled(GTK_TREE_MODEL(tree), path.get(), parent);
     }
     if (iter != nullptr)
         *iter = new_iter;
@@ -239,9 +239,8 @@ void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values,
 void item_tree_set_value(ItemTree *tree, GtkTreeIter *iter, int column, const GValue *value) {
     TreeData &data = *tree->data;
     g_value_copy(value, &data.values[row_of(iter) * data.types.size() + column]);
-    GtkTreePath *path = get_path(GTK_TREE_MODEL(tree), iter);
-    gtk_tree_model_row_changed(GTK_TREE_MODEL(tree), path, iter);
-    gtk_tree_path_free(path);
+    TreePathPtr path(get_path(GTK_TREE_MODEL(tree), iter));
+    gtk_tree_model_row_changed(GTK_TREE_MODEL(tree), path.get(), iter);
 }
 
 bool item_tree_nests(ItemTree *tree) {

@@ -33,9 +33,8 @@ bool list_args_valid(int argc, char **args, int group_size) {
     return (argc - 1) % group_size == 0;
 }
 
-void check_list_args(int argc, char **args, const ItemLayout &layout, const Options *opts) {
-    if (!list_args_valid(argc, args, layout.group_size))
-        fail_unexpected_args(opts->dialog_name, argc, args);
+bool list_args_ok(ListKind kind, int argc, char **args, const Options *opts) {
+    return list_args_valid(argc, args, item_layout(kind, opts).group_size);
 }
 
 bool state_word_on(const char *word) {
@@ -287,9 +286,8 @@ GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const Dialog
 
 } // namespace
 
-ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows, int cols,
-                           int argc, char **args, Options *opts) {
-    check_list_args(argc, args, item_layout(kind, opts), opts);
+ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *conf, int argc,
+                       char **args, const Options *opts) {
     const std::vector<ItemRow> items = parse_item_rows(kind, argc, args, opts);
     std::vector<int> parents(items.size(), -1);
     if (list_nests(kind, opts)) {
@@ -299,9 +297,6 @@ ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows
             depths.push_back(item.depth);
         parents = find_parents(depths, parent_search(kind));
     }
-    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
-
     // Filled before the view sees it, so that no row costs a view update.
     std::optional<GtkTreeIter> default_row;
     GtkTreeModel *model = item_model_new(kind, items, parents, opts->default_item, default_row);
@@ -329,12 +324,8 @@ ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows
         gtk_tree_selection_select_iter(selection, &*default_row);
 
     gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
-    gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);
     gtk_widget_show_all(scrolled);
-    return ListDialog{dialog, view, GObjectPtr<GtkTreeModel>(model), toggle};
-}
-
-DialogResult run_list_dialog(ListDialog &list, const DialogConf *conf) {
-    add_standard_buttons(GTK_DIALOG(list.dialog), conf);
-    return run_dialog(list.dialog, conf);
+    add_standard_buttons(dialog.dialog(), conf);
+    return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle};
 }

@@ -5,8 +5,9 @@
 #include <gtk/gtk.h>
 #include <vector>
 
+#include "core/records.h"
+#include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
-#include "options/records.h"
 
 enum class ListKind { checklist, radiolist, menu, treeview };
 
@@ -26,8 +27,8 @@ ItemLayout item_layout(ListKind kind, const Options *opts);
 // menurows and the group count are right. Only the checks; see check_list_args.
 bool list_args_valid(int argc, char **args, int group_size);
 
-// Ends the process through fail_unexpected_args when the arguments are wrong.
-void check_list_args(int argc, char **args, const ItemLayout &layout, const Options *opts);
+// The arguments of this kind of list are right for the options given.
+bool list_args_ok(ListKind kind, int argc, char **args, const Options *opts);
 
 // One item as given on the command line; strings are borrowed from args.
 struct ItemRow {
@@ -71,22 +72,18 @@ void set_item_state(GtkTreeModel *model, GtkTreeIter *iter, bool on);
 gboolean clear_first_checked(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter,
                              gpointer data);
 
-// A list dialog built but not yet run. toggle is null for the menu.
-struct ListDialog {
-    GtkWidget *dialog;
+// The list of a list dialog. toggle is null for the menu.
+struct ListView {
     GtkTreeView *view;
     GObjectPtr<GtkTreeModel> model;
     GtkCellRenderer *toggle;
 };
 
-// Validates the arguments, then builds the window, the filled model and its
-// view with the default item selected. The caller connects its handlers.
-ListDialog list_dialog_new(ListKind kind, DialogConf *conf, char *text, int rows, int cols,
-                           int argc, char **args, Options *opts);
-
-// Adds the buttons, runs the dialog, stores its size and hides it; returns
-// the result.
-DialogResult run_list_dialog(ListDialog &list, const DialogConf *conf);
+// Fills the dialog (whose arguments list_args_ok accepted) with the filled
+// model and its view, the default item selected, and the standard buttons.
+// The caller connects its handlers.
+ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *conf, int argc,
+                       char **args, const Options *opts);
 
 // The radio behaviour of radiolist and treeview.
-void connect_radio_handlers(ListDialog &list);
+void connect_radio_handlers(ListView &list);

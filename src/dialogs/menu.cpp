@@ -1,6 +1,6 @@
 // Menu (the answer is the selected row) and treeview (a nested list with
 // the radiolist's behaviour, whose names are written but never shown).
-#include "dialogs/dialogs.h"
+#include "core/diagnostics.h"
 #include "dialogs/list_model.h"
 #include "frame/buttons.h"
 #include "frame/writer.h"
@@ -16,33 +16,31 @@ void on_menu_row_activated(GtkWidget *dialog) {
 
 DialogResult dialog_menu(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
                          Options *opts) {
-    ListDialog list = list_dialog_new(ListKind::menu, conf, text, rows, cols, argc, args, opts);
+    if (!list_args_ok(ListKind::menu, argc, args, opts))
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    ListView list = list_view_new(dialog, ListKind::menu, conf, argc, args, opts);
     g_signal_connect_swapped(list.view, "row-activated", G_CALLBACK(on_menu_row_activated),
-                             list.dialog);
-
-    DialogResult result = run_list_dialog(list, conf);
+                             dialog.widget());
     GtkTreeSelection *selection = gtk_tree_view_get_selection(list.view);
+    GtkTreeModel *model = list.model.get();
     const int column = name_column(ListKind::menu);
-    if (result == RESULT_OK || result == RESULT_EXTRA)
-        print_selected_item(opts, selection, list.model.get(), column, nullptr);
-    else if (result == RESULT_HELP)
-        print_selected_item(opts, selection, list.model.get(), column, "HELP ");
-    gtk_widget_destroy(list.dialog);
-    return result;
+    return run_dialog(dialog,
+                      {[&] { print_selected_item(opts, selection, model, column, nullptr); },
+                       [&] { print_selected_item(opts, selection, model, column, "HELP "); }});
 }
 
 DialogResult dialog_treeview(DialogConf *conf, char *text, int rows, int cols, int argc,
                              char **args, Options *opts) {
-    ListDialog list = list_dialog_new(ListKind::treeview, conf, text, rows, cols, argc, args, opts);
+    if (!list_args_ok(ListKind::treeview, argc, args, opts))
+        return unexpected_args(opts, argc, args);
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    ListView list = list_view_new(dialog, ListKind::treeview, conf, argc, args, opts);
     connect_radio_handlers(list);
-
-    DialogResult result = run_list_dialog(list, conf);
     GtkTreeModel *model = list.model.get();
-    if (result == RESULT_OK || result == RESULT_EXTRA)
-        gtk_tree_model_foreach(model, print_checked_item, opts);
-    else if (result == RESULT_HELP)
-        print_selected_item(opts, gtk_tree_view_get_selection(list.view), model, ITEM_NAME_COLUMN,
-                            "HELP ");
-    gtk_widget_destroy(list.dialog);
-    return result;
+    return run_dialog(dialog, {[&] { gtk_tree_model_foreach(model, print_checked_item, opts); },
+                               [&] {
+                                   print_selected_item(opts, gtk_tree_view_get_selection(list.view),
+                                                       model, ITEM_NAME_COLUMN, "HELP ");
+                               }});
 }

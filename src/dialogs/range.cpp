@@ -5,8 +5,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "dialogs/dialogs.h"
+#include "core/diagnostics.h"
 #include "frame/buttons.h"
+#include "frame/dialog_window.h"
 #include "frame/window.h"
 
 namespace {
@@ -52,24 +53,20 @@ int range_answer(double value) {
 DialogResult dialog_rangebox(DialogConf *conf, char *text, int rows, int cols, int argc,
                              char **args, Options *opts) {
     if (!range_args_count_ok(argc))
-        fail_unexpected_args(opts->dialog_name, argc, args);
+        return unexpected_args(opts, argc, args);
     RangeArgs range = parse_range_args(argc, args);
     if (range.min > range.max) {
         puts("Error: min > max");
-        exit(exit_code_for(RESULT_ERROR));
+        return RESULT_ERROR;
     }
 
-    GtkWidget *dialog = dialog_window_new(conf, opts, text, rows, cols);
-    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+    DialogWindow dialog(conf, opts, text, rows, cols);
     GtkWidget *slider = range_slider_new(range);
     gtk_widget_show(slider);
-    gtk_box_pack_start(GTK_BOX(content), slider, FALSE, TRUE, 4);
-    add_standard_buttons(GTK_DIALOG(dialog), conf);
-
-    DialogResult result = run_dialog(dialog, conf);
-    int answer = range_answer(gtk_range_get_value(GTK_RANGE(slider)));
-    gtk_widget_destroy(dialog);
-    if (result == RESULT_OK || result == RESULT_EXTRA)
-        dprintf(opts->output_fd, "%d\n", answer);
-    return result;
+    gtk_box_pack_start(GTK_BOX(dialog.content()), slider, FALSE, TRUE, 4);
+    add_standard_buttons(dialog.dialog(), conf);
+    return run_dialog(dialog, {[&] {
+                          int answer = range_answer(gtk_range_get_value(GTK_RANGE(slider)));
+                          dprintf(opts->output_fd, "%d\n", answer);
+                      }});
 }

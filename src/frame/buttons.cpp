@@ -1,7 +1,6 @@
 #include "frame/buttons.h"
 
 #include "frame/text.h"
-#include "frame/window.h"
 
 void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback, int response) {
     GCharPtr text = valid_utf8(label != nullptr ? label : fallback);
@@ -22,6 +21,32 @@ void add_standard_buttons(GtkDialog *dialog, const DialogConf *conf) {
     if (!conf->no_cancel && conf->default_no)
         default_response = GTK_RESPONSE_CANCEL;
     gtk_dialog_set_default_response(dialog, default_response);
+}
+
+void add_msgbox_buttons(GtkDialog *dialog, const DialogConf *conf) {
+    const bool has_cancel = !conf->no_cancel && conf->cancel_label != nullptr;
+    if (has_cancel)
+        add_labelled_button(dialog, conf->cancel_label, nullptr, GTK_RESPONSE_CANCEL);
+    if (conf->extra_button)
+        add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
+    if (!conf->no_ok)
+        add_labelled_button(dialog, conf->ok_label, "OK", GTK_RESPONSE_OK);
+    if (conf->help_button)
+        add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
+    gtk_dialog_set_default_response(dialog, has_cancel && conf->default_no ? GTK_RESPONSE_CANCEL
+                                                                           : GTK_RESPONSE_OK);
+}
+
+void add_yesno_buttons(GtkDialog *dialog, const DialogConf *conf) {
+    if (!conf->no_ok)
+        add_labelled_button(dialog, conf->ok_label, "Yes", GTK_RESPONSE_YES);
+    if (!conf->no_cancel)
+        add_labelled_button(dialog, conf->cancel_label, "No", GTK_RESPONSE_NO);
+    if (conf->extra_button)
+        add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
+    if (conf->help_button)
+        add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
+    gtk_dialog_set_default_response(dialog, conf->default_no ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
 }
 
 // Indexed by response id + 11.
@@ -48,11 +73,4 @@ DialogResult response_to_result(int response) {
     if (index < 0 || index >= 15)
         return RESULT_ERROR;
     return response_map[index];
-}
-
-DialogResult run_dialog(GtkWidget *dialog, const DialogConf *conf) {
-    int response = gtk_dialog_run(GTK_DIALOG(dialog));
-    store_dialog_size(dialog, conf);
-    gtk_widget_hide(dialog);
-    return response_to_result(response);
 }

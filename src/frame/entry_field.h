@@ -3,8 +3,8 @@
 
 #include <gtk/gtk.h>
 
+#include "core/records.h"
 #include "frame/gobject_ptr.h"
-#include "options/records.h"
 
 // Above this GTK refuses a maximum length.
 constexpr int ENTRY_MAX_LENGTH_LIMIT = GTK_ENTRY_BUFFER_MAX_SIZE;

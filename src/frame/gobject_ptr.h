@@ -1,7 +1,9 @@
-// Owning pointers for GLib memory and GObject references.
+// Owning pointers for GLib memory, GObject references and the other things
+// GLib and GTK hand over to be freed.
 #pragma once
 
 #include <glib-object.h>
+#include <gtk/gtk.h>
 #include <memory>
 
 struct GFreeDeleter {
@@ -13,3 +15,14 @@ struct GObjectUnref {
     void operator()(void *p) const { g_object_unref(p); }
 };
 template <typename T> using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+
+struct GErrorFree {
+    void operator()(GError *error) const { g_error_free(error); }
+};
+// Pass it to GLib as an out-parameter through a plain pointer, then adopt.
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+struct TreePathFree {
+    void operator()(GtkTreePath *path) const { gtk_tree_path_free(path); }
+};
+using TreePathPtr = std::unique_ptr<GtkTreePath, TreePathFree>;

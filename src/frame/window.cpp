@@ -126,3 +126,27 @@ void store_dialog_size(GtkWidget *dialog, const DialogConf *conf) {
         return;
     gtk_window_get_size(GTK_WINDOW(dialog), conf->size_width_out, conf->size_height_out);
 }
+
+GtkWidget *message_window_new(DialogConf *conf, Options *opts, const char *text, int rows,
+                              int cols) {
+    GtkWidget *dialog = gtk_message_dialog_new(nullptr, GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_INFO,
+                                               GTK_BUTTONS_NONE, "%s", "Information");
+    GCharPtr shown = valid_utf8(text);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(dialog), "%s", shown.get());
+
+    if (rows != 0 && cols != 0) {
+        GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
+        request_cell_size(content, rows, cols, char_unit_pixels(gdk_screen_get_default()));
+    }
+    if (!conf->deletable)
+        gtk_window_set_deletable(GTK_WINDOW(dialog), FALSE);
+    GCharPtr title = valid_utf8(conf->title != nullptr ? conf->title : "Information");
+    gtk_window_set_title(GTK_WINDOW(dialog), title.get());
+    GtkWidget *header = gtk_dialog_get_header_bar(GTK_DIALOG(dialog));
+    if (conf->subtitle != nullptr && header != nullptr) {
+        GCharPtr subtitle = valid_utf8(conf->subtitle);
+        gtk_header_bar_set_subtitle(GTK_HEADER_BAR(header), subtitle.get());
+    }
+    place_window(GTK_WINDOW(dialog), conf, opts);
+    return dialog;
+}

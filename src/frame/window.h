@@ -3,11 +3,16 @@
 
 #include <gtk/gtk.h>
 
-#include "options/records.h"
+#include "core/records.h"
 
 // A hidden GtkDialog with a header bar, title, subtitle, size request and
 // (when text is given) the text label. opts may be null only with no text.
 GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, int rows, int cols);
+
+// The infobox's window: a message dialog headed "Information" with text as
+// its secondary text, titled, placed and sized like the standard window.
+GtkWidget *message_window_new(DialogConf *conf, Options *opts, const char *text, int rows,
+                              int cols);
 
 // Pixel width of one character cell; a row is two cells high.
 double char_unit_pixels(GdkScreen *screen);

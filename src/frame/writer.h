@@ -3,7 +3,7 @@
 
 #include <gtk/gtk.h>
 
-#include "options/records.h"
+#include "core/records.h"
 
 // The item models' columns that the writers read.
 constexpr int ITEM_STATE_COLUMN = 1;

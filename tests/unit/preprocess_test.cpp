@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "options/preprocess.h"
+#include "cli/preprocess.h"
 
 namespace {
 

@@ -1,11 +1,12 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
+#include "cli/option_table.h"
+#include "core/diagnostics.h"
+#include "core/results.h"
 #include "frame/buttons.h"
-#include "main/results.h"
 
 namespace {
 
@@ -53,40 +54,40 @@ TEST_F(ExitCodeEnvTest, OptionsOverrideEnvironmentAndHelpLeavesItemHelp) {
     EXPECT_EQ(exit_code_for(RESULT_CANCEL), 0);
 }
 
-// Runs fail_unexpected_args in a child and returns what it printed and its
-// exit status.
-std::pair<std::string, int> run_unexpected(int count, std::vector<std::string> args) {
-    int pipe_fds[2];
-    EXPECT_EQ(pipe(pipe_fds), 0);
-    pid_t pid = fork();
-    if (pid == 0) {
-        dup2(pipe_fds[1], 1);
-        std::vector<char *> argv;
-        for (auto &a : args)
-            argv.push_back(a.data());
-        set_exit_code_from_arg(RESULT_ERROR, "7");
-        fail_unexpected_args("--msgbox", count, argv.data());
-    }
-    close(pipe_fds[1]);
-    std::string out;
-    char buf[256];
-    ssize_t n;
-    while ((n = read(pipe_fds[0], buf, sizeof buf)) > 0)
-        out.append(buf, n);
-    close(pipe_fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return {out, WEXITSTATUS(status)};
+// --sleep is in seconds; a wait too long for milliseconds in 32 bits must
+// stay long instead of wrapping round to a short one.
+TEST(SleepOptionTest, SaturatesInsteadOfWrapping) {
+    const std::pair<const char *, uint32_t> cases[] = {
+        {"0", 0},
+        {"5", 5000},
+        {"abc", 0},
+        {"4294967", 4294967000u},
+        {"4294968", UINT32_MAX},
+        {"99999999999999999999", UINT32_MAX},
+    };
+    for (auto [arg, expected] : cases)
+        EXPECT_EQ(sleep_milliseconds(arg), expected) << "--sleep " << arg;
 }
 
-TEST(UnexpectedArgsTest, WritesMessageAndExitsWithErrorCode) {
+// Returns what unexpected_args printed, and checks that it asks for the
+// ERROR result.
+std::string unexpected_output(int count, std::vector<std::string> args) {
+    std::vector<char *> argv;
+    for (auto &a : args)
+        argv.push_back(a.data());
+    Options opts{};
+    opts.dialog_name = "--msgbox";
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(unexpected_args(&opts, count, argv.data()), RESULT_ERROR);
+    return testing::internal::GetCapturedStdout();
+}
+
+TEST(UnexpectedArgsTest, WritesMessageAndAsksForErrorResult) {
     const std::string tail = "\nSee 'wrenpane --help' or 'man 1 wrenbox' for more information.\n";
-    auto [two, status] = run_unexpected(2, {"a", "b"});
-    EXPECT_EQ(two, "Error: --msgbox unexpected arguments: \"a\" \"b\".\n" + tail);
-    EXPECT_EQ(status, 7);
-    EXPECT_EQ(run_unexpected(1, {"a"}).first,
-              "Error: --msgbox unexpected argument: \"a\".\n" + tail);
-    EXPECT_EQ(run_unexpected(0, {}).first, "Error: --msgbox unexpected argument:.\n" + tail);
+    EXPECT_EQ(unexpected_output(2, {"a", "b"}),
+              "Error: --msgbox unexpected arguments: \"a\" \"b\".\n" + tail);
+    EXPECT_EQ(unexpected_output(1, {"a"}), "Error: --msgbox unexpected argument: \"a\".\n" + tail);
+    EXPECT_EQ(unexpected_output(0, {}), "Error: --msgbox unexpected argument:.\n" + tail);
 }
 
 TEST(ResponseMapTest, MapsEveryResponse) {

@@ -1,14 +1,7 @@
-#include "main/results.h"
+#include "core/results.h"
 
 #include <cerrno>
-#include <cstdarg>
-#include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <ctime>
-#include <unistd.h>
-
-#include "main/startup.h"
 
 static constexpr ExitCodeTable default_exit_codes = {{
     {"WRENBOX_ERROR", 255},
@@ -57,30 +50,4 @@ int exit_code_for(DialogResult result) {
     if (result < RESULT_ERROR || result > RESULT_ITEM_HELP)
         result = RESULT_ERROR;
     return exit_code_table[result + 1].code;
-}
-
-void fail_unexpected_args(const char *dialog_name, int count, char **args) {
-    printf("Error: %s unexpected argument%s:", dialog_name, count >= 2 ? "s" : "");
-    for (int i = 0; i < count; ++i)
-        printf(" \"%s\"", args[i]);
-    puts(".\n");
-    printf("See '%s --help' or 'man 1 %s' ", PROGRAM_NAME, TERMINAL_UTILITY);
-    puts("for more information.");
-    exit(exit_code_for(RESULT_ERROR));
-}
-
-int warn_msg(int ret, const char *format, ...) {
-    fprintf(stderr, "%s: ", PROGRAM_NAME);
-    va_list ap;
-    va_start(ap, format);
-    vfprintf(stderr, format, ap);
-    va_end(ap);
-    fputc('\n', stderr);
-    return ret;
-}
-
-void seed_random() {
-    uint32_t seed = static_cast<uint32_t>(getpid()) ^ static_cast<uint32_t>(getuid()) ^
-                    static_cast<uint32_t>(time(nullptr));
-    srandom(seed);
 }

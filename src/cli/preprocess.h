@@ -2,7 +2,7 @@
 // blanks), following --cr-wrap, --tab-escape and --text-unchanged.
 #pragma once
 
-#include "options/records.h"
+#include "core/records.h"
 
 // dest must hold at least strlen(src) + 1 bytes.
 void preprocess_text(const Options *opts, const char *src, char *dest);

@@ -1,4 +1,4 @@
-#include "options/preprocess.h"
+#include "cli/preprocess.h"
 
 #include <cstring>
 

@@ -1,16 +1,21 @@
-#include "main/startup.h"
+#include "app/startup.h"
 
 #include <cerrno>
 #include <clocale>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <gtk/gtk.h>
 #include <libintl.h>
 #include <unistd.h>
 
-#include "main/results.h"
-#include "options/driver.h"
+#include "app/driver.h"
+#include "core/diagnostics.h"
+#include "core/results.h"
+#include "core/version.h"
+#include "dialogs/catalog.h"
 
 static const char *const help_lines[] = {
     "usage: wrenpane --help | --version",
@@ -47,42 +52,22 @@ static const char help_options[] =
     " --text-unchanged, --theme 3d|blackwhite|flat, --timeout-exit-code <retval>,\n"
     " --time-format <format>, --title <title>, --yes-label <label>.";
 
-static const char *const help_dialogs[] = {
-    "Dialogs:",
-    " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]",
-    " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
-    " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]",
-    " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
-    "<xfield> <fieldlen> <maxletters>] ...",
-    " --gauge <text> <rows> <cols> [<perc>]",
-    " --infobox <text> <rows> <cols>",
-    " --inputbox <text> <rows> <cols> [<init>]",
-    " --menu <text> <rows> <cols> <menurows> [<name> <desc>] ...",
-    " --mixedform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
-    "<xfield> <fieldlen> <maxletters> 0|1|2] ...",
-    " --mixedgauge <text> <rows> <cols> <mainperc> [<minilabel> <miniperc>] ...",
-    " --msgbox <text> <rows> <cols>",
-    " --passwordbox <text> <rows> <cols> [<init>]",
-    " --passwordform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> "
-    "<yfield> <xfield> <fieldlen> <maxletters>] ...",
-    " --pause <text> <rows> <cols> <secs>",
-    " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
-    " --rangebox <text> <rows> <cols> <min> <max> [<init>]",
-    " --textbox <file> <rows> <cols>",
-    " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]",
-    " --treeview <text> <rows> <cols> <menurows> [<depth> <name> <desc> on|off] ...",
-    " --yesno <text> <rows> <cols>",
-    "",
-    "See 'man 1 wrenbox' for more information.",
-};
-
 void print_help(FILE *out) {
     for (const char *line : help_lines)
         fprintf(out, "%s\n", line);
     fputs(help_options, out);
     fputs("\n\n", out);
-    for (const char *line : help_dialogs)
-        fprintf(out, "%s\n", line);
+    fputs("Dialogs:\n", out);
+    for (const DialogEntry &dialog : dialog_catalog())
+        fprintf(out, "%s\n", dialog.usage);
+    fputs("\nSee 'man 1 wrenbox' for more information.\n", out);
+}
+
+// Seeds random() for the backdrop's random colours.
+static void seed_random() {
+    uint32_t seed = static_cast<uint32_t>(getpid()) ^ static_cast<uint32_t>(getuid()) ^
+                    static_cast<uint32_t>(time(nullptr));
+    srandom(seed);
 }
 
 static void print_version() {
@@ -148,9 +133,5 @@ int run_program(int argc, char **argv) {
     seed_random();
     apply_exit_code_env();
 
-    int exit_status = 0;
-    if (start_dialog_sequence(&exit_status, argc, argv) != 0)
-        return -1;
-    gtk_main();
-    return exit_status;
+    return run_dialog_sequence(argc, argv);
 }

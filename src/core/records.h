@@ -1,10 +1,11 @@
-// The configuration records of one dialog and the run state of a chain.
+// The configuration records of one dialog, and the entry of a dialog in the
+// program's table of dialogs.
 #pragma once
 
 #include <cstdint>
 #include <gtk/gtk.h>
 
-#include "main/results.h"
+#include "core/results.h"
 
 // Presentation and buttons. Strings are borrowed from the argument vector.
 struct DialogConf {
@@ -36,6 +37,7 @@ struct DialogConf {
 };
 
 struct Options;
+struct DialogEntry;
 
 // The one signature of every dialog. text is a heap copy owned by the
 // caller; args points into the process's argument vector.
@@ -71,22 +73,24 @@ struct Options {
     GtkAlign label_halign;
     GtkWindowPosition window_position;
     const char *dialog_name;
-    DialogBuilder dialog_builder;
+    const DialogEntry *dialog;
 };
 
-// One per process; conf must stay the first member.
-struct RunState {
+// Everything the command line says about one --and-dialog segment.
+struct SegmentConfig {
     DialogConf conf;
     Options opts;
-    int *exit_status;
-    int argc;
-    char **argv;
-    GdkScreen *screen;
-    GtkWidget **backdrop_windows;
-    size_t backdrop_count;
-    GtkWidget *backtitle_label;
-    int relay_socket;
-    unsigned relay_watch;
+};
+
+// A dialog the program knows: its option as written on the command line
+// ("--msgbox"), its line in the --help text, and its builder (null for a
+// dialog that is not built yet).
+struct DialogEntry {
+    const char *option;
+    const char *usage;
+    DialogBuilder builder;
+    // The textbox's text is a file path, taken exactly as typed.
+    bool text_is_path = false;
 };
 
 // Fresh values for each --and-dialog segment.

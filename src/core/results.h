@@ -39,12 +39,3 @@ void apply_exit_code_env();
 void set_exit_code_from_arg(DialogResult result, const char *arg);
 
 int exit_code_for(DialogResult result);
-
-// Reports surplus dialog arguments on standard output and exits with the
-// ERROR exit code. Does not return.
-[[noreturn]] void fail_unexpected_args(const char *dialog_name, int count, char **args);
-
-// Writes "wrenpane: <message>\n" to standard error and returns ret.
-int warn_msg(int ret, const char *format, ...) __attribute__((format(printf, 2, 3)));
-
-void seed_random();

@@ -4,11 +4,6 @@
 
 #include <cstdio>
 
-constexpr const char *PROGRAM_NAME = "wrenpane";
-constexpr const char *PROGRAM_VERSION = "0.9.1";
-constexpr const char *TERMINAL_LIBRARY_VERSION = "0.4.1";
-constexpr const char *TERMINAL_UTILITY = "wrenbox";
-
 void print_help(FILE *out);
 
 // The whole program; main() only calls this.

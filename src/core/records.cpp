@@ -1,4 +1,4 @@
-#include "options/records.h"
+#include "core/records.h"
 
 void reset_dialog_conf(DialogConf *conf) {
     *conf = DialogConf{};

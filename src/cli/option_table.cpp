@@ -1,20 +1,21 @@
-#include "options/option_table.h"
+#include "cli/option_table.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
-#include "dialogs/dialogs.h"
+#include "core/diagnostics.h"
+#include "core/results.h"
+#include "core/version.h"
 #include "frame/window.h"
-#include "main/results.h"
-#include "main/startup.h"
 
 namespace {
 
 // Synonyms share a code, so that a prefix shared only by synonyms is not
-// ambiguous. Dialog options are their index in dialog_options.
+// ambiguous. A dialog option's code is its index in the table of dialogs,
+// below every code here.
 enum OptionCode {
-    OPT_DIALOG_FIRST = 0,
     OPT_AND_DIALOG = 1000,
     // DialogConf
     OPT_BEGIN_X,
@@ -81,50 +82,19 @@ enum OptionCode {
     OPT_NO_EFFECT,
 };
 
-struct DialogOption {
-    const char *name; // as written on the command line, with the dashes
-    DialogBuilder builder;
-};
-
-const DialogOption dialog_options[] = {
-    {"--calendar", dialog_calendar},
-    {"--checklist", dialog_checklist},
-    {"--datebox", dialog_datebox},
-    {"--form", dialog_form},
-    {"--gauge", dialog_gauge},
-    {"--infobox", dialog_infobox},
-    {"--inputbox", dialog_inputbox},
-    {"--menu", dialog_menu},
-    {"--mixedform", dialog_mixedform},
-    {"--mixedgauge", dialog_mixedgauge},
-    {"--msgbox", dialog_msgbox},
-    {"--passwordbox", dialog_passwordbox},
-    {"--passwordform", dialog_passwordform},
-    {"--pause", dialog_pause},
-    {"--radiolist", dialog_radiolist},
-    {"--rangebox", dialog_rangebox},
-    {"--textbox", dialog_textbox},
-    {"--timebox", dialog_timebox},
-    {"--treeview", dialog_treeview},
-    {"--yesno", dialog_yesno},
-};
-constexpr int DIALOG_OPTION_COUNT = sizeof dialog_options / sizeof dialog_options[0];
-
-void write_maxsize_line(RunState *state) {
-    double unit = char_unit_pixels(state->screen);
+void write_maxsize_line(GdkScreen *screen, const Options &opts) {
+    double unit = char_unit_pixels(screen);
     GdkRectangle area;
-    primary_workarea(state->screen, &area);
-    dprintf(state->opts.output_fd, "MaxSize: %d, %d\n", default_rows(unit, area),
+    primary_workarea(screen, &area);
+    dprintf(opts.output_fd, "MaxSize: %d, %d\n", default_rows(unit, area),
             default_cols(unit, area));
 }
 
-int select_dialog(RunState *state, int index) {
-    Options &opts = state->opts;
-    const DialogOption &dialog = dialog_options[index];
-    if (opts.dialog_builder != nullptr)
-        return warn_msg(-1, "%s and %s without --and-dialog", opts.dialog_name, dialog.name);
-    opts.dialog_name = dialog.name;
-    opts.dialog_builder = dialog.builder;
+int select_dialog(Options &opts, const DialogEntry &dialog) {
+    if (opts.dialog_name != nullptr)
+        return warn_msg(-1, "%s and %s without --and-dialog", opts.dialog_name, dialog.option);
+    opts.dialog_name = dialog.option;
+    opts.dialog = &dialog;
     return 0;
 }
 
@@ -136,37 +106,13 @@ int parse_begin(const char *name, const char *arg, int *field) {
     return 0;
 }
 
-} // namespace
-
 #define NO_ARG(name, code)                                                                         \
     { name, no_argument, nullptr, code }
 #define WITH_ARG(name, code)                                                                       \
     { name, required_argument, nullptr, code }
 
-// The dialog options come first, their codes being their index in
-// dialog_options.
-const struct option option_table[] = {
-    NO_ARG("calendar", 0),
-    NO_ARG("checklist", 1),
-    NO_ARG("datebox", 2),
-    NO_ARG("form", 3),
-    NO_ARG("gauge", 4),
-    NO_ARG("infobox", 5),
-    NO_ARG("inputbox", 6),
-    NO_ARG("menu", 7),
-    NO_ARG("mixedform", 8),
-    NO_ARG("mixedgauge", 9),
-    NO_ARG("msgbox", 10),
-    NO_ARG("passwordbox", 11),
-    NO_ARG("passwordform", 12),
-    NO_ARG("pause", 13),
-    NO_ARG("radiolist", 14),
-    NO_ARG("rangebox", 15),
-    NO_ARG("textbox", 16),
-    NO_ARG("timebox", 17),
-    NO_ARG("treeview", 18),
-    NO_ARG("yesno", 19),
-
+// Every option but the dialogs', which come from the table of dialogs.
+const struct option fixed_options[] = {
     NO_ARG("and-dialog", OPT_AND_DIALOG),
     NO_ARG("and-widget", OPT_AND_DIALOG),
 
@@ -249,23 +195,54 @@ const struct option option_table[] = {
     NO_ARG("keep-tite", OPT_NO_EFFECT),
     NO_ARG("normal-screen", OPT_NO_EFFECT),
     NO_ARG("text-escape", OPT_NO_EFFECT),
-
-    {nullptr, 0, nullptr, 0},
 };
 
 #undef NO_ARG
 #undef WITH_ARG
 
-int apply_option(RunState *state, int code, const char *arg) {
-    DialogConf &conf = state->conf;
-    Options &opts = state->opts;
+} // namespace
 
-    if (code >= OPT_DIALOG_FIRST && code < DIALOG_OPTION_COUNT)
-        return select_dialog(state, code);
+uint32_t sleep_milliseconds(const char *arg) {
+    unsigned long seconds = strtoul(arg, nullptr, 10);
+    if (seconds > UINT32_MAX / 1000)
+        return UINT32_MAX;
+    return static_cast<uint32_t>(seconds) * 1000u;
+}
+
+OptionParser::OptionParser(std::span<const DialogEntry> dialogs) : dialogs_(dialogs) {
+    for (size_t i = 0; i < dialogs.size(); ++i)
+        table_.push_back({dialogs[i].option + 2, no_argument, nullptr, static_cast<int>(i)});
+    table_.insert(table_.end(), std::begin(fixed_options), std::end(fixed_options));
+    table_.push_back({nullptr, 0, nullptr, 0});
+}
+
+int OptionParser::parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv) {
+    for (;;) {
+        int code = getopt_long(n, argv, "", table_.data(), nullptr);
+        if (code == -1)
+            return 0;
+        if (code == '?') {
+            // getopt_long has written its own diagnostic.
+            if (config.opts.ignore)
+                continue;
+            return warn_msg(-1, "--ignore to continue");
+        }
+        if (apply_option(config, screen, code, optarg) != 0)
+            return -1;
+    }
+}
+
+int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int code,
+                               const char *arg) {
+    DialogConf &conf = config.conf;
+    Options &opts = config.opts;
+
+    if (code >= 0 && static_cast<size_t>(code) < dialogs_.size())
+        return select_dialog(opts, dialogs_[code]);
 
     switch (code) {
     case OPT_AND_DIALOG:
-        if (opts.dialog_builder == nullptr)
+        if (opts.dialog_name == nullptr)
             return warn_msg(-1, "--and-dialog without previous --<dialog>");
         break;
 
@@ -336,7 +313,7 @@ int apply_option(RunState *state, int code, const char *arg) {
         conf.shadow = true;
         break;
     case OPT_SLEEP:
-        conf.sleep_ms = static_cast<uint32_t>(strtoul(arg, nullptr, 10)) * 1000u;
+        conf.sleep_ms = sleep_milliseconds(arg);
         break;
     case OPT_SWITCH_BUTTONS:
         conf.enter_activates_default = false;
@@ -390,7 +367,7 @@ int apply_option(RunState *state, int code, const char *arg) {
         break;
     case OPT_PRINT_MAXSIZE:
         opts.need_dialog = false;
-        write_maxsize_line(state);
+        write_maxsize_line(screen, opts);
         break;
     case OPT_PRINT_VERSION:
         opts.need_dialog = false;

@@ -1,4 +1,4 @@
-#include "main/startup.h"
+#include "app/startup.h"
 
 int main(int argc, char **argv) {
     return run_program(argc, argv);

@@ -1,0 +1,191 @@
+#include "app/driver.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <getopt.h>
+#include <gtk/gtk.h>
+
+#include "cli/option_table.h"
+#include "cli/preprocess.h"
+#include "core/diagnostics.h"
+#include "core/results.h"
+#include "dialogs/catalog.h"
+#include "frame/gobject_ptr.h"
+
+namespace {
+
+// Index one past the segment's separator, or argc when there is none. Only
+// whole-string matches count, wherever they stand.
+int segment_length(int argc, char **argv) {
+    for (int i = 0; i < argc; ++i) {
+        if (strcmp(argv[i], "--and-dialog") == 0 || strcmp(argv[i], "--and-widget") == 0)
+            return i + 1;
+    }
+    return argc;
+}
+
+// The style sheet of the theme in use: the deprecated default provider is
+// empty in GTK 3.24, which would save a file with nothing in it.
+GCharPtr current_theme_css() {
+    char *name = nullptr;
+    g_object_get(gtk_settings_get_default(), "gtk-theme-name", &name, nullptr);
+    GCharPtr theme_name(name);
+    GtkCssProvider *provider =
+        theme_name ? gtk_css_provider_get_named(theme_name.get(), nullptr) : nullptr;
+    if (provider == nullptr) {
+        G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+        provider = gtk_css_provider_get_default();
+        G_GNUC_END_IGNORE_DEPRECATIONS
+    }
+    return GCharPtr(gtk_css_provider_to_string(provider));
+}
+
+void save_theme(const char *path) {
+    GCharPtr css = current_theme_css();
+    FILE *file = fopen(path, "w");
+    if (file == nullptr) {
+        warn_msg(-1, "%s: %s", path, strerror(errno));
+        return;
+    }
+    fwrite(css.get(), 1, strlen(css.get()), file);
+    if (fclose(file) != 0)
+        warn_msg(-1, "%s: %s", path, strerror(errno));
+}
+
+void load_theme(GdkScreen *screen, const char *path) {
+    GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
+    GError *raw_error = nullptr;
+    if (!gtk_css_provider_load_from_path(provider.get(), path, &raw_error)) {
+        GErrorPtr error(raw_error);
+        warn_msg(-1, "%s", error->message);
+        return;
+    }
+    gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider.get()),
+                                              GTK_STYLE_PROVIDER_PRIORITY_USER);
+}
+
+// The chain of dialogs: what is left of the command line, the configuration
+// of the segment at hand and the exit status so far. It lives on the stack
+// of run_dialog_sequence, for as long as the main loop runs.
+class DialogSequence {
+  public:
+    DialogSequence(int argc, char **argv, GdkScreen *screen)
+        : parser_(dialog_catalog()), argc_(argc), argv_(argv), screen_(screen) {}
+
+    int exit_status() const { return exit_status_; }
+
+    // The main loop's idle callback: one segment per call.
+    static gboolean on_idle(gpointer data) {
+        DialogSequence *sequence = static_cast<DialogSequence *>(data);
+        if (sequence->run_next_segment())
+            return TRUE;
+        gtk_main_quit();
+        return FALSE;
+    }
+
+  private:
+    bool run_next_segment();
+    DialogResult run_segment_dialog(int p, int n);
+    bool fail() {
+        exit_status_ = exit_code_for(RESULT_ERROR);
+        return false;
+    }
+
+    OptionParser parser_;
+    SegmentConfig config_{};
+    int argc_;
+    char **argv_; // element 0 always names the program
+    GdkScreen *screen_;
+    int exit_status_ = 0;
+};
+
+// Runs the segment's dialog with positional arguments argv[p..n-1]. Returns
+// the result, or RESULT_ERROR after a diagnostic for a malformed segment.
+DialogResult DialogSequence::run_segment_dialog(int p, int n) {
+    Options &opts = config_.opts;
+    const int k = n - p;
+    if (k < 3)
+        return warn_msg(RESULT_ERROR, "expected <text> <rows> <cols>");
+    char **positional = argv_ + p;
+    const size_t length = strlen(positional[0]);
+    GCharPtr text(static_cast<char *>(g_try_malloc(length + 1)));
+    if (text == nullptr)
+        return warn_msg(RESULT_ERROR, "cannot allocate <text>");
+    memcpy(text.get(), positional[0], length + 1);
+    int rows = static_cast<int>(strtol(positional[1], nullptr, 10));
+    int cols = static_cast<int>(strtol(positional[2], nullptr, 10));
+    if (!opts.dialog->text_is_path)
+        preprocess_text(&opts, positional[0], text.get());
+    if (opts.dialog->builder == nullptr)
+        return warn_msg(RESULT_ERROR, "%s is not available yet", opts.dialog_name);
+    return opts.dialog->builder(&config_.conf, text.get(), rows, cols, k - 3, positional + 3,
+                                &opts);
+}
+
+// Returns true to be called again for the next segment, false when the
+// chain has ended.
+bool DialogSequence::run_next_segment() {
+    DialogConf &conf = config_.conf;
+    Options &opts = config_.opts;
+    reset_dialog_conf(&conf);
+    reset_options(&opts);
+    // Each segment is scanned afresh from its element 1.
+    optind = 1;
+
+    const int n = segment_length(argc_, argv_);
+    if (parser_.parse_segment(config_, screen_, n, argv_) != 0)
+        return fail();
+    const int p = optind;
+
+    if (opts.save_theme != nullptr) {
+        save_theme(opts.save_theme);
+        opts.save_theme = nullptr;
+    }
+    if (opts.need_dialog && opts.dialog == nullptr) {
+        warn_msg(-1, "expected a --<dialog>");
+        return fail();
+    }
+    if (opts.load_theme != nullptr) {
+        load_theme(screen_, opts.load_theme);
+        opts.load_theme = nullptr;
+    }
+    if (opts.clear_screen) {
+        // Keeps this process (and any backdrop) alive until it is killed.
+        gtk_main();
+    }
+    if (opts.dialog == nullptr)
+        return false;
+
+    // The backdrop of --backtitle is not built yet; the title is only stored.
+    DialogResult result = run_segment_dialog(p, n);
+    exit_status_ = exit_code_for(result);
+    if (result == RESULT_ERROR)
+        return false;
+    if (conf.size_height_out != nullptr && conf.size_width_out != nullptr)
+        dprintf(opts.output_fd, "DialogSize: %d, %d\n", *conf.size_height_out,
+                *conf.size_width_out);
+    if (result == RESULT_CANCEL || result == RESULT_ESC)
+        return false;
+
+    if (n == argc_)
+        return false;
+    // The finished segment's separator becomes the next segment's element 0.
+    argv_[n - 1] = argv_[0];
+    argv_ += n - 1;
+    argc_ -= n - 1;
+    return true;
+}
+
+} // namespace
+
+int run_dialog_sequence(int argc, char **argv) {
+    GdkScreen *screen = gdk_screen_get_default();
+    if (screen == nullptr)
+        return warn_msg(-1, "Could not get the default screen");
+    DialogSequence sequence(argc, argv, screen);
+    g_idle_add(DialogSequence::on_idle, &sequence);
+    gtk_main();
+    return sequence.exit_status();
+}

@@ -1,0 +1,70 @@
+// To add a dialog: write its builder in a file of its own (or of its
+// family) and give it a row here. Rows stay in alphabetical order, which is
+// the order of the --help text.
+#include "dialogs/catalog.h"
+
+#define DIALOG_BUILDER(name)                                                                       \
+    DialogResult name(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,     \
+                      Options *opts)
+
+DIALOG_BUILDER(dialog_checklist);
+DIALOG_BUILDER(dialog_form);
+DIALOG_BUILDER(dialog_infobox);
+DIALOG_BUILDER(dialog_inputbox);
+DIALOG_BUILDER(dialog_menu);
+DIALOG_BUILDER(dialog_mixedform);
+DIALOG_BUILDER(dialog_msgbox);
+DIALOG_BUILDER(dialog_passwordbox);
+DIALOG_BUILDER(dialog_passwordform);
+DIALOG_BUILDER(dialog_radiolist);
+DIALOG_BUILDER(dialog_rangebox);
+DIALOG_BUILDER(dialog_treeview);
+DIALOG_BUILDER(dialog_yesno);
+
+#undef DIALOG_BUILDER
+
+namespace {
+
+constexpr DialogBuilder not_built_yet = nullptr;
+
+const DialogEntry dialogs[] = {
+    {"--calendar", " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]", not_built_yet},
+    {"--checklist", " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
+     dialog_checklist},
+    {"--datebox", " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]", not_built_yet},
+    {"--form",
+     " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> <xfield> "
+     "<fieldlen> <maxletters>] ...",
+     dialog_form},
+    {"--gauge", " --gauge <text> <rows> <cols> [<perc>]", not_built_yet},
+    {"--infobox", " --infobox <text> <rows> <cols>", dialog_infobox},
+    {"--inputbox", " --inputbox <text> <rows> <cols> [<init>]", dialog_inputbox},
+    {"--menu", " --menu <text> <rows> <cols> <menurows> [<name> <desc>] ...", dialog_menu},
+    {"--mixedform",
+     " --mixedform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
+     "<xfield> <fieldlen> <maxletters> 0|1|2] ...",
+     dialog_mixedform},
+    {"--mixedgauge", " --mixedgauge <text> <rows> <cols> <mainperc> [<minilabel> <miniperc>] ...",
+     not_built_yet},
+    {"--msgbox", " --msgbox <text> <rows> <cols>", dialog_msgbox},
+    {"--passwordbox", " --passwordbox <text> <rows> <cols> [<init>]", dialog_passwordbox},
+    {"--passwordform",
+     " --passwordform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
+     "<xfield> <fieldlen> <maxletters>] ...",
+     dialog_passwordform},
+    {"--pause", " --pause <text> <rows> <cols> <secs>", not_built_yet},
+    {"--radiolist", " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
+     dialog_radiolist},
+    {"--rangebox", " --rangebox <text> <rows> <cols> <min> <max> [<init>]", dialog_rangebox},
+    {"--textbox", " --textbox <file> <rows> <cols>", not_built_yet, true},
+    {"--timebox", " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]", not_built_yet},
+    {"--treeview", " --treeview <text> <rows> <cols> <menurows> [<depth> <name> <desc> on|off] ...",
+     dialog_treeview},
+    {"--yesno", " --yesno <text> <rows> <cols>", dialog_yesno},
+};
+
+} // namespace
+
+std::span<const DialogEntry> dialog_catalog() {
+    return dialogs;
+}

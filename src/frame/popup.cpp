@@ -1,0 +1,18 @@
+#include "frame/popup.h"
+
+#include "frame/text.h"
+#include "frame/window.h"
+
+void show_error_popup(GtkWidget *parent, const DialogConf *conf, const Options *opts,
+                      const char *message) {
+    GtkWidget *popup = gtk_message_dialog_new(parent != nullptr ? GTK_WINDOW(parent) : nullptr,
+                                              GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_ERROR,
+                                              GTK_BUTTONS_CLOSE, "%s", "Error");
+    GCharPtr shown = valid_utf8(message);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
+    gtk_window_set_title(GTK_WINDOW(popup), "Error");
+    if (parent == nullptr && conf != nullptr)
+        place_window(GTK_WINDOW(popup), conf, opts);
+    gtk_dialog_run(GTK_DIALOG(popup));
+    gtk_widget_destroy(popup);
+}
