@@ -4,6 +4,9 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include "frame/gobject_ptr.h"
+#include "frame/text.h"
+
 namespace {
 
 // strftime's room: the formatted text and its terminating zero.
@@ -49,7 +52,10 @@ std::string date_answer_line(const char *format, int day, int month_index, int y
     struct tm date = {};
     date.tm_mday = day;
     date.tm_mon = month_index;
-    date.tm_year = year - 1900;
+    // In 64 bits, so that a year near INT_MIN (the calendar's years above
+    // INT_MAX come back negative) does not overflow; tm_year wraps around
+    // and strftime still writes the year as given.
+    date.tm_year = static_cast<int>(static_cast<int64_t>(year) - 1900);
     fill_weekday_and_yearday(&date);
     return format_answer_line(format ? format : "%d/%m/%Y", date);
 }
@@ -66,16 +72,11 @@ std::string month_name(int index) {
     month.tm_mon = index;
     std::string name = format_answer_line("%B", month);
     name.pop_back();
-    if (g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr))
+    if (g_utf8_validate(name.c_str(), -1, nullptr))
         return name;
     // A locale of another encoding: GTK takes only UTF-8.
-    gchar *utf8 =
-        g_locale_to_utf8(name.data(), static_cast<gssize>(name.size()), nullptr, nullptr, nullptr);
-    if (utf8 == nullptr)
-        utf8 = g_utf8_make_valid(name.data(), static_cast<gssize>(name.size()));
-    std::string result(utf8);
-    g_free(utf8);
-    return result;
+    GCharPtr converted(g_locale_to_utf8(name.c_str(), -1, nullptr, nullptr, nullptr));
+    return converted ? converted.get() : valid_utf8(name.c_str()).get();
 }
 
 void write_answer_line(int fd, const std::string &line) {

@@ -94,7 +94,9 @@ def test_other_than_none_or_three_arguments_fail(wrenpane, dialog, extra):
         (["1", "13", "1900"], b"10/12/2026\n"),
         (["1", "0", "1900"], b"10/12/2026\n"),
         (["1", "1", "0"], b"10/12/2026\n"),
-        (["--", "1", "1", "-5"], b"01/01/-5\n"),  # a year of 2**32 - 5, read back as -5
+        # Years above 2**31 - 1 come back negative: -5 is 2**32 - 5.
+        (["--", "1", "1", "-5"], b"01/01/-5\n"),
+        (["1", "1", "2147483648"], b"01/01/-2147483648\n"),
     ],
 )
 def test_calendar_starts_on_the_given_date(wrenpane, clock_env, date, answer):

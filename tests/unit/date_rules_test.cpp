@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <string>
@@ -76,6 +77,10 @@ TEST_F(DateRulesTest, DateAnswerKeepsTheFieldsAsGiven) {
         {nullptr, 0, 2, 1900, "00/03/1900\n"},  // the calendar with no day selected
         {nullptr, 1, -1, 2000, "01/00/2000\n"}, // the datebox with no month selected
         {nullptr, 1, 0, -50, "01/01/-50\n"},
+        {nullptr, 1, 0, 0, "01/01/0\n"},
+        // The calendar's year 2147483648 comes back as INT_MIN.
+        {"%Y", 1, 0, INT_MIN, "-2147483648\n"},
+        {"%Y", 1, 0, INT_MIN + 1899, "-2147481749\n"},
         {"%Y-%m-%d", 31, 11, 9999, "9999-12-31\n"},
         {"%B %b", 10, 11, 2026, "December Dec\n"},
         {"day %e of %m", 7, 6, 2001, "day  7 of 07\n"},
