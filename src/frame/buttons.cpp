@@ -7,26 +7,13 @@ void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallb
     gtk_dialog_add_button(dialog, text.get(), response);
 }
 
-void add_standard_buttons(GtkDialog *dialog, const DialogConf *conf) {
-    if (!conf->no_cancel)
-        add_labelled_button(dialog, conf->cancel_label, "Cancel", GTK_RESPONSE_CANCEL);
-    if (conf->extra_button)
-        add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
-    if (!conf->no_ok)
-        add_labelled_button(dialog, conf->ok_label, "OK", GTK_RESPONSE_OK);
-    if (conf->help_button)
-        add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
-
-    int default_response = GTK_RESPONSE_OK;
-    if (!conf->no_cancel && conf->default_no)
-        default_response = GTK_RESPONSE_CANCEL;
-    gtk_dialog_set_default_response(dialog, default_response);
-}
-
-void add_msgbox_buttons(GtkDialog *dialog, const DialogConf *conf) {
-    const bool has_cancel = !conf->no_cancel && conf->cancel_label != nullptr;
+// Cancel, Extra, OK, Help. The message box shows Cancel only when it was
+// given a label; every other dialog shows it unless --no-cancel.
+static void add_ok_cancel_bar(GtkDialog *dialog, const DialogConf *conf, bool cancel_needs_label) {
+    const bool has_cancel =
+        !conf->no_cancel && (!cancel_needs_label || conf->cancel_label != nullptr);
     if (has_cancel)
-        add_labelled_button(dialog, conf->cancel_label, nullptr, GTK_RESPONSE_CANCEL);
+        add_labelled_button(dialog, conf->cancel_label, "Cancel", GTK_RESPONSE_CANCEL);
     if (conf->extra_button)
         add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
     if (!conf->no_ok)
@@ -35,6 +22,14 @@ void add_msgbox_buttons(GtkDialog *dialog, const DialogConf *conf) {
         add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
     gtk_dialog_set_default_response(dialog, has_cancel && conf->default_no ? GTK_RESPONSE_CANCEL
                                                                            : GTK_RESPONSE_OK);
+}
+
+void add_standard_buttons(GtkDialog *dialog, const DialogConf *conf) {
+    add_ok_cancel_bar(dialog, conf, false);
+}
+
+void add_msgbox_buttons(GtkDialog *dialog, const DialogConf *conf) {
+    add_ok_cancel_bar(dialog, conf, true);
 }
 
 void add_yesno_buttons(GtkDialog *dialog, const DialogConf *conf) {
