@@ -72,8 +72,7 @@ void place_window(GtkWindow *window, const DialogConf *conf, const Options *opts
         gtk_window_move(window, conf->begin_x, conf->begin_y);
 }
 
-static void add_text_label(GtkWidget *content, const Options *opts, const char *text, int rows) {
-    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
@@ -82,6 +81,12 @@ static void add_text_label(GtkWidget *content, const Options *opts, const char *
     if (rows > 0)
         gtk_label_set_lines(GTK_LABEL(label), rows);
     gtk_widget_set_halign(label, opts->label_halign);
+    return label;
+}
+
+static void add_text_label(GtkWidget *content, const Options *opts, const char *text, int rows) {
+    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
+    GtkWidget *label = text_label_new(text, rows, opts);
     gtk_widget_show(label);
     gtk_widget_show(box);
     gtk_box_pack_start(GTK_BOX(box), label, TRUE, TRUE, 4);

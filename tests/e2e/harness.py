@@ -22,6 +22,7 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 from __future__ import annotations
 
 import os
+import re
 import shutil
 import subprocess
 import threading
@@ -36,6 +37,25 @@ REPO = Path(__file__).resolve().parents[2]
 BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"))
 TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
 POLL_INTERVAL = 0.05
+
+# The build writes the version numbers into this header beside the binary;
+# the tests read them there instead of repeating them.
+VERSION_HEADER = Path(BINARY).parent / "generated" / "core" / "version.h"
+
+
+def _version_line() -> bytes | None:
+    """The line that --version and --print-version write, or None when the
+    header is missing (the session fixture then stops the run)."""
+    try:
+        header = VERSION_HEADER.read_text()
+    except FileNotFoundError:
+        return None
+    program, library = (re.search(rf'\b{name}\s*=\s*"([^"]*)"', header).group(1)
+                        for name in ("PROGRAM_VERSION", "TERMINAL_LIBRARY_VERSION"))
+    return f"Version: {program} (libwrenbox: {library})\n".encode()
+
+
+VERSION_LINE = _version_line()
 
 
 class Result(NamedTuple):
@@ -150,6 +170,18 @@ def text_of(acc) -> str:
 def value_of(acc) -> float:
     """The current value of a spin button, scale or progress bar."""
     return acc.queryValue().currentValue
+
+
+def progress_of(acc) -> tuple[str, float]:
+    """What a progress bar shows: its text (the accessible name, which the
+    program keeps equal to it for screen readers) and its fraction."""
+    return acc.name, value_of(acc)
+
+
+def set_value(acc, value: float) -> None:
+    """Sets the value of a spin button or scale and waits until it shows."""
+    acc.queryValue().currentValue = value
+    wait_until(lambda: value_of(acc) == value, f"value {value}")
 
 
 def is_checked(acc) -> bool:
@@ -304,6 +336,10 @@ class Dialog:
                  if b.path not in title_buttons and has_state(b, pyatspi.STATE_SHOWING)]
         return sorted(shown, key=lambda b: tuple(reversed(position(b))))
 
+    def progress_bars(self) -> list:
+        """The window's progress bars, in tree order (top to bottom)."""
+        return self.find_all(pyatspi.ROLE_PROGRESS_BAR)
+
     def button_names(self) -> list[str]:
         return [b.name for b in self.buttons()]
 
@@ -379,8 +415,9 @@ class App:
     def __init__(self, args, env=None, stdin=None, fds=(), closed=(), binary=None):
         """``args``: the arguments after the program name. ``env``: changes
         to the environment (None values unset). ``stdin``: bytes to feed and
-        then close, or subprocess.PIPE to write to ``self.stdin`` yourself,
-        or None for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
+        then close, or subprocess.PIPE to write to ``self.stdin`` yourself
+        (see ``send``), an open descriptor number to read from, or None
+        for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
         --output-fd 3) opened as pipes in the child. ``closed``: descriptor
         numbers (1, 2 or extra ones) that become pipes whose reader has
         already gone, so that writing to them fails with EPIPE."""
@@ -403,7 +440,7 @@ class App:
         self.proc = subprocess.Popen(
             self.args,
             env=base_env(env),
-            stdin=subprocess.DEVNULL if stdin is None else subprocess.PIPE,
+            stdin=_stdin_for_popen(stdin),
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
             close_fds=False,  # our pipes are not inheritable; the dup2 copies are
@@ -436,6 +473,13 @@ class App:
                 pass
 
         threading.Thread(target=feed, daemon=True).start()
+
+    def send(self, data: bytes) -> None:
+        """Writes ``data`` to the program's standard input at once (the run
+        was started with stdin=subprocess.PIPE); each call reaches the
+        program as a separate write."""
+        self.stdin.write(data)
+        self.stdin.flush()
 
     def accessible(self):
         """The program's application object on the accessibility bus,
@@ -505,6 +549,14 @@ class App:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+def _stdin_for_popen(stdin):
+    if stdin is None:
+        return subprocess.DEVNULL
+    if isinstance(stdin, int) and stdin >= 0:
+        return stdin
+    return subprocess.PIPE
 
 
 def _arg(value) -> str | bytes:
