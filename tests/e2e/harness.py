@@ -381,6 +381,15 @@ class Dialog:
         focus(table)
         self.key("Home", *["Down"] * row)
 
+    def double_click(self, acc, fx: float = 0.5, fy: float = 0.5) -> None:
+        """Double-clicks the first mouse button on ``acc``, at the fractions
+        ``fx`` of its width and ``fy`` of its height, once this window is
+        the active one."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        x, y = e.x + int(e.width * fx), e.y + int(e.height * fy)
+        xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
+
     def type(self, text: str, into=None) -> None:
         """Types ``text`` with the keyboard, into the focused widget or,
         when ``into`` is given, into that accessible after focusing it."""
