@@ -7,6 +7,7 @@
 
 #include "core/diagnostics.h"
 #include "dialogs/date_rules.h"
+#include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
@@ -95,6 +96,7 @@ DialogResult dialog_calendar(DialogConf *conf, char *text, int rows, int cols, i
 
     DialogWindow dialog(conf, opts, text, rows, cols);
     GtkWidget *calendar = gtk_calendar_new();
+    dialog.label_input(calendar);
     if (argc == 3) {
         DateArgs date = parse_date_args(args);
         if (calendar_accepts(date)) {
@@ -134,6 +136,9 @@ DialogResult dialog_datebox(DialogConf *conf, char *text, int rows, int cols, in
     GtkWidget *month = month_combo_new(month_index(start.month));
     GtkWidget *year = number_spin_new(-9999, 9999, start.year, conf);
     g_signal_connect(year, "value-changed", G_CALLBACK(on_year_value_changed), nullptr);
+    set_accessible_name(day, "Day");
+    set_accessible_name(month, "Month");
+    set_accessible_name(year, "Year");
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
     pack_label(row, "Day: ");
     pack_field(row, day);

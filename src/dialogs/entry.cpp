@@ -1,6 +1,7 @@
 // Text-entry dialogs: inputbox and passwordbox. The answer is the typed text,
 // unquoted, on a line of its own.
 #include "core/diagnostics.h"
+#include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/entry_field.h"
@@ -36,6 +37,7 @@ DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, i
     limit_entry(entry, cols, opts);
     if (conf->secure_char != 0)
         gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    dialog.label_input(entry);
     gtk_widget_show(entry);
     gtk_container_add(GTK_CONTAINER(content), entry);
 
@@ -54,10 +56,12 @@ DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols
     GtkWidget *entry = entry_new(field.buffer.get(), conf);
     limit_entry(entry, cols, opts);
     gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    dialog.label_input(entry);
     gtk_box_pack_start(GTK_BOX(content), entry, FALSE, TRUE, 4);
 
     GtkWidget *show = gtk_check_button_new_with_label("Show password");
     g_signal_connect(show, "toggled", G_CALLBACK(on_show_password_toggled), entry);
+    relate_control(show, entry);
     gtk_container_add(GTK_CONTAINER(content), show);
 
     gtk_widget_show_all(content);

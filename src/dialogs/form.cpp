@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/entry_field.h"
@@ -52,8 +53,8 @@ float label_xalign(GtkAlign align) {
 
 // Labels share a size group so that the entries line up in one column. A
 // label too long for any window is cut short with an ellipsis.
-void add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, double unit,
-                     const Options *opts) {
+GtkWidget *add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, double unit,
+                           const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_widget_set_halign(label, opts->label_halign);
@@ -62,6 +63,7 @@ void add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, dou
     gtk_label_set_max_width_chars(GTK_LABEL(label), widest_field_chars(unit));
     gtk_size_group_add_widget(labels, label);
     gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
+    return label;
 }
 
 // An entry for one field, before the mixedform's flags are applied.
@@ -142,7 +144,8 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
         char **group = args + first;
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
         gtk_container_add(GTK_CONTAINER(form.rows), row);
-        add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
+        GtkWidget *label =
+            add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
         fields.push_back(entry_field_new(group[MEMBER_INIT]));
 
         // A read-only field whose text repeats its label is shown as the
@@ -157,6 +160,7 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
             gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
         if (flags & FIELD_READ_ONLY)
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
+        relate_label(label, entry);
         gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
     }
     gtk_widget_show_all(dialog.content());

@@ -9,6 +9,7 @@
 #include "core/diagnostics.h"
 #include "core/records.h"
 #include "dialogs/gauge_protocol.h"
+#include "frame/accessible.h"
 #include "frame/dialog_window.h"
 #include "frame/popup.h"
 #include "frame/utf8_stream.h"
@@ -104,6 +105,7 @@ DialogResult dialog_gauge(DialogConf *conf, char *text, int rows, int cols, int 
     GtkWidget *bar = gtk_progress_bar_new();
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
     show_percent(bar, percent);
+    relate_label(label, bar);
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
     gtk_box_pack_start(GTK_BOX(box), bar, FALSE, TRUE, 0);
     gtk_widget_show_all(box);

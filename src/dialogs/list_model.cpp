@@ -308,6 +308,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *co
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
 
     GtkTreeView *view = GTK_TREE_VIEW(gtk_tree_view_new());
+    dialog.label_input(GTK_WIDGET(view));
     gtk_tree_view_set_headers_visible(view, FALSE);
     if (opts->item_bottom_desc)
         gtk_tree_view_set_tooltip_column(view, bottom_column(kind));

@@ -5,6 +5,7 @@
 #include "core/diagnostics.h"
 #include "core/records.h"
 #include "dialogs/mixedgauge_bar.h"
+#include "frame/accessible.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
@@ -33,7 +34,9 @@ GtkWidget *task_row_new(const char *name, int value, const Options *opts) {
     gtk_label_set_single_line_mode(GTK_LABEL(label), TRUE);
     gtk_widget_set_halign(label, opts->label_halign);
     gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
-    gtk_box_pack_start(GTK_BOX(row), mixedgauge_bar_new(value), FALSE, TRUE, 0);
+    GtkWidget *bar = mixedgauge_bar_new(value);
+    relate_label(label, bar);
+    gtk_box_pack_start(GTK_BOX(row), bar, FALSE, TRUE, 0);
     gtk_widget_show_all(row);
     return row;
 }
@@ -54,6 +57,7 @@ DialogResult dialog_mixedgauge(DialogConf *conf, char *text, int rows, int cols,
     gtk_widget_show(label);
     gtk_box_pack_start(GTK_BOX(content), label, FALSE, TRUE, 4);
     GtkWidget *main_bar = mixedgauge_bar_new(argc > 0 ? mixedgauge_value(args[0]) : 0);
+    relate_label(label, main_bar);
     gtk_widget_show(main_bar);
     gtk_box_pack_start(GTK_BOX(content), main_bar, FALSE, TRUE, 0);
     return run_dialog(dialog, {});

@@ -54,6 +54,7 @@ DialogResult dialog_pause(DialogConf *conf, char *text, int rows, int cols, int 
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), 1.0);
     GCharPtr typed = valid_utf8(args[0]);
     set_bar_text(bar, typed.get()); // as typed until the first tick
+    dialog.label_input(bar);
     gtk_widget_show(bar);
     gtk_container_add(GTK_CONTAINER(dialog.content()), bar);
 

@@ -62,6 +62,7 @@ DialogResult dialog_rangebox(DialogConf *conf, char *text, int rows, int cols, i
 
     DialogWindow dialog(conf, opts, text, rows, cols);
     GtkWidget *slider = range_slider_new(range);
+    dialog.label_input(slider);
     gtk_widget_show(slider);
     gtk_box_pack_start(GTK_BOX(dialog.content()), slider, FALSE, TRUE, 4);
     add_standard_buttons(dialog.dialog(), conf);

@@ -7,6 +7,7 @@
 
 #include "core/diagnostics.h"
 #include "dialogs/date_rules.h"
+#include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/popup.h"
@@ -57,6 +58,9 @@ DialogResult dialog_timebox(DialogConf *conf, char *text, int rows, int cols, in
     GtkWidget *hours = time_spin_new(23, given ? date_arg_number(args[0]) : opened.tm_hour, conf);
     GtkWidget *minutes = time_spin_new(59, given ? date_arg_number(args[1]) : opened.tm_min, conf);
     GtkWidget *seconds = time_spin_new(60, given ? date_arg_number(args[2]) : opened.tm_sec, conf);
+    set_accessible_name(hours, "Hours");
+    set_accessible_name(minutes, "Minutes");
+    set_accessible_name(seconds, "Seconds");
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
     gtk_box_pack_start(GTK_BOX(row), hours, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(row), gtk_label_new(":"), FALSE, TRUE, 4);

@@ -1,11 +1,18 @@
 #include "frame/dialog_window.h"
 
+#include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/help.h"
 #include "frame/window.h"
 
 DialogWindow::DialogWindow(DialogConf *conf, Options *opts, const char *text, int rows, int cols)
     : window_(dialog_window_new(conf, opts, text, rows, cols)), conf_(conf) {
+    // The text is the first thing in a new window's content.
+    if (text != nullptr) {
+        GList *children = gtk_container_get_children(GTK_CONTAINER(content()));
+        text_ = children != nullptr ? GTK_WIDGET(children->data) : nullptr;
+        g_list_free(children);
+    }
     connect_help_key(window_, conf);
 }
 
@@ -17,6 +24,11 @@ DialogWindow::DialogWindow(GtkWidget *window, const DialogConf *conf)
 DialogWindow::~DialogWindow() {
     remove_sources();
     gtk_widget_destroy(window_);
+}
+
+void DialogWindow::label_input(GtkWidget *input) const {
+    if (text_ != nullptr)
+        relate_text(text_, input);
 }
 
 void DialogWindow::own_source(GSource *source) {

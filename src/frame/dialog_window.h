@@ -26,6 +26,10 @@ class DialogWindow {
     GtkDialog *dialog() const { return GTK_DIALOG(window_); }
     GtkWidget *content() const { return gtk_dialog_get_content_area(dialog()); }
 
+    // Names input as what the dialog's text asks for, for screen readers.
+    // Does nothing for a dialog made without a text.
+    void label_input(GtkWidget *input) const;
+
     // Sources owned by the dialog. A callback may end its source by
     // returning FALSE; whatever is still installed when the modal run ends
     // is removed then.
@@ -49,6 +53,7 @@ class DialogWindow {
     void remove_sources();
 
     GtkWidget *window_;
+    GtkWidget *text_ = nullptr; // the text's label or labels, if any
     const DialogConf *conf_;
     std::vector<GSource *> sources_;
     std::optional<DialogResult> forced_result_;

@@ -4,10 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "frame/accessible.h"
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
 #include "frame/popup.h"
+#include "frame/text.h"
 #include "frame/utf8_stream.h"
 
 namespace {
@@ -157,6 +159,8 @@ DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, 
                              int cols) {
     DialogWindow dialog(conf, opts, nullptr, rows, cols);
     GtkWidget *view = text_view_new(dialog.content(), conf);
+    GCharPtr shown_path = valid_utf8(path);
+    set_accessible_name(view, shown_path.get());
     gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
     GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
     if (header != nullptr)
