@@ -5,6 +5,15 @@
 #include "frame/help.h"
 #include "frame/window.h"
 
+// A dialog with nothing to type or choose in starts on its default button,
+// so that keyboard users know where they are. GTK has picked its own focus
+// by the time this runs.
+static void focus_default_when_unfocused(GtkWidget *window, gpointer) {
+    GtkWidget *default_widget = gtk_window_get_default_widget(GTK_WINDOW(window));
+    if (gtk_window_get_focus(GTK_WINDOW(window)) == nullptr && default_widget != nullptr)
+        gtk_widget_grab_focus(default_widget);
+}
+
 DialogWindow::DialogWindow(DialogConf *conf, Options *opts, const char *text, int rows, int cols)
     : window_(dialog_window_new(conf, opts, text, rows, cols)), conf_(conf) {
     // The text is the first thing in a new window's content.
@@ -80,6 +89,7 @@ void DialogWindow::end_with(DialogResult result) {
 }
 
 DialogResult DialogWindow::run() {
+    g_signal_connect_after(window_, "map", G_CALLBACK(focus_default_when_unfocused), nullptr);
     int response = gtk_dialog_run(dialog());
     store_dialog_size(window_, conf_);
     gtk_widget_hide(window_);

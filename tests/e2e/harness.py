@@ -773,3 +773,49 @@ def require_tools():
     for tool in ("xdotool", "xmodmap"):
         assert shutil.which(tool), f"{tool} is not installed (run scripts/test)"
     assert os.environ.get("DISPLAY"), "no DISPLAY: run the tests through scripts/test"
+
+
+# --- Accessibility -------------------------------------------------------------
+
+# Roles of the widgets that hold or show a value; each must tell a screen
+# reader what it is for.
+VALUED_ROLES = {
+    pyatspi.ROLE_TEXT, pyatspi.ROLE_PASSWORD_TEXT, pyatspi.ROLE_ENTRY, pyatspi.ROLE_SPIN_BUTTON,
+    pyatspi.ROLE_SLIDER, pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE,
+    pyatspi.ROLE_CALENDAR, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_CHECK_BOX,
+    pyatspi.ROLE_PROGRESS_BAR,
+}
+
+# Focusable parts that a screen reader announces through what they hold or
+# belong to: list cells, the scrolled window around a list or text, a
+# drop-down's hidden menu.
+_PARTS = {pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_SCROLL_PANE, pyatspi.ROLE_MENU,
+          pyatspi.ROLE_MENU_ITEM}
+
+
+def related(acc, relation) -> list:
+    """The targets of one of ``acc``'s relations (pyatspi.RELATION_...)."""
+    return [r.getTarget(i) for r in acc.getRelationSet() if r.getRelationType() == relation
+            for i in range(r.getNTargets())]
+
+
+def announced(acc) -> str:
+    """What a screen reader says a widget is: its accessible name, or else
+    the text of the labels it is labelled by."""
+    if acc.name:
+        return acc.name
+    return " ".join(label.name for label in related(acc, pyatspi.RELATION_LABELLED_BY))
+
+
+def inputs(dialog) -> list:
+    """The widgets of a window that a user can focus or that show a value,
+    in tree order, without the buttons."""
+    return [acc for acc in descendants(dialog.acc)
+            if acc.getRole() not in _PARTS and acc.getRole() != pyatspi.ROLE_PUSH_BUTTON
+            and (acc.getRole() in VALUED_ROLES or has_state(acc, pyatspi.STATE_FOCUSABLE))]
+
+
+def focused(dialog):
+    """The widget of the window that has keyboard focus, or None."""
+    found = [acc for acc in descendants(dialog.acc) if has_state(acc, pyatspi.STATE_FOCUSED)]
+    return found[0] if found else None
