@@ -27,7 +27,7 @@ DIALOGS = {
     "checklist": ["--checklist", "Which?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
     "radiolist": ["--radiolist", "One?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
     "menu": ["--menu", "Go?", 0, 0, 0, "a", "A", "b", "B"],
-    "treeview": ["--treeview", "Node?", 0, 0, 0, 0, "a", "A", "off", 1, "b", "B", "off"],
+    "treeview": ["--treeview", "Node?", 0, 0, 0, "a", "A", "off", 0, "b", "B", "off", 1],
     "msgbox": ["--msgbox", "Done.", 0, 0],
     "yesno": ["--yesno", "Sure?", 0, 0],
     "pause": ["--pause", "Wait", 0, 0, 60],
@@ -67,9 +67,14 @@ ANNOUNCED = {
 }
 
 
+# Month names and the first day of the week follow the locale.
+ENV = {"LC_ALL": "C.UTF-8"}
+
+
 def start(wrenpane, name):
+    # The gauge's input stays open, so that only keys can end it.
     stdin = subprocess.PIPE if name == "gauge" else None
-    app = wrenpane.start(*DIALOGS[name], stdin=stdin)
+    app = wrenpane.start(*DIALOGS[name], stdin=stdin, env=ENV)
     return app, app.dialog()
 
 
@@ -90,3 +95,58 @@ def test_every_input_is_announced_and_focus_starts_on_the_first(wrenpane, name):
     if first is not None:
         wait_until(first_focus, f"focus on a {first}")
     app.kill()
+
+
+# Keys that answer each dialog, and the exit code and answer they give.
+# Typed text is ("type", text). The gauges and the infobox have nothing to
+# answer: Escape, in the next test, is how the keyboard ends them.
+ANSWERS = {
+    "inputbox": ([("type", "ab"), "Return"], 0, b"ab\n"),
+    # Tab to the check box, Space shows the password, back to the entry.
+    "passwordbox": ([("type", "pw"), "Tab", "space", "shift+Tab", "Return"], 0, b"pw\n"),
+    "rangebox": (["Right", "Right", "Return"], 0, b"5\n"),
+    "form": ([("type", "x"), "Tab", ("type", "y"), "Return"], 0, b"x\ny\n"),
+    "passwordform": ([("type", "s"), "Return"], 0, b"s\n"),
+    "mixedform": ([("type", "x"), "Tab", ("type", "y"), "Return"], 0, b"x\ny\n"),
+    # GTK's keyboard cursor starts before the first cell (Sunday 23
+    # February); Down moves it a week on, Space chooses.
+    "calendar": (["Right", "Down", "space", "Return"], 0, b"01/03/2020\n"),
+    "datebox": (["Up", "Tab", "Down", "Tab", "Up", "Return"], 0, b"06/04/2021\n"),
+    "timebox": (["Up", "Tab", "Down", "Tab", "Up", "Return"], 0, b"10:04:31\n"),
+    # Enter on a row toggles it; Tab goes to Cancel, then to OK.
+    "checklist": (["space", "Down", "space", "Tab", "Tab", "Return"], 0, b'"a"\n'),
+    "radiolist": (["space", "Tab", "Tab", "Return"], 0, b"a\n"),
+    "menu": (["Down", "Return"], 0, b"b\n"),
+    "treeview": (["Down", "space", "Tab", "Tab", "Return"], 0, b"b\n"),
+    "msgbox": (["Return"], 0, b""),
+    "yesno": (["Tab", "Return"], 1, b""),
+    "pause": (["Return"], 0, b""),
+    "textbox": (["Tab", "Return"], 0, b""),
+}
+
+
+def press(dialog, keys):
+    for key in keys:
+        if isinstance(key, tuple):
+            dialog.type(key[1])
+        else:
+            dialog.key(key)
+
+
+@pytest.mark.parametrize("name", ANSWERS)
+def test_keys_alone_answer(wrenpane, name):
+    keys, code, answer = ANSWERS[name]
+    app, dialog = start(wrenpane, name)
+    first = ANNOUNCED[name][1]
+    wait_until(lambda: focused(dialog) is not None and focused(dialog).getRoleName() == first,
+               f"focus on a {first}")
+    press(dialog, keys)
+    assert app.finish() == (code, b"", answer)
+
+
+@pytest.mark.parametrize("name", DIALOGS)
+def test_escape_cancels(wrenpane, name):
+    app, dialog = start(wrenpane, name)
+    dialog.key("Escape")
+    # The infobox answers OK however it is closed.
+    assert app.finish() == (0 if name == "infobox" else 5, b"", b"")
