@@ -62,8 +62,10 @@ GtkWidget *month_combo_new(int month_index) {
 }
 
 // A text label beside a field; it does not grow with the window.
-void pack_label(GtkWidget *row, const char *text) {
-    gtk_box_pack_start(GTK_BOX(row), gtk_label_new(text), FALSE, TRUE, 0);
+GtkWidget *pack_label(GtkWidget *row, const char *text) {
+    GtkWidget *label = gtk_label_new(text);
+    gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
+    return label;
 }
 
 void pack_field(GtkWidget *row, GtkWidget *field) {
@@ -137,12 +139,12 @@ DialogResult dialog_datebox(DialogConf *conf, char *text, int rows, int cols, in
     GtkWidget *year = number_spin_new(-9999, 9999, start.year, conf);
     g_signal_connect(year, "value-changed", G_CALLBACK(on_year_value_changed), nullptr);
     set_accessible_name(day, "Day");
-    set_accessible_name(month, "Month");
     set_accessible_name(year, "Year");
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
     pack_label(row, "Day: ");
     pack_field(row, day);
-    pack_label(row, "Month: ");
+    // The drop-down's own name is the month it shows.
+    relate_label(pack_label(row, "Month: "), month);
     pack_field(row, month);
     pack_label(row, "Year: ");
     pack_field(row, year);

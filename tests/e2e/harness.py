@@ -800,11 +800,10 @@ def related(acc, relation) -> list:
 
 
 def announced(acc) -> str:
-    """What a screen reader says a widget is: its accessible name, or else
-    the text of the labels it is labelled by."""
-    if acc.name:
-        return acc.name
-    return " ".join(label.name for label in related(acc, pyatspi.RELATION_LABELLED_BY))
+    """What a screen reader says a widget is for: the text of the labels it
+    is labelled by, or else its accessible name."""
+    labels = related(acc, pyatspi.RELATION_LABELLED_BY)
+    return " ".join(label.name for label in labels) if labels else acc.name
 
 
 def inputs(dialog) -> list:

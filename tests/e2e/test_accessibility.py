@@ -48,7 +48,7 @@ ANNOUNCED = {
     "passwordform": ([("password text", "PIN")], "password text"),
     "mixedform": ([("text", "Open"), ("password text", "Hidden")], "text"),
     "calendar": ([("calendar", "When?")], "calendar"),
-    "datebox": ([("spin button", "Day"), ("combo box", "Month"),
+    "datebox": ([("spin button", "Day"), ("combo box", "Month: "),
                  ("spin button", "Year")], "spin button"),
     "timebox": ([("spin button", "Hours"), ("spin button", "Minutes"),
                  ("spin button", "Seconds")], "spin button"),
@@ -58,11 +58,11 @@ ANNOUNCED = {
     "treeview": ([("tree table", "Node?")], "tree table"),
     "msgbox": ([], "push button"),
     "yesno": ([], "push button"),
-    "pause": ([("progress bar", "60")], "push button"),
+    "pause": ([("progress bar", "Wait")], "push button"),
     "textbox": ([("text", "/etc/hostname")], "text"),
-    "gauge": ([("progress bar", "10 %")], None),
-    "mixedgauge": ([("progress bar", "Success"), ("progress bar", "20 %"),
-                    ("progress bar", "50 %")], None),
+    "gauge": ([("progress bar", "Copying")], None),
+    "mixedgauge": ([("progress bar", "one"), ("progress bar", "two"),
+                    ("progress bar", "All")], None),
     "infobox": ([], None),
 }
 
@@ -84,7 +84,6 @@ def test_every_input_is_announced_and_focus_starts_on_the_first(wrenpane, name):
     found = inputs(dialog)
     unnamed = [acc.getRoleName() for acc in found if not announced(acc)]
     assert unnamed == [], f"inputs without a name or label: {unnamed}"
-    # A name of its own says what a bar shows; its label what it is for.
     expected, first = ANNOUNCED[name]
     assert [(acc.getRoleName(), announced(acc)) for acc in found] == expected
 
