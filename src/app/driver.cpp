@@ -121,8 +121,6 @@ DialogResult DialogSequence::run_segment_dialog(int p, int n) {
     int cols = static_cast<int>(strtol(positional[2], nullptr, 10));
     if (!opts.dialog->text_is_path)
         preprocess_text(&opts, positional[0], text.get());
-    if (opts.dialog->builder == nullptr)
-        return warn_msg(RESULT_ERROR, "%s is not available yet", opts.dialog_name);
     return opts.dialog->builder(&config_.conf, text.get(), rows, cols, k - 3, positional + 3,
                                 &opts);
 }
