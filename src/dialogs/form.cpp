@@ -73,8 +73,7 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
     if (layout.width_chars > 0)
         gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(layout.width_chars, unit));
     gtk_editable_set_editable(GTK_EDITABLE(entry), layout.editable);
-    if (layout.max_length > 0)
-        gtk_entry_set_max_length(GTK_ENTRY(entry), entry_max_length(layout.max_length));
+    limit_entry_length(GTK_ENTRY(entry), layout.max_length);
     return entry;
 }
 
