@@ -40,28 +40,17 @@ void print_field_text(const FieldList &fields, const Options *opts) {
         print_entry_text(field, opts);
 }
 
-// The size group widens every label to the widest one, so the text inside
-// must be aligned as well as the widget.
-float label_xalign(GtkAlign align) {
-    if (align == GTK_ALIGN_START)
-        return 0.0F;
-    if (align == GTK_ALIGN_END)
-        return 1.0F;
-    return 0.5F;
-}
-
-// Labels share a size group so that the entries line up in one column. A
-// label too long for any window is cut short with an ellipsis.
-void add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, double unit,
-                     const Options *opts) {
+// The labels make the grid's first column, so that the entries line up in
+// the second. A label too long for any window is cut short with an
+// ellipsis.
+void attach_field_label(GtkGrid *grid, int row, const char *text, double unit,
+                        const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_widget_set_halign(label, opts->label_halign);
-    gtk_label_set_xalign(GTK_LABEL(label), label_xalign(opts->label_halign));
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_max_width_chars(GTK_LABEL(label), widest_field_chars(unit));
-    gtk_size_group_add_widget(labels, label);
-    gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
+    gtk_grid_attach(grid, label, 0, row, 1, 1);
 }
 
 // An entry for one field, before the mixedform's flags are applied.
@@ -77,35 +66,36 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
     return entry;
 }
 
-struct FormWindow {
-    GtkWidget *rows; // the box that takes the field rows
-    GObjectPtr<GtkSizeGroup> labels;
-    double unit;
-};
-
-// The field rows scroll once they are taller than the screen, so that every
-// field stays within reach and the window within what X11 can map.
-FormWindow form_window_new(DialogWindow &dialog) {
-    FormWindow form{};
+// One row per field: its label in the first column, its entry in the
+// second. (A size group over the labels would do the same in quadratic
+// time.) The rows scroll once they are taller than the screen, so that
+// every field stays within reach and the window within what X11 can map.
+GtkGrid *form_grid_new(DialogWindow &dialog) {
     GtkWidget *content = dialog.content();
     gtk_box_set_spacing(GTK_BOX(content), 4);
 
-    GdkScreen *screen = gdk_screen_get_default();
     GdkRectangle area;
-    primary_workarea(screen, &area);
+    primary_workarea(gdk_screen_get_default(), &area);
     GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
                                    GTK_POLICY_AUTOMATIC);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
                                                std::max(area.height, 1));
-    form.rows = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
-    gtk_container_add(GTK_CONTAINER(scroller), form.rows);
+    GtkWidget *grid = gtk_grid_new();
+    gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
+    gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
+    gtk_container_add(GTK_CONTAINER(scroller), grid);
     gtk_container_add(GTK_CONTAINER(content), scroller);
+    return GTK_GRID(grid);
+}
 
-    form.labels.reset(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
-    form.unit = char_unit_pixels(screen);
-    return form;
+// The entry takes the rest of its row when it expands, and its natural
+// width at the start of the column otherwise.
+void attach_field_entry(GtkGrid *grid, int row, GtkWidget *entry, bool expand) {
+    gtk_widget_set_hexpand(entry, TRUE);
+    gtk_widget_set_halign(entry, expand ? GTK_ALIGN_FILL : GTK_ALIGN_START);
+    gtk_grid_attach(grid, entry, 1, row, 1, 1);
 }
 
 } // namespace
@@ -134,14 +124,13 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
     if (!form_args_valid(argc, args, group_size))
         return unexpected_args(opts, argc, args);
     DialogWindow dialog(conf, opts, text, rows, cols);
-    FormWindow form = form_window_new(dialog);
+    GtkGrid *grid = form_grid_new(dialog);
+    const double unit = char_unit_pixels(gdk_screen_get_default());
 
     FieldList fields;
-    for (int first = 1; first < argc; first += group_size) {
+    for (int first = 1, row = 0; first < argc; first += group_size, ++row) {
         char **group = args + first;
-        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-        gtk_container_add(GTK_CONTAINER(form.rows), row);
-        add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
+        attach_field_label(grid, row, group[MEMBER_LABEL], unit, opts);
         fields.push_back(entry_field_new(group[MEMBER_INIT]));
 
         // A read-only field whose text repeats its label is shown as the
@@ -151,12 +140,12 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
             continue;
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, form.unit, conf);
+        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, unit, conf);
         if (flags & FIELD_HIDDEN)
             gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
         if (flags & FIELD_READ_ONLY)
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
-        gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
+        attach_field_entry(grid, row, entry, layout.expand);
     }
     gtk_widget_show_all(dialog.content());
     add_standard_buttons(dialog.dialog(), conf);

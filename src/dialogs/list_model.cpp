@@ -320,8 +320,13 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *co
     // another row can be selected too.
     if (item_tree_nests(ITEM_TREE(model)))
         gtk_tree_view_expand_all(view);
-    if (default_row)
+    if (default_row) {
         gtk_tree_selection_select_iter(selection, &*default_row);
+        // Deferred by GTK until the view is laid out, so that the row the
+        // user answers with is in sight.
+        TreePathPtr path(gtk_tree_model_get_path(model, &*default_row));
+        gtk_tree_view_scroll_to_cell(view, path.get(), nullptr, TRUE, 0.5, 0.0);
+    }
 
     gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
     gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);

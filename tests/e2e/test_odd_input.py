@@ -63,6 +63,30 @@ def test_answer_descriptor_without_reader_does_not_kill(wrenpane, args, closed):
     assert wrenpane.run(*args, closed=[closed]).code == 0
 
 
+@pytest.mark.parametrize(
+    "shut, options",
+    [
+        ([3], ["--output-fd", "3"]),
+        ([2], []),
+        ([1], ["--stdout"]),
+        ([0, 1, 2], ["--output-fd", "1"]),
+        ([3, 4], ["--output-fd", "4", "--print-version"]),
+    ],
+    ids=["fd3", "stderr", "stdout", "all-standard", "fd4"],
+)
+def test_answer_to_a_descriptor_closed_at_start_is_dropped(wrenpane, shut, options):
+    # The program's own descriptors (the display connection first) take the
+    # lowest free numbers: an answer must never be written into one of them,
+    # and the dialog after it must still work.
+    app = wrenpane.start(*options, "--inputbox", "q", 0, 0, "abc",
+                         "--and-dialog", *options, "--yesno", "again?", 0, 0, shut=shut)
+    app.dialog().press("OK")
+    app.dialog().press("Yes")
+    code, stdout, stderr = app.finish()
+    assert code == 0
+    assert b"abc" not in stdout + stderr
+
+
 def test_dialog_goes_on_after_a_failed_write(wrenpane):
     # The size line fails to reach its reader; the chain still runs on.
     app = wrenpane.start("--output-fd", "3", "--print-size", "--msgbox", "one", 0, 0,
