@@ -40,17 +40,25 @@ void print_field_text(const FieldList &fields, const Options *opts) {
         print_entry_text(field, opts);
 }
 
-// The labels make the grid's first column, so that the entries line up in
-// the second. A label too long for any window is cut short with an
-// ellipsis.
-void attach_field_label(GtkGrid *grid, int row, const char *text, double unit,
-                        const Options *opts) {
+// Text inside a label made wider than its text follows the label's
+// alignment.
+float label_xalign(GtkAlign align) {
+    if (align == GTK_ALIGN_START)
+        return 0.0F;
+    if (align == GTK_ALIGN_END)
+        return 1.0F;
+    return 0.5F;
+}
+
+// A label too long for any window is cut short with an ellipsis.
+GtkWidget *field_label_new(const char *text, double unit, const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_widget_set_halign(label, opts->label_halign);
+    gtk_label_set_xalign(GTK_LABEL(label), label_xalign(opts->label_halign));
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_max_width_chars(GTK_LABEL(label), widest_field_chars(unit));
-    gtk_grid_attach(grid, label, 0, row, 1, 1);
+    return label;
 }
 
 // An entry for one field, before the mixedform's flags are applied.
@@ -66,37 +74,74 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
     return entry;
 }
 
-// One row per field: its label in the first column, its entry in the
-// second. (A size group over the labels would do the same in quadratic
-// time.) The rows scroll once they are taller than the screen, so that
-// every field stays within reach and the window within what X11 can map.
-GtkGrid *form_grid_new(DialogWindow &dialog) {
-    GtkWidget *content = dialog.content();
-    gtk_box_set_spacing(GTK_BOX(content), 4);
+// Rows of label and entry, the labels in one column and the entries lined
+// up in the next. GTK's cost of adding a widget grows with the number of
+// its siblings, and a size group's with the number of its widgets, so
+// thousands of fields in one grid or one size group take quadratic time:
+// the rows go into grids of ROWS_PER_GRID rows instead, stacked in a box,
+// and the labels are given the width of the widest once all are in place.
+// The rows scroll once they are taller than the screen, so that every
+// field stays within reach and the window within what X11 can map.
+class FieldRows {
+  public:
+    explicit FieldRows(DialogWindow &dialog) {
+        GtkWidget *content = dialog.content();
+        gtk_box_set_spacing(GTK_BOX(content), 4);
+        GdkRectangle area;
+        primary_workarea(gdk_screen_get_default(), &area);
+        GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+                                       GTK_POLICY_AUTOMATIC);
+        gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
+                                                   std::max(area.height, 1));
+        grids_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
+        gtk_container_add(GTK_CONTAINER(scroller), grids_);
+        gtk_container_add(GTK_CONTAINER(content), scroller);
+    }
 
-    GdkRectangle area;
-    primary_workarea(gdk_screen_get_default(), &area);
-    GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
-                                   GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
-                                               std::max(area.height, 1));
-    GtkWidget *grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), 4);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), 4);
-    gtk_container_add(GTK_CONTAINER(scroller), grid);
-    gtk_container_add(GTK_CONTAINER(content), scroller);
-    return GTK_GRID(grid);
-}
+    // A row of label and entry; entry is null for a row with a label only.
+    // An expanding entry takes the rest of its row, any other its natural
+    // width at the start of its column.
+    void add(GtkWidget *label, GtkWidget *entry, bool expand) {
+        if (row_ % ROWS_PER_GRID == 0) {
+            grid_ = GTK_GRID(gtk_grid_new());
+            gtk_grid_set_row_spacing(grid_, SPACING);
+            gtk_grid_set_column_spacing(grid_, SPACING);
+            gtk_container_add(GTK_CONTAINER(grids_), GTK_WIDGET(grid_));
+        }
+        const int row = row_++ % ROWS_PER_GRID;
+        gtk_grid_attach(grid_, label, 0, row, 1, 1);
+        labels_.push_back(label);
+        if (entry == nullptr)
+            return;
+        gtk_widget_set_hexpand(entry, TRUE);
+        gtk_widget_set_halign(entry, expand ? GTK_ALIGN_FILL : GTK_ALIGN_START);
+        gtk_grid_attach(grid_, entry, 1, row, 1, 1);
+    }
 
-// The entry takes the rest of its row when it expands, and its natural
-// width at the start of the column otherwise.
-void attach_field_entry(GtkGrid *grid, int row, GtkWidget *entry, bool expand) {
-    gtk_widget_set_hexpand(entry, TRUE);
-    gtk_widget_set_halign(entry, expand ? GTK_ALIGN_FILL : GTK_ALIGN_START);
-    gtk_grid_attach(grid, entry, 1, row, 1, 1);
-}
+    // Makes the label column of every grid as wide as the widest label
+    // (hidden widgets measure nothing: call it once they are shown).
+    void align_labels() {
+        int widest = 0;
+        for (GtkWidget *label : labels_) {
+            int natural = 0;
+            gtk_widget_get_preferred_width(label, nullptr, &natural);
+            widest = std::max(widest, natural);
+        }
+        for (GtkWidget *label : labels_)
+            gtk_widget_set_size_request(label, widest, -1);
+    }
+
+  private:
+    static constexpr int ROWS_PER_GRID = 64;
+    static constexpr int SPACING = 4;
+
+    GtkWidget *grids_;
+    GtkGrid *grid_ = nullptr;
+    int row_ = 0;
+    std::vector<GtkWidget *> labels_;
+};
 
 } // namespace
 
@@ -124,20 +169,22 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
     if (!form_args_valid(argc, args, group_size))
         return unexpected_args(opts, argc, args);
     DialogWindow dialog(conf, opts, text, rows, cols);
-    GtkGrid *grid = form_grid_new(dialog);
+    FieldRows rows_of_fields(dialog);
     const double unit = char_unit_pixels(gdk_screen_get_default());
 
     FieldList fields;
-    for (int first = 1, row = 0; first < argc; first += group_size, ++row) {
+    for (int first = 1; first < argc; first += group_size) {
         char **group = args + first;
-        attach_field_label(grid, row, group[MEMBER_LABEL], unit, opts);
+        GtkWidget *label = field_label_new(group[MEMBER_LABEL], unit, opts);
         fields.push_back(entry_field_new(group[MEMBER_INIT]));
 
         // A read-only field whose text repeats its label is shown as the
         // label alone; its text is still answered.
         long flags = group_size == MIXEDFORM_GROUP_SIZE ? form_number(group[MEMBER_FLAGS]) : 0;
-        if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0)
+        if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0) {
+            rows_of_fields.add(label, nullptr, false);
             continue;
+        }
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
         GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, unit, conf);
@@ -145,9 +192,10 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
             gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
         if (flags & FIELD_READ_ONLY)
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
-        attach_field_entry(grid, row, entry, layout.expand);
+        rows_of_fields.add(label, entry, layout.expand);
     }
     gtk_widget_show_all(dialog.content());
+    rows_of_fields.align_labels();
     add_standard_buttons(dialog.dialog(), conf);
     return run_dialog(dialog, {[&] { print_field_text(fields, opts); }});
 }
