@@ -142,10 +142,23 @@ ShownText shown_text(const char *text) {
 
 // GTK reads the tooltip column as markup and complains on standard error
 // about markup it cannot parse: such text is shown literally instead.
+// A help text longer than this many bytes is cut and shown literally: GTK
+// cannot draw a tooltip of any size, and complains on standard error.
+constexpr size_t TOOLTIP_MAX_BYTES = 4096;
+
 ShownText tooltip_text(const char *text) {
     ShownText shown = shown_text(text);
-    if (shown.text == nullptr ||
-        pango_parse_markup(shown.text, -1, 0, nullptr, nullptr, nullptr, nullptr))
+    if (shown.text == nullptr)
+        return shown;
+    if (strlen(shown.text) > TOOLTIP_MAX_BYTES) {
+        const char *cut = g_utf8_find_prev_char(shown.text, shown.text + TOOLTIP_MAX_BYTES + 1);
+        GCharPtr head(g_strndup(shown.text, cut - shown.text));
+        GCharPtr escaped(g_markup_escape_text(head.get(), -1));
+        GCharPtr capped(g_strconcat(escaped.get(), "\u2026", nullptr));
+        const char *literal = capped.get();
+        return {std::move(capped), literal};
+    }
+    if (pango_parse_markup(shown.text, -1, 0, nullptr, nullptr, nullptr, nullptr))
         return shown;
     GCharPtr escaped(g_markup_escape_text(shown.text, -1));
     const char *literal = escaped.get();

@@ -2,6 +2,8 @@
 on standard error (the answer descriptor): invalid UTF-8, absurd sizes, and
 an answer descriptor whose reader has gone."""
 
+import subprocess
+
 import pytest
 
 BAD = b"caf\xe9 \xff\xfe!"  # Latin-1 and stray bytes, not UTF-8
@@ -42,6 +44,35 @@ def test_absurd_sizes_are_quiet(wrenpane, dialog_option, rows, cols):
     app.dialog().key("Escape")
     code = 0 if dialog_option == "--infobox" else 5
     assert app.finish() == (code, b"", b"")
+
+
+def screen_height() -> int:
+    geometry = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
+                              check=True, timeout=10).stdout.split()
+    return int(geometry[1])
+
+
+TALL = "\n".join(str(n) for n in range(1, 2001))  # some 38,000 pixels of text
+HUGE = "x" * 32768
+
+
+@pytest.mark.parametrize(
+    "args",
+    [
+        ["--msgbox", TALL, 0, 0],
+        ["--yesno", "0123456789abcdef" * 512, 0, 0],  # one unbroken 8 KB word
+        ["--ok-label", HUGE, "--extra-button", "--extra-label", HUGE, "--msgbox", "hi", 0, 0],
+        ["--item-help", "--menu", "hi", 0, 0, 5, "a", "A", f"<b>{HUGE}</b>"],
+    ],
+    ids=["tall-text", "long-word", "huge-buttons", "huge-item-help"],
+)
+def test_huge_texts_stay_on_screen_and_quiet(wrenpane, args):
+    app = wrenpane.start(*args)
+    dialog = app.dialog()
+    # The text scrolls inside the window instead of stretching it.
+    assert dialog.extents()[3] <= screen_height()
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
 
 
 @pytest.mark.parametrize("sleep", ["99999999999", "-1", "abc"])
