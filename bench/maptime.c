@@ -5,15 +5,19 @@
  * Usage: maptime [--then-return] [--timeout SECONDS] COMMAND [ARG...]
  *
  * Method. Before forking we select SubstructureNotify on the root window, so
- * the server tells us about every window mapped as a direct child of the root:
- * without a window manager that is exactly the set of top-level windows (a
- * window manager would reparent them into its frames, which is why the
- * benchmark runs without one). The clock (CLOCK_MONOTONIC) starts just before
- * fork and stops as soon as the MapNotify of a non-override-redirect window is
- * read off the connection. VmHWM is read from /proc/PID/status at once, before
- * anything else, and only then is the window checked to belong to the child
- * through its _NET_WM_PID property. The child is killed afterwards, so the
- * figure covers start-up alone and not the cost of quitting.
+ * the server tells us about every window created or mapped as a direct child
+ * of the root. A program creates its top-level windows there, but a window
+ * manager reparents them into frames of its own before mapping them, and the
+ * map of a reparented window is reported to its new parent, not to the root.
+ * So every top-level window is also watched for its own StructureNotify as
+ * soon as its creation is seen: its MapNotify then reaches us wherever it
+ * lives, with a window manager or without one. The clock (CLOCK_MONOTONIC)
+ * starts just before fork and stops as soon as the MapNotify of a
+ * non-override-redirect window is read off the connection. VmHWM is read from
+ * /proc/PID/status at once, before anything else, and only then is the window
+ * checked to belong to the child through its _NET_WM_PID property. The child
+ * is killed afterwards, so the figure covers start-up alone and not the cost
+ * of quitting.
  *
  * With --then-return the first window is given the input focus, we wait until
  * the child has gone idle (its CPU time in /proc/PID/schedstat stops growing:
@@ -131,24 +135,47 @@ struct MapSeen {
     long hwm_kb;
 };
 
-/* Waits for the child's next top-level map. Returns 0, or -1 when the child
- * exits or the deadline passes first. */
+/* Records the map of `window` when it belongs to the child and is not the
+ * window seen before; returns 1 then. */
+static int seen_if_childs(Display *dpy, pid_t pid, Window window, struct MapSeen *seen) {
+    double at = now_ms();
+    long hwm = read_hwm_kb(pid);
+    if (window == seen->window || window_pid(dpy, window) != pid)
+        return 0;
+    seen->window = window;
+    seen->at_ms = at;
+    seen->hwm_kb = hwm;
+    return 1;
+}
+
+/* Starts watching a new top-level window for its own map, which a window
+ * manager's reparenting would hide from the root. Returns 1 when the window
+ * was mapped before the watch began (a window manager was quicker than us):
+ * that map is then taken as seen now. */
+static int watch_new_window(Display *dpy, Window window) {
+    XSelectInput(dpy, window, StructureNotifyMask);
+    XWindowAttributes attributes;
+    return XGetWindowAttributes(dpy, window, &attributes) && attributes.map_state != IsUnmapped;
+}
+
+/* Waits for the map of a top-level window of the child other than
+ * seen->window, and records it in `seen`. Returns 0, or -1 when the child
+ * exits or the deadline passes first. Without a window manager a map is
+ * reported twice (to the root and to the window): the first report counts,
+ * and the second must not pass for the next window's map. */
 static int wait_for_map(Display *dpy, pid_t pid, double deadline, struct MapSeen *seen) {
     struct pollfd fds = {ConnectionNumber(dpy), POLLIN, 0};
     for (;;) {
         while (XPending(dpy) > 0) {
             XEvent event;
             XNextEvent(dpy, &event);
-            if (event.type != MapNotify || event.xmap.override_redirect)
-                continue;
-            double at = now_ms();
-            long hwm = read_hwm_kb(pid);
-            if (window_pid(dpy, event.xmap.window) != pid)
-                continue;
-            seen->window = event.xmap.window;
-            seen->at_ms = at;
-            seen->hwm_kb = hwm;
-            return 0;
+            if (event.type == CreateNotify && !event.xcreatewindow.override_redirect &&
+                watch_new_window(dpy, event.xcreatewindow.window) &&
+                seen_if_childs(dpy, pid, event.xcreatewindow.window, seen))
+                return 0;
+            if (event.type == MapNotify && !event.xmap.override_redirect &&
+                seen_if_childs(dpy, pid, event.xmap.window, seen))
+                return 0;
         }
         if (waitpid(pid, NULL, WNOHANG) == pid) {
             child_reaped = 1;
@@ -236,9 +263,10 @@ int main(int argc, char **argv) {
     }
 
     int status = 1;
-    struct MapSeen first, second;
+    struct MapSeen first = {None, 0, 0};
     if (wait_for_map(dpy, pid, deadline, &first) == 0) {
         printf("map_ms=%.3f hwm_kb=%ld", first.at_ms - start, first.hwm_kb);
+        struct MapSeen second = first;
         double sent_at;
         if (!then_return) {
             status = 0;

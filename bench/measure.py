@@ -18,6 +18,8 @@ BUILD = os.path.join(REPO, "build")
 MAPTIME = os.path.join(BUILD, "bench", "maptime")
 FLOOR = os.path.join(BUILD, "bench", "floor")
 WRENPANE = os.path.join(BUILD, "release", "wrenpane")
+# Another wrenpane binary to measure beside this one, or None (see bench/run).
+BASELINE = os.environ.get("BENCH_BASELINE") or None
 
 # A run that takes longer than this has hung; the whole benchmark then fails.
 RUN_TIMEOUT_S = 30

@@ -8,6 +8,7 @@
 #include <gtk/gtk.h>
 #include <sys/stat.h>
 
+#include "backdrop/backdrop.h"
 #include "cli/option_table.h"
 #include "cli/preprocess.h"
 #include "core/diagnostics.h"
@@ -100,7 +101,8 @@ void load_theme(GdkScreen *screen, const char *path) {
 class DialogSequence {
   public:
     DialogSequence(int argc, char **argv, GdkScreen *screen)
-        : parser_(dialog_catalog()), argc_(argc), argv_(argv), screen_(screen) {}
+        : parser_(dialog_catalog()), argc_(argc), argv_(argv), screen_(screen),
+          backdrop_(screen, &config_) {}
 
     int exit_status() const { return exit_status_; }
 
@@ -126,6 +128,7 @@ class DialogSequence {
     int argc_;
     char **argv_; // element 0 always names the program
     GdkScreen *screen_;
+    Backdrop backdrop_;
     int exit_status_ = 0;
 };
 
@@ -179,14 +182,13 @@ bool DialogSequence::run_next_segment() {
         load_theme(screen_, opts.load_theme);
         opts.load_theme = nullptr;
     }
-    if (opts.clear_screen) {
-        // Keeps this process (and any backdrop) alive until it is killed.
-        gtk_main();
-    }
+    if (opts.clear_screen)
+        serve_backdrop(&backdrop_);
+    if (opts.backtitle != nullptr && !backdrop_.built)
+        publish_backtitle(&backdrop_);
     if (opts.dialog == nullptr)
         return false;
 
-    // The backdrop of --backtitle is not built yet; the title is only stored.
     DialogResult result = run_segment_dialog(p, positional_end(p, n, argv_));
     exit_status_ = exit_code_for(result);
     if (result == RESULT_ERROR)

@@ -121,7 +121,8 @@ int run_program(int argc, char **argv) {
 
     if (setlocale(LC_ALL, "") == nullptr)
         warn_msg(-1, "%s\n", strerror(errno));
-    bindtextdomain(PROGRAM_NAME, "/usr/local/share/locale");
+    // WRENPANE_LOCALEDIR is given at build time (CMake cache variable).
+    bindtextdomain(PROGRAM_NAME, WRENPANE_LOCALEDIR);
     textdomain(PROGRAM_NAME);
 
     g_log_set_writer_func(log_writer, nullptr, nullptr);

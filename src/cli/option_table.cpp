@@ -83,7 +83,11 @@ enum OptionCode {
     OPT_NO_EFFECT,
 };
 
+// Without a screen (the option pass run without a display, as the fuzzer
+// does) there is no size to report.
 void write_maxsize_line(GdkScreen *screen, const Options &opts) {
+    if (screen == nullptr)
+        return;
     double unit = char_unit_pixels(screen);
     GdkRectangle area;
     primary_workarea(screen, &area);
@@ -402,7 +406,8 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
         opts.text_unchanged = true;
         break;
     case OPT_THEME:
-        g_object_set(gtk_settings_get_default(), "gtk-theme-name", arg, nullptr);
+        if (GtkSettings *settings = gtk_settings_get_default())
+            g_object_set(settings, "gtk-theme-name", arg, nullptr);
         break;
     case OPT_TIME_FORMAT:
         opts.time_format = arg;

@@ -22,6 +22,10 @@ class OptionParser {
     // option to config. Returns 0, or -1 after a diagnostic.
     int parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv);
 
+    // Every long option accepted, the dialogs' included, without the
+    // table's terminator.
+    std::span<const struct option> options() const { return {table_.data(), table_.size() - 1}; }
+
   private:
     int apply_option(SegmentConfig &config, GdkScreen *screen, int code, const char *arg);
 

@@ -9,13 +9,16 @@
 
 DIALOG_BUILDER(dialog_checklist);
 DIALOG_BUILDER(dialog_form);
+DIALOG_BUILDER(dialog_gauge);
 DIALOG_BUILDER(dialog_infobox);
 DIALOG_BUILDER(dialog_inputbox);
 DIALOG_BUILDER(dialog_menu);
 DIALOG_BUILDER(dialog_mixedform);
+DIALOG_BUILDER(dialog_mixedgauge);
 DIALOG_BUILDER(dialog_msgbox);
 DIALOG_BUILDER(dialog_passwordbox);
 DIALOG_BUILDER(dialog_passwordform);
+DIALOG_BUILDER(dialog_pause);
 DIALOG_BUILDER(dialog_radiolist);
 DIALOG_BUILDER(dialog_rangebox);
 DIALOG_BUILDER(dialog_treeview);
@@ -36,7 +39,7 @@ const DialogEntry dialogs[] = {
      " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> <xfield> "
      "<fieldlen> <maxletters>] ...",
      dialog_form},
-    {"--gauge", " --gauge <text> <rows> <cols> [<perc>]", not_built_yet},
+    {"--gauge", " --gauge <text> <rows> <cols> [<perc>]", dialog_gauge},
     {"--infobox", " --infobox <text> <rows> <cols>", dialog_infobox},
     {"--inputbox", " --inputbox <text> <rows> <cols> [<init>]", dialog_inputbox},
     {"--menu", " --menu <text> <rows> <cols> <menurows> [<name> <desc>] ...", dialog_menu},
@@ -45,14 +48,14 @@ const DialogEntry dialogs[] = {
      "<xfield> <fieldlen> <maxletters> 0|1|2] ...",
      dialog_mixedform},
     {"--mixedgauge", " --mixedgauge <text> <rows> <cols> <mainperc> [<minilabel> <miniperc>] ...",
-     not_built_yet},
+     dialog_mixedgauge},
     {"--msgbox", " --msgbox <text> <rows> <cols>", dialog_msgbox},
     {"--passwordbox", " --passwordbox <text> <rows> <cols> [<init>]", dialog_passwordbox},
     {"--passwordform",
      " --passwordform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "
      "<xfield> <fieldlen> <maxletters>] ...",
      dialog_passwordform},
-    {"--pause", " --pause <text> <rows> <cols> <secs>", not_built_yet},
+    {"--pause", " --pause <text> <rows> <cols> <secs>", dialog_pause},
     {"--radiolist", " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_radiolist},
     {"--rangebox", " --rangebox <text> <rows> <cols> <min> <max> [<init>]", dialog_rangebox},

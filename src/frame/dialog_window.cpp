@@ -40,8 +40,9 @@ void DialogWindow::add_idle(GSourceFunc callback, gpointer data) {
 }
 
 void DialogWindow::add_watch(GIOChannel *channel, GIOCondition condition, GIOFunc callback,
-                             gpointer data) {
+                             gpointer data, int priority) {
     GSource *source = g_io_create_watch(channel, condition);
+    g_source_set_priority(source, priority);
     g_source_set_callback(source, G_SOURCE_FUNC(callback), data, nullptr);
     own_source(source);
 }

@@ -30,7 +30,10 @@ class DialogWindow {
     // is removed then.
     void add_timeout(unsigned interval_ms, GSourceFunc callback, gpointer data);
     void add_idle(GSourceFunc callback, gpointer data);
-    void add_watch(GIOChannel *channel, GIOCondition condition, GIOFunc callback, gpointer data);
+    // A watch that may be ready all the time (a flooding pipe) runs at a
+    // priority below redrawing, or the window would never be repainted.
+    void add_watch(GIOChannel *channel, GIOCondition condition, GIOFunc callback, gpointer data,
+                   int priority = G_PRIORITY_DEFAULT);
 
     // Ends the modal run from inside it with this result, whatever the
     // response (a timer running out, a file that cannot be opened).

@@ -1,5 +1,6 @@
 #include "frame/utf8_stream.h"
 
+#include <cstring>
 #include <glib.h>
 
 namespace {
@@ -21,7 +22,10 @@ size_t repair_into(std::string_view bytes, std::string &out) {
         out.append(start + i, end - (start + i));
         i = end - start;
         gunichar c = g_utf8_get_char_validated(start + i, static_cast<gssize>(n - i));
-        if (c == static_cast<gunichar>(-2) && start[i] != '\0')
+        // GLib also calls a sequence broken by a NUL byte partial; only a
+        // start of a character that runs into the end of the bytes is.
+        bool partial = c == static_cast<gunichar>(-2) && memchr(start + i, '\0', n - i) == nullptr;
+        if (partial)
             return n - i;
         out.append(REPLACEMENT);
         ++i;

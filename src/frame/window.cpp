@@ -89,8 +89,9 @@ static void cut_long_runs(GtkLabel *label) {
     pango_attr_list_unref(attributes);
 }
 
-static GtkWidget *text_label_new(const std::string &text, const Options *opts, int rows) {
-    GtkWidget *label = gtk_label_new(text.c_str());
+GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
+    GCharPtr shown = valid_utf8(text);
+    GtkWidget *label = gtk_label_new(shown.get());
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
     gtk_label_set_single_line_mode(GTK_LABEL(label), FALSE);
@@ -98,6 +99,12 @@ static GtkWidget *text_label_new(const std::string &text, const Options *opts, i
         gtk_label_set_lines(GTK_LABEL(label), rows);
     cut_long_runs(GTK_LABEL(label));
     gtk_widget_set_halign(label, opts->label_halign);
+    return label;
+}
+
+// A piece of the dialog text with room beside it in the content area.
+static GtkWidget *padded_text_label_new(const std::string &text, const Options *opts, int rows) {
+    GtkWidget *label = text_label_new(text.c_str(), rows, opts);
     gtk_widget_set_margin_start(label, 4);
     gtk_widget_set_margin_end(label, 4);
     return label;
@@ -120,7 +127,8 @@ static GtkWidget *scrolled_text_new(std::string_view text, const Options *opts, 
         for (int lines = 1; lines < LINES_PER_LABEL && end != std::string_view::npos; ++lines)
             end = text.find('\n', end + 1);
         std::string piece(text.substr(0, end));
-        gtk_box_pack_start(GTK_BOX(column), text_label_new(piece, opts, rows), FALSE, TRUE, 0);
+        gtk_box_pack_start(GTK_BOX(column), padded_text_label_new(piece, opts, rows), FALSE, TRUE,
+                           0);
         if (end == std::string_view::npos)
             break;
         text.remove_prefix(end + 1);
@@ -146,7 +154,7 @@ static void add_text_label(GtkWidget *content, const Options *opts, const char *
     std::string_view shown_text(shown.get());
     GtkWidget *text_widget = may_be_taller_than_the_screen(shown_text)
                                  ? scrolled_text_new(shown_text, opts, rows, max_height)
-                                 : text_label_new(std::string(shown_text), opts, rows);
+                                 : padded_text_label_new(std::string(shown_text), opts, rows);
     gtk_widget_show_all(text_widget);
     gtk_box_pack_start(GTK_BOX(content), text_widget, FALSE, TRUE, 0);
 }

@@ -22,6 +22,7 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 from __future__ import annotations
 
 import os
+import re
 import shutil
 import subprocess
 import threading
@@ -36,6 +37,25 @@ REPO = Path(__file__).resolve().parents[2]
 BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"))
 TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
 POLL_INTERVAL = 0.05
+
+# The build writes the version numbers into this header beside the binary;
+# the tests read them there instead of repeating them.
+VERSION_HEADER = Path(BINARY).parent / "generated" / "core" / "version.h"
+
+
+def _version_line() -> bytes | None:
+    """The line that --version and --print-version write, or None when the
+    header is missing (the session fixture then stops the run)."""
+    try:
+        header = VERSION_HEADER.read_text()
+    except FileNotFoundError:
+        return None
+    program, library = (re.search(rf'\b{name}\s*=\s*"([^"]*)"', header).group(1)
+                        for name in ("PROGRAM_VERSION", "TERMINAL_LIBRARY_VERSION"))
+    return f"Version: {program} (libwrenbox: {library})\n".encode()
+
+
+VERSION_LINE = _version_line()
 
 
 class Result(NamedTuple):
@@ -150,6 +170,18 @@ def text_of(acc) -> str:
 def value_of(acc) -> float:
     """The current value of a spin button, scale or progress bar."""
     return acc.queryValue().currentValue
+
+
+def progress_of(acc) -> tuple[str, float]:
+    """What a progress bar shows: its text (the accessible name, which the
+    program keeps equal to it for screen readers) and its fraction."""
+    return acc.name, value_of(acc)
+
+
+def set_value(acc, value: float) -> None:
+    """Sets the value of a spin button or scale and waits until it shows."""
+    acc.queryValue().currentValue = value
+    wait_until(lambda: value_of(acc) == value, f"value {value}")
 
 
 def is_checked(acc) -> bool:
@@ -304,6 +336,10 @@ class Dialog:
                  if b.path not in title_buttons and has_state(b, pyatspi.STATE_SHOWING)]
         return sorted(shown, key=lambda b: tuple(reversed(position(b))))
 
+    def progress_bars(self) -> list:
+        """The window's progress bars, in tree order (top to bottom)."""
+        return self.find_all(pyatspi.ROLE_PROGRESS_BAR)
+
     def button_names(self) -> list[str]:
         return [b.name for b in self.buttons()]
 
@@ -370,8 +406,9 @@ class App:
     def __init__(self, args, env=None, stdin=None, fds=(), closed=(), shut=(), binary=None):
         """``args``: the arguments after the program name. ``env``: changes
         to the environment (None values unset). ``stdin``: bytes to feed and
-        then close, or subprocess.PIPE to write to ``self.stdin`` yourself,
-        or None for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
+        then close, or subprocess.PIPE to write to ``self.stdin`` yourself
+        (see ``send``), an open descriptor number to read from, or None
+        for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
         --output-fd 3) opened as pipes in the child. ``closed``: descriptor
         numbers (1, 2 or extra ones) that become pipes whose reader has
         already gone, so that writing to them fails with EPIPE. ``shut``:
@@ -401,7 +438,7 @@ class App:
         self.proc = subprocess.Popen(
             self.args,
             env=base_env(env),
-            stdin=subprocess.DEVNULL if stdin is None else subprocess.PIPE,
+            stdin=_stdin_for_popen(stdin),
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
             close_fds=False,  # our pipes are not inheritable; the dup2 copies are
@@ -434,6 +471,13 @@ class App:
                 pass
 
         threading.Thread(target=feed, daemon=True).start()
+
+    def send(self, data: bytes) -> None:
+        """Writes ``data`` to the program's standard input at once (the run
+        was started with stdin=subprocess.PIPE); each call reaches the
+        program as a separate write."""
+        self.stdin.write(data)
+        self.stdin.flush()
 
     def accessible(self):
         """The program's application object on the accessibility bus,
@@ -505,6 +549,14 @@ class App:
             self.proc.wait()
 
 
+def _stdin_for_popen(stdin):
+    if stdin is None:
+        return subprocess.DEVNULL
+    if isinstance(stdin, int) and stdin >= 0:
+        return stdin
+    return subprocess.PIPE
+
+
 def _arg(value) -> str | bytes:
     """Arguments may be str, bytes (for non-UTF-8 tests) or numbers."""
     return value if isinstance(value, (str, bytes)) else str(value)
@@ -520,6 +572,184 @@ def program_on_path(tmp_path: Path, name: str, script: str) -> str:
     program.write_text("#!/bin/sh\n" + script)
     program.chmod(0o755)
     return f"{bin_dir}:{os.environ.get('PATH', '/usr/bin:/bin')}"
+
+
+# --- Screens, monitors and X windows -----------------------------------------
+
+
+def x_display_env(display: str | None) -> dict | None:
+    """Environment changes that send a program to ``display`` (None: the
+    session's own)."""
+    return None if display is None else {"DISPLAY": display}
+
+
+def x_windows(pid: int, display: str | None = None) -> list[int]:
+    """X ids of the visible top-level windows of process ``pid``."""
+    result = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
+                            capture_output=True, text=True, timeout=TIMEOUT,
+                            env=base_env(x_display_env(display)))
+    return [int(line) for line in result.stdout.split()]
+
+
+def x_geometry(window: int, display: str | None = None) -> tuple[int, int, int, int]:
+    """Position and size (x, y, width, height) of an X window in device
+    pixels, as the X server has it."""
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
+                         capture_output=True, text=True, check=True, timeout=TIMEOUT,
+                         env=base_env(x_display_env(display))).stdout
+    values = dict(line.split("=", 1) for line in out.split())
+    return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+
+
+def request_close(window: int, display: str | None = None) -> None:
+    """Asks an X window to close the way a window manager does: a
+    WM_DELETE_WINDOW message of the WM_PROTOCOLS protocol."""
+    import ctypes
+
+    class ClientMessage(ctypes.Structure):
+        _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                    ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                    ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                    ("format", ctypes.c_int), ("data", ctypes.c_long * 5),
+                    ("pad", ctypes.c_long * 24)]  # the rest of the XEvent union
+
+    xlib = ctypes.CDLL("libX11.so.6")
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                ctypes.c_void_p]
+    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    dpy = xlib.XOpenDisplay((display or os.environ["DISPLAY"]).encode())
+    assert dpy, f"cannot open X display {display}"
+    try:
+        event = ClientMessage(type=33, window=window, format=32,  # 33: ClientMessage
+                              message_type=xlib.XInternAtom(dpy, b"WM_PROTOCOLS", 0))
+        event.data[0] = xlib.XInternAtom(dpy, b"WM_DELETE_WINDOW", 0)
+        assert xlib.XSendEvent(dpy, window, 0, 0, ctypes.byref(event))
+        xlib.XSync(dpy, 0)
+    finally:
+        xlib.XCloseDisplay(dpy)
+
+
+# Reads pixels of the root window; run in a child process, since GDK ends the
+# process whose X server goes away.
+_PIXELS_SCRIPT = """
+import sys
+import gi
+gi.require_version("Gdk", "3.0")
+from gi.repository import Gdk
+x, y, width, height = map(int, sys.argv[1:])
+image = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, width, height)
+data, stride, step = image.get_pixels(), image.get_rowstride(), image.get_n_channels()
+for row in range(height):
+    for col in range(width):
+        print(*data[row * stride + col * step:][:3])
+"""
+
+
+def pixels(x: int, y: int, width: int, height: int,
+           display: str | None = None) -> list[tuple[int, int, int]]:
+    """The colours (red, green, blue in 0..255) shown in a rectangle of the
+    screen, row by row."""
+    out = subprocess.run(["/usr/bin/python3", "-c", _PIXELS_SCRIPT, *map(str, (x, y, width, height))],
+                         capture_output=True, text=True, check=True, timeout=TIMEOUT,
+                         env=base_env(x_display_env(display))).stdout
+    return [tuple(map(int, line.split())) for line in out.splitlines()]
+
+
+def pixel(x: int, y: int, display: str | None = None) -> tuple[int, int, int]:
+    """The colour shown at screen point (x, y)."""
+    return pixels(x, y, 1, 1, display)[0]
+
+
+class MonitorServer:
+    """A private X server whose monitors tests set up with xrandr (Xorg's
+    dummy driver, see dummy-xorg.conf: GDK makes one monitor per output, and
+    Xvfb has only one). Programs reach it through ``env``; no window manager
+    runs there, so windows keep the places their program gives them."""
+
+    CONFIG = Path(__file__).with_name("dummy-xorg.conf")
+    MODE = "1024x768"
+
+    def __init__(self, work: Path):
+        read_end, write_end = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xorg", "-displayfd", str(write_end), "-config", str(self.CONFIG),
+             "-logfile", str(work / "xorg.log"), "-nolisten", "tcp", "-noreset",
+             "-novtswitch", "-sharevts"],
+            pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        try:
+            number = self._read_display_number(read_end)
+        except BaseException:
+            self.stop()
+            raise
+        finally:
+            os.close(read_end)
+        self.display = f":{number}"
+        self.env = {"DISPLAY": self.display}
+
+    def _read_display_number(self, fd: int) -> str:
+        import select
+
+        text = b""
+        deadline = time.monotonic() + TIMEOUT
+        while not text.endswith(b"\n"):
+            remaining = deadline - time.monotonic()
+            ready, _, _ = select.select([fd], [], [], max(remaining, 0))
+            chunk = os.read(fd, 16) if ready else b""
+            if not chunk:
+                raise WaitTimeout(f"Xorg gave no display number within {TIMEOUT:g}s "
+                                  f"(exit status {self.proc.poll()})")
+            text += chunk
+        return text.decode().strip()
+
+    def xrandr(self, *args: str) -> None:
+        subprocess.run(["xrandr", "-d", self.display, *args], check=True,
+                       capture_output=True, timeout=TIMEOUT)
+
+    def set_monitors(self, count: int, primary: int) -> None:
+        """Switches on ``count`` outputs of MODE side by side, each one a
+        monitor named m0, m1, ... defined with --setmonitor, the one with
+        index ``primary`` marked primary; every other output goes off."""
+        width, height = map(int, self.MODE.split("x"))
+        for line in subprocess.run(["xrandr", "-d", self.display, "--listmonitors"],
+                                   capture_output=True, text=True, check=True,
+                                   timeout=TIMEOUT).stdout.splitlines()[1:]:
+            name = line.split()[1].lstrip("*")
+            if not name.startswith("+"):  # "+": made by the server for an output
+                self.xrandr("--delmonitor", name)
+        outputs = []
+        for i in range(16):
+            if i < count:
+                # Fails harmlessly when the output has the mode already.
+                subprocess.run(["xrandr", "-d", self.display, "--addmode", f"DUMMY{i}",
+                                self.MODE], capture_output=True, timeout=TIMEOUT)
+                outputs += ["--output", f"DUMMY{i}", "--mode", self.MODE,
+                            "--pos", f"{i * width}x0"]
+            else:
+                outputs += ["--output", f"DUMMY{i}", "--off"]
+        self.xrandr(*outputs)
+        # A full query probes the outputs: until then an output just switched
+        # on may still count as disconnected for programs that do not probe.
+        self.xrandr("--query")
+        for i in range(count):
+            name = ("*" if i == primary else "") + f"m{i}"
+            self.xrandr("--setmonitor", name, f"{width}/270x{height}/200+{i * width}+0",
+                        f"DUMMY{i}")
+
+    def stop(self) -> None:
+        if self.proc.poll() is None:
+            self.proc.terminate()
+            try:
+                self.proc.wait(timeout=TIMEOUT)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
 
 
 def require_tools():

@@ -5,6 +5,8 @@ configuration, but exit codes set by options stay for the whole run."""
 
 import pytest
 
+from harness import VERSION_LINE as VERSION
+
 ONE = ["--msgbox", "one", 0, 0]
 TWO = ["--msgbox", "two", 0, 0]
 
@@ -80,9 +82,6 @@ def test_print_size_is_written_per_dialog(wrenpane):
     code, stdout, stderr = app.finish()
     assert (code, stdout) == (0, b"")
     assert [line.split(b":")[0] for line in stderr.splitlines()] == [b"DialogSize"]
-
-
-VERSION = b"Version: 0.9.1 (libwrenbox: 0.4.1)\n"
 
 
 @pytest.mark.parametrize(

@@ -7,7 +7,7 @@ import re
 
 import pytest
 
-from harness import BINARY
+from harness import BINARY, VERSION_LINE
 
 GETOPT = BINARY.encode()  # getopt_long names the program as argv[0]
 IGNORE = b"wrenpane: --ignore to continue\n"
@@ -79,7 +79,7 @@ def test_print_version_goes_to_the_output_descriptor(wrenpane, args, fd):
     result = wrenpane.run(*args, fds=[3])
     written = {1: result.stdout, 2: result.stderr, 3: wrenpane.last.fds[3]}
     assert result.code == 0
-    assert written == {n: b"Version: 0.9.1 (libwrenbox: 0.4.1)\n" if n == fd else b"" for n in (1, 2, 3)}
+    assert written == {n: VERSION_LINE if n == fd else b"" for n in (1, 2, 3)}
 
 
 def test_print_maxsize_reports_the_default_size(wrenpane):

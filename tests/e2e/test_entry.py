@@ -33,29 +33,6 @@ def test_typed_unicode_is_answered_exactly_as_typed(wrenpane):
     assert app.finish() == (0, b"", "startünï €😀\n".encode())
 
 
-@pytest.mark.parametrize(
-    "output_args, fd",
-    [([], 2), (["--stdout"], 1), (["--output-fd", "3"], 3)],
-)
-@pytest.mark.parametrize(
-    "button, code, answered",
-    [("OK", 0, True), ("Extra", 3, True), ("Cancel", 1, False), ("Help", 2, False)],
-)
-def test_answer_only_for_ok_and_extra_on_the_chosen_descriptor(
-    wrenpane, output_args, fd, button, code, answered
-):
-    app = wrenpane.start(
-        *output_args, "--extra-button", "--help-button", "--inputbox", "t", 0, 0, 'a "b" c',
-        fds=(3,),
-    )
-    app.dialog().press(button)
-    result = app.finish()
-    streams = {1: result.stdout, 2: result.stderr, 3: app.fds[3]}
-    expected = b'a "b" c\n' if answered else b""
-    assert result.code == code
-    assert streams == {n: expected if n == fd else b"" for n in (1, 2, 3)}
-
-
 def test_empty_answer_and_escape(wrenpane):
     app = wrenpane.start("--inputbox", "t", 0, 0, "")
     app.dialog().press("OK")

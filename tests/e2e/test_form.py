@@ -5,12 +5,7 @@ import pyatspi
 import pytest
 
 from harness import has_state, position, set_text, text_of, wait_until
-from text_fields import entries, unexpected, wait_for_text
-
-
-def field(label, init, fieldlen=10, maxletters=0, y=1, x=1):
-    """One form field group; the coordinates are accepted and ignored."""
-    return [label, y, x, init, y, x + 10, fieldlen, maxletters]
+from text_fields import entries, field, unexpected, wait_for_text
 
 
 def mixed(label, init, flags, fieldlen=20, maxletters=0):
@@ -48,28 +43,6 @@ def test_no_fields_answers_nothing(wrenpane):
     assert entries(dialog) == []
     dialog.press("OK")
     assert app.finish() == (0, b"", b"")
-
-
-@pytest.mark.parametrize(
-    "output_args, fd",
-    [([], 2), (["--stdout"], 1), (["--output-fd", "3"], 3)],
-)
-@pytest.mark.parametrize(
-    "button, code, answered",
-    [("OK", 0, True), ("Extra", 3, True), ("Cancel", 1, False), ("Help", 2, False)],
-)
-def test_one_line_per_field_for_ok_and_extra(wrenpane, output_args, fd, button, code, answered):
-    app = wrenpane.start(
-        *output_args, "--extra-button", "--help-button", "--form", "t", 0, 0, "3",
-        *field("Name", "Ann Lee"), *field("Empty", ""), *field("Quote", '"x" y'),
-        fds=(3,),
-    )
-    app.dialog().press(button)
-    result = app.finish()
-    streams = {1: result.stdout, 2: result.stderr, 3: app.fds[3]}
-    expected = b'Ann Lee\n\n"x" y\n' if answered else b""
-    assert result.code == code
-    assert streams == {n: expected if n == fd else b"" for n in (1, 2, 3)}
 
 
 def test_fields_stack_in_argument_order_and_take_typed_unicode(wrenpane):

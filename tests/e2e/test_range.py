@@ -3,17 +3,12 @@
 import pyatspi
 import pytest
 
-from harness import has_state, value_of, wait_until
+from harness import has_state, set_value, value_of, wait_until
 from text_fields import unexpected
 
 
 def slider(dialog):
     return dialog.find(pyatspi.ROLE_SLIDER)
-
-
-def set_value(acc, value):
-    acc.queryValue().currentValue = value
-    wait_until(lambda: value_of(acc) == value, f"slider value {value}")
 
 
 @pytest.mark.parametrize(
@@ -80,33 +75,6 @@ def test_fractional_values_are_truncated_towards_zero(wrenpane, value, answer):
     set_value(slider(dialog), value)
     dialog.press("OK")
     assert app.finish() == (0, b"", answer)
-
-
-@pytest.mark.parametrize(
-    "output_args, fd",
-    [([], 2), (["--stdout"], 1), (["--output-fd", "3"], 3)],
-)
-@pytest.mark.parametrize(
-    "button, code, answered",
-    [("OK", 0, True), ("Extra", 3, True), ("Cancel", 1, False), ("Help", 2, False),
-     (None, 5, False)],
-)
-def test_answer_only_for_ok_and_extra(wrenpane, output_args, fd, button, code, answered):
-    app = wrenpane.start(
-        *output_args, "--extra-button", "--help-button", "--rangebox", "t", 0, 0, "0", "100", "42",
-        fds=(3,),
-    )
-    dialog = app.dialog()
-    set_value(slider(dialog), 64)
-    if button is None:
-        dialog.key("Escape")
-    else:
-        dialog.press(button)
-    result = app.finish()
-    streams = {1: result.stdout, 2: result.stderr, 3: app.fds[3]}
-    expected = b"64\n" if answered else b""
-    assert result.code == code
-    assert streams == {n: expected if n == fd else b"" for n in (1, 2, 3)}
 
 
 @pytest.mark.parametrize("bounds", [["5", "5"], ["5", "5", "9"], ["--", "5", "5", "-9"]])

@@ -5,10 +5,9 @@ from pathlib import Path
 
 import pytest
 
-from harness import program_on_path
+from harness import VERSION_LINE as VERSION, program_on_path
 
 HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()
-VERSION = b"Version: 0.9.1 (libwrenbox: 0.4.1)\n"
 
 
 @pytest.mark.parametrize(

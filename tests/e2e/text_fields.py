@@ -17,6 +17,11 @@ def unexpected(dialog, *args):
     ).encode()
 
 
+def field(label, init, fieldlen=10, maxletters=0, y=1, x=1):
+    """One form field group; the coordinates are accepted and ignored."""
+    return [label, y, x, init, y, x + 10, fieldlen, maxletters]
+
+
 def entries(dialog):
     """The showing entries of a dialog, top to bottom; a hidden entry has
     the password-text role."""

@@ -6,6 +6,7 @@
 namespace {
 
 struct Case {
+    const char *name;
     const char *input;
     const char *expected;
     bool text_unchanged = false;
@@ -31,20 +32,26 @@ TEST_P(PreprocessTest, ProducesShownText) {
     EXPECT_EQ(run(c), c.expected) << "input: " << c.input;
 }
 
+// Each case is named so that ctest -R and --gtest_filter can pick it.
 INSTANTIATE_TEST_SUITE_P(
     Cases, PreprocessTest,
-    ::testing::Values(Case{"a  b", "a b"}, Case{"a  b", "a  b", true}, //
-                      Case{"a\tb", "a b"}, Case{"a\tb", "a\tb", true}, //
-                      Case{"a\nb", "a\nb"}, Case{"a\\nb", "a\nb"},     //
-                      Case{"a\\n\nb", "a\nb"},                         // newline after \n swallowed
-                      Case{"x\\ny\nz", "x\ny z"}, Case{"x\\ny\nz", "x\ny\nz", false, true},
-                      Case{"x\\ny\nz", "x\ny\nz", true}, //
-                      Case{"a\\nb  c", "a\nb  c"},       // blanks kept with \n
-                      Case{"a\\tb", "a\\tb"}, Case{"a\\tb", "a\tb", false, false, true}, //
-                      Case{"\\\\n", "\\\n"}, // two backslashes, n
-                      Case{"end\\", "end\\"}, Case{"   lead", " lead"}, Case{"trail   ", "trail "},
-                      Case{"", ""}, Case{"a \t b", "a b"},         // tab joins the run
-                      Case{"\\n\\t x", "\n\\t x"},                 //
-                      Case{"caf\xc3\xa9  ok", "caf\xc3\xa9 ok"})); // multibyte untouched
+    ::testing::Values(
+        Case{"BlankRunBecomesOne", "a  b", "a b"},
+        Case{"BlankRunKeptUnchanged", "a  b", "a  b", true}, Case{"TabBecomesBlank", "a\tb", "a b"},
+        Case{"TabKeptUnchanged", "a\tb", "a\tb", true}, Case{"NewlineKept", "a\nb", "a\nb"},
+        Case{"EscapedNewline", "a\\nb", "a\nb"},
+        Case{"NewlineAfterEscapedNewlineSwallowed", "a\\n\nb", "a\nb"},
+        Case{"NewlineBecomesBlankBesideEscapedNewline", "x\\ny\nz", "x\ny z"},
+        Case{"CrWrapKeepsNewline", "x\\ny\nz", "x\ny\nz", false, true},
+        Case{"UnchangedKeepsNewline", "x\\ny\nz", "x\ny\nz", true},
+        Case{"BlanksKeptAfterEscapedNewline", "a\\nb  c", "a\nb  c"},
+        Case{"EscapedTabLiteral", "a\\tb", "a\\tb"},
+        Case{"EscapedTabWithTabEscape", "a\\tb", "a\tb", false, false, true},
+        Case{"DoubleBackslashThenN", "\\\\n", "\\\n"}, Case{"TrailingBackslash", "end\\", "end\\"},
+        Case{"LeadingBlanks", "   lead", " lead"}, Case{"TrailingBlanks", "trail   ", "trail "},
+        Case{"Empty", "", ""}, Case{"TabJoinsBlankRun", "a \t b", "a b"},
+        Case{"EscapedTabAfterEscapedNewline", "\\n\\t x", "\n\\t x"},
+        Case{"MultibyteUntouched", "caf\xc3\xa9  ok", "caf\xc3\xa9 ok"}),
+    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -37,6 +37,9 @@ TEST(Utf8RepairTest, BadBytesBecomeReplacementCharacters) {
         {"a\xE2\x82", "a" + fffd}, // cut short by the end of the stream
         {std::string("a\0b", 3), "a" + fffd + "b"},
         {"latin1 caf\xE9!", "latin1 caf" + fffd + "!"},
+        // A lead byte followed by a NUL: both replaced, nothing after lost.
+        {std::string("\xC3\0z", 3), fffd + fffd + "z"},
+        {std::string("\xF5\xF5\0\0000 \xF8", 7), fffd + fffd + fffd + fffd + "0 " + fffd},
     };
     for (const auto &[input, expected] : cases) {
         EXPECT_EQ(repair_in_pieces(input, {}), expected);

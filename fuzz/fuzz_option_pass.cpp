@@ -1,0 +1,21 @@
+// The option pass over one segment: arguments split at NUL bytes, run
+// through getopt_long and the effect of every option, without a display.
+#include <getopt.h>
+
+#include "cli/option_table.h"
+#include "dialogs/catalog.h"
+#include "fuzz_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    static OptionParser parser(dialog_catalog());
+    std::vector<std::string> args = split_arguments(data, size);
+    args.insert(args.begin(), "wrenpane");
+    std::vector<char *> argv = argv_of(args);
+    SegmentConfig config{};
+    reset_dialog_conf(&config.conf);
+    reset_options(&config.opts);
+    opterr = 0; // getopt's complaints about bad options would flood the log
+    optind = 0; // scan afresh, as for a new process
+    parser.parse_segment(config, nullptr, static_cast<int>(args.size()), argv.data());
+    return 0;
+}

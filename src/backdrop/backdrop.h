@@ -1,0 +1,34 @@
+// The back title of --backtitle: shown on a backdrop of this process, or
+// handed to the relay, a long-lived invocation started with --clear-screen
+// whose backdrop shows the titles that later invocations send it.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "backdrop/backdrop_windows.h"
+#include "backdrop/relay_socket.h"
+#include "core/records.h"
+
+// The backdrop state of one process, held by the driver for the whole run.
+struct Backdrop {
+    Backdrop(GdkScreen *screen, const SegmentConfig *segment) : screen(screen), segment(segment) {}
+    ~Backdrop() { g_signal_handlers_disconnect_by_data(screen, this); }
+    Backdrop(const Backdrop &) = delete;
+    Backdrop &operator=(const Backdrop &) = delete;
+
+    GdkScreen *screen;
+    // The segment being run; a rebuild shows what it asks for.
+    const SegmentConfig *segment;
+    bool built = false; // this process has its own backdrop
+    BackdropWindows windows;
+    RelayServer relay; // fd -1 unless this process is the relay
+};
+
+// Hands the segment's back title (non-null) to a listening relay, or builds this
+// process's backdrop when none takes it. Call only while !backdrop->built.
+void publish_backtitle(Backdrop *backdrop);
+
+// --clear-screen: with a back title and no backdrop yet, publishes the title
+// and starts the relay; then stays in a main loop that nothing quits, until a
+// signal ends the process. Returns only when the relay could not start.
+void serve_backdrop(Backdrop *backdrop);

@@ -1,0 +1,144 @@
+#include "backdrop/backdrop_windows.h"
+
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "frame/text.h"
+
+namespace {
+
+constexpr const char *LOGO_VARIABLE = "WRENPANE_BACKTITLE_LOGO";
+constexpr const char *TITLE_FONT = "Sans Bold Italic 32";
+constexpr int BOX_SPACING = 4;
+constexpr int RULE_PADDING = 4;
+constexpr int BORDER_WIDTH = 16;
+
+struct Colours {
+    GdkRGBA background{0, 0, 0, 1};
+    GdkRGBA foreground{0, 0, 0, 1};
+};
+
+// random() gives 0 to 2^31 - 1.
+double random_unit() {
+    return static_cast<double>(random()) / 2147483647.0;
+}
+
+Colours random_colours() {
+    Colours colours;
+    for (GdkRGBA *colour : {&colours.background, &colours.foreground}) {
+        colour->red = random_unit();
+        colour->green = random_unit();
+        colour->blue = random_unit();
+    }
+    return colours;
+}
+
+// The theme's colours for a selected list row.
+Colours theme_colours() {
+    Colours colours;
+    GtkWidget *view = gtk_tree_view_new();
+    g_object_ref_sink(view);
+    GtkStyleContext *style = gtk_widget_get_style_context(view);
+    gtk_style_context_save(style);
+    gtk_style_context_set_state(style, GTK_STATE_FLAG_SELECTED);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_style_context_get_background_color(style, GTK_STATE_FLAG_SELECTED, &colours.background);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    gtk_style_context_get_color(style, GTK_STATE_FLAG_SELECTED, &colours.foreground);
+    gtk_style_context_restore(style);
+    gtk_widget_destroy(view);
+    g_object_unref(view);
+    return colours;
+}
+
+void paint(GtkWidget *widget, const GdkRGBA &background, const GdkRGBA &foreground) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_widget_override_background_color(widget, GTK_STATE_FLAG_NORMAL, &background);
+    gtk_widget_override_color(widget, GTK_STATE_FLAG_NORMAL, &foreground);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
+gboolean on_backdrop_delete(GtkWidget *, GdkEvent *, gpointer) {
+    return TRUE; // a backdrop stays until the process ends
+}
+
+GtkWidget *title_label(const char *text) {
+    GCharPtr valid = valid_utf8(text ? text : "");
+    GtkWidget *label = gtk_label_new(valid.get());
+    gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_LEFT);
+    gtk_widget_set_halign(label, GTK_ALIGN_START);
+    PangoFontDescription *font = pango_font_description_from_string(TITLE_FONT);
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    gtk_widget_override_font(label, font);
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    pango_font_description_free(font);
+    return label;
+}
+
+// A window covering monitor exactly. GTK sizes and places windows in
+// logical pixels, the unit of the monitor's geometry, whatever the scale.
+GtkWidget *monitor_window(GdkMonitor *monitor, const Colours &colours) {
+    GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    paint(window, colours.background, colours.foreground);
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    gtk_window_set_default_size(GTK_WINDOW(window), area.width, area.height);
+    gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DESKTOP);
+    gtk_window_move(GTK_WINDOW(window), area.x, area.y);
+    gtk_window_resize(GTK_WINDOW(window), area.width, area.height);
+    g_signal_connect(window, "delete-event", G_CALLBACK(on_backdrop_delete), nullptr);
+    return window;
+}
+
+} // namespace
+
+void build_backdrop_windows(GdkScreen *screen, const BackdropLook &look,
+                            BackdropWindows *backdrop) {
+    for (GtkWidget *window : backdrop->windows)
+        gtk_widget_destroy(window);
+    backdrop->windows.clear();
+    backdrop->backtitle_label = nullptr;
+
+    GdkDisplay *display = gdk_screen_get_display(screen);
+    const int monitors = gdk_display_get_n_monitors(display);
+    const Colours colours = look.bikeshed ? random_colours() : theme_colours();
+    const char *logo = getenv(LOGO_VARIABLE);
+    const bool show_logo = logo != nullptr && access(logo, R_OK) == 0;
+
+    for (int i = 0; i < monitors; ++i) {
+        GdkMonitor *monitor = gdk_display_get_monitor(display, i);
+        GtkWidget *window = monitor_window(monitor, colours);
+        backdrop->windows.push_back(window);
+
+        GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, BOX_SPACING);
+        GtkWidget *label;
+        if (gdk_monitor_is_primary(monitor)) {
+            label = title_label(look.backtitle);
+            backdrop->backtitle_label = label;
+        } else {
+            label = title_label(" ");
+        }
+        gtk_box_pack_start(GTK_BOX(box), label, FALSE, TRUE, 0);
+        if (!look.no_lines) {
+            GtkWidget *rule = gtk_separator_new(GTK_ORIENTATION_HORIZONTAL);
+            paint(rule, colours.foreground, colours.foreground);
+            gtk_box_pack_start(GTK_BOX(box), rule, FALSE, TRUE, RULE_PADDING);
+        }
+        if (show_logo) {
+            GtkWidget *image = gtk_image_new_from_file(logo);
+            gtk_widget_set_halign(image, GTK_ALIGN_END);
+            gtk_box_pack_end(GTK_BOX(box), image, FALSE, TRUE, 0);
+        }
+        gtk_container_add(GTK_CONTAINER(window), box);
+        gtk_container_set_border_width(GTK_CONTAINER(window), BORDER_WIDTH);
+        gtk_widget_show_all(window);
+    }
+}
+
+void show_backtitle(BackdropWindows *backdrop, std::string_view bytes) {
+    if (backdrop->backtitle_label == nullptr || bytes.empty())
+        return;
+    GCharPtr valid = valid_utf8(std::string(bytes).c_str());
+    gtk_label_set_text(GTK_LABEL(backdrop->backtitle_label), valid.get());
+}

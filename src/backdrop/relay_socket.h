@@ -1,0 +1,59 @@
+// The back-title relay's socket, without any widget: a long-lived invocation
+// listens on a local stream socket, and later invocations on the same display
+// send it their back titles. One connection carries one title: its bytes, no
+// terminator, then the sender closes.
+//
+// The socket sits in a shared temporary directory under a predictable name,
+// so both sides deal only with their own user: the sender only with a socket
+// file its user owns, the listener only with peers of its user.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <sys/types.h>
+
+// The listener keeps at most this many bytes of one message.
+constexpr size_t RELAY_MESSAGE_MAX = 256;
+
+// Where a relay call failed: the system call ("socket", "connect", "send",
+// "bind", "listen", "accept") and its errno. step is null when none failed.
+struct RelayError {
+    const char *step = nullptr;
+    int error = 0;
+};
+
+// A listening relay socket and the identity of the file it is bound to, so
+// that only that file is ever removed again.
+struct RelayServer {
+    int fd = -1;
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+// "<tmp_dir>/<display_name>-wrenpane", cut to 103 bytes: every invocation
+// on one display meets at the same path.
+std::string relay_socket_path(const char *tmp_dir, const char *display_name);
+
+// Sends title to the relay listening at path. Returns true when the whole
+// title went out. Returns false when there is no relay: quietly (error->step
+// null) when path is not a socket of this user that it may write to,
+// otherwise with the failed call in *error.
+bool relay_send(const std::string &path, std::string_view title, RelayError *error);
+
+// Starts listening at path. Returns false with the failed call in *error;
+// when the bind failed because a dead relay left its socket file behind, that
+// file is removed so that the next start succeeds, while the socket of a
+// relay that still listens is left alone.
+bool relay_listen(const std::string &path, RelayServer *server, RelayError *error);
+
+// Takes one waiting connection and reads its message into *message (at most
+// RELAY_MESSAGE_MAX bytes, raw). Returns false with *error set when accept
+// fails. A peer of another user, an empty read or a failed read leave
+// *message empty.
+bool relay_receive(const RelayServer &server, std::string *message, RelayError *error);
+
+// Closes the listening socket and removes its file, unless the path now
+// names another file.
+void relay_close(RelayServer *server);

@@ -1,0 +1,176 @@
+#include "dialogs/gauge_protocol.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+
+namespace {
+
+constexpr std::string_view block_marker = "XXX\n";
+constexpr std::string_view end_marker = "EOF\n";
+
+// White space as sscanf skips it in the C locale.
+bool is_blank(char byte) {
+    return byte == ' ' || (byte >= '\t' && byte <= '\r');
+}
+
+bool is_sign(char byte) {
+    return byte == '+' || byte == '-';
+}
+
+bool is_digit(char byte) {
+    return byte >= '0' && byte <= '9';
+}
+
+} // namespace
+
+unsigned gauge_clamp(unsigned percent) {
+    return percent < 100 ? percent : 100;
+}
+
+std::string gauge_percent_text(unsigned percent) {
+    char text[16];
+    snprintf(text, sizeof text, "%u %%", percent);
+    return text;
+}
+
+unsigned gauge_initial_percent(const char *arg) {
+    return gauge_clamp(static_cast<unsigned>(strtoul(arg, nullptr, 10)));
+}
+
+void GaugeProtocol::push(std::string_view bytes) {
+    for (char byte : bytes) {
+        if (ended_)
+            return;
+        feed(byte);
+    }
+}
+
+void GaugeProtocol::feed(char byte) {
+    // A label cannot hold a NUL byte; it is dropped, nothing around it is.
+    if (byte == '\0')
+        return;
+    switch (mode_) {
+    case Mode::line_start:
+        feed_line_start(byte);
+        break;
+    case Mode::number:
+        feed_number(byte);
+        break;
+    case Mode::text_line:
+        if (byte == '\n') {
+            mode_ = Mode::line_start;
+        } else {
+            label_ += byte;
+            label_changed_ = true;
+        }
+        break;
+    case Mode::ignored_line:
+        if (byte == '\n')
+            mode_ = Mode::line_start;
+        break;
+    }
+}
+
+// The first bytes of a line are held while they may still become a marker.
+void GaugeProtocol::feed_line_start(char byte) {
+    held_ += byte;
+    if (held_ == block_marker) {
+        held_.clear();
+        block_ = Block::expect_number;
+    } else if (held_ == end_marker) {
+        held_.clear();
+        ended_ = true;
+    } else if (!block_marker.starts_with(held_) && !end_marker.starts_with(held_)) {
+        std::string first_bytes = std::exchange(held_, {});
+        start_line(first_bytes);
+    }
+}
+
+// A line that is no marker begins with `first_bytes`.
+void GaugeProtocol::start_line(std::string_view first_bytes) {
+    switch (block_) {
+    case Block::outside:
+        mode_ = Mode::ignored_line;
+        break;
+    case Block::expect_number:
+        mode_ = Mode::number;
+        break;
+    case Block::first_line:
+        label_.clear();
+        label_changed_ = true;
+        block_ = Block::appending;
+        mode_ = Mode::text_line;
+        break;
+    case Block::appending:
+        label_ += '\n';
+        label_changed_ = true;
+        mode_ = Mode::text_line;
+        break;
+    }
+    push(first_bytes);
+}
+
+// After "XXX" the number is read as sscanf's "%u" reads it: blanks (line ends
+// included), an optional sign, digits. The bytes are held until the first
+// byte that cannot belong to the number decides it.
+void GaugeProtocol::feed_number(char byte) {
+    char previous = held_.empty() ? ' ' : held_.back();
+    held_ += byte;
+    bool still_open = is_digit(byte) || (is_blank(previous) && (is_blank(byte) || is_sign(byte)));
+    if (!still_open)
+        decide_number();
+}
+
+void GaugeProtocol::decide_number() {
+    std::string held = std::exchange(held_, {});
+    unsigned number = 0;
+    if (sscanf(held.c_str(), "%u", &number) != 1) {
+        // No number: the line is the block's first text line.
+        block_ = Block::first_line;
+        mode_ = Mode::line_start;
+        push(held);
+        return;
+    }
+    set_percent(gauge_clamp(number));
+    label_.clear();
+    label_changed_ = true;
+    block_ = Block::first_line;
+    // The rest of the line that began the number is ignored; when that line
+    // was empty or blank, the number's own line is read again as text.
+    size_t line_end = held.find('\n');
+    if (line_end == std::string::npos) {
+        mode_ = Mode::ignored_line;
+    } else {
+        mode_ = Mode::line_start;
+        push(std::string_view(held).substr(line_end + 1));
+    }
+}
+
+void GaugeProtocol::finish() {
+    // Held bytes are decided as they stand: a marker without its line end is
+    // no marker, a number without a byte after it is complete.
+    while (!ended_ && !held_.empty()) {
+        if (mode_ == Mode::number) {
+            decide_number();
+        } else {
+            std::string first_bytes = std::exchange(held_, {});
+            start_line(first_bytes);
+        }
+    }
+    ended_ = true;
+}
+
+void GaugeProtocol::set_percent(unsigned percent) {
+    if (percent != percent_)
+        percent_changed_ = true;
+    percent_ = percent;
+}
+
+bool GaugeProtocol::take_percent_change() {
+    return std::exchange(percent_changed_, false);
+}
+
+bool GaugeProtocol::take_label_change() {
+    return std::exchange(label_changed_, false);
+}

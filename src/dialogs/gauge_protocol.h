@@ -1,0 +1,77 @@
+// The gauge's input protocol, fed with the bytes read from standard input.
+//
+// Lines outside a block are ignored. A line "XXX" opens a block: the next
+// line, when it holds a number (read as sscanf's "%u" reads it), sets the
+// percentage and clears the text; the lines after it become the text, one
+// per line. Another "XXX" ends the block and waits for a number again. A
+// line "EOF" ends the gauge.
+//
+// The result never depends on how the input was cut into reads: a marker or
+// a number cut between two reads is recognised whole. A text line cut by a
+// read is shown as far as it has arrived and completed by the next read.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// A percentage as shown: 100 or more (compared unsigned) shows as 100.
+unsigned gauge_clamp(unsigned percent);
+
+// The bar's text for a clamped percentage: "40 %".
+std::string gauge_percent_text(unsigned percent);
+
+// The optional <perc> argument: strtoul in base 10, low 32 bits, clamped.
+unsigned gauge_initial_percent(const char *arg);
+
+class GaugeProtocol {
+  public:
+    explicit GaugeProtocol(unsigned initial_percent) : percent_(gauge_clamp(initial_percent)) {}
+
+    // Takes the next bytes of the input (valid UTF-8 is expected but only
+    // the ASCII bytes matter here). Bytes after an "EOF" line are ignored.
+    void push(std::string_view bytes);
+
+    // The input has ended: decides what was still waiting for more bytes.
+    void finish();
+
+    unsigned percent() const { return percent_; }
+    const std::string &label() const { return label_; }
+    bool ended() const { return ended_; }
+
+    // Whether the percentage or the label changed since the last call.
+    bool take_percent_change();
+    bool take_label_change();
+
+  private:
+    // Where the next byte goes.
+    enum class Mode {
+        line_start,   // first bytes of a line, held while they may be a marker
+        number,       // after "XXX": bytes held until the number is decided
+        text_line,    // inside a text line that is being shown
+        ignored_line, // inside a line that has no effect
+    };
+    // What the next whole line means, as the protocol states it.
+    enum class Block {
+        outside,       // no "XXX" seen yet
+        expect_number, // the last line was "XXX"
+        first_line,    // a number was just read: the next line replaces the text
+        appending,     // further lines are appended below the text
+    };
+
+    void feed(char byte);
+    void feed_line_start(char byte);
+    void start_line(std::string_view held);
+    void feed_number(char byte);
+    void decide_number();
+    void set_percent(unsigned percent);
+
+    unsigned percent_;
+    std::string label_;
+    bool ended_ = false;
+    bool percent_changed_ = false;
+    bool label_changed_ = false;
+
+    Mode mode_ = Mode::line_start;
+    Block block_ = Block::outside;
+    std::string held_; // bytes not yet decided (line start or number)
+};

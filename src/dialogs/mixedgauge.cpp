@@ -1,0 +1,60 @@
+// Mixedgauge: a fixed status report, one labelled bar per sub-task, then the
+// text and the main bar. Nothing changes while it is up.
+#include <gtk/gtk.h>
+
+#include "core/diagnostics.h"
+#include "core/records.h"
+#include "dialogs/mixedgauge_bar.h"
+#include "frame/dialog_window.h"
+#include "frame/gobject_ptr.h"
+#include "frame/text.h"
+#include "frame/window.h"
+
+namespace {
+
+GtkWidget *mixedgauge_bar_new(int value) {
+    MixedgaugeBar shown = mixedgauge_bar(value);
+    GtkWidget *bar = gtk_progress_bar_new();
+    gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
+    if (shown.pulse)
+        gtk_progress_bar_pulse(GTK_PROGRESS_BAR(bar));
+    else
+        gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), shown.fraction);
+    gtk_progress_bar_set_text(GTK_PROGRESS_BAR(bar), shown.text.c_str());
+    // The bar does not tell screen readers its text.
+    atk_object_set_name(gtk_widget_get_accessible(bar), shown.text.c_str());
+    return bar;
+}
+
+GtkWidget *task_row_new(const char *name, int value, const Options *opts) {
+    GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+    GCharPtr shown = valid_utf8(name);
+    GtkWidget *label = gtk_label_new(shown.get());
+    gtk_label_set_single_line_mode(GTK_LABEL(label), TRUE);
+    gtk_widget_set_halign(label, opts->label_halign);
+    gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), mixedgauge_bar_new(value), FALSE, TRUE, 0);
+    gtk_widget_show_all(row);
+    return row;
+}
+
+} // namespace
+
+DialogResult dialog_mixedgauge(DialogConf *conf, char *text, int rows, int cols, int argc,
+                               char **args, Options *opts) {
+    if (!mixedgauge_args_count_ok(argc))
+        return unexpected_args(opts, argc - 1, args + 1);
+
+    DialogWindow dialog(conf, opts, nullptr, rows, cols);
+    GtkWidget *content = dialog.content();
+    for (int i = 1; i + 1 < argc; i += 2)
+        gtk_container_add(GTK_CONTAINER(content),
+                          task_row_new(args[i], mixedgauge_value(args[i + 1]), opts));
+    GtkWidget *label = text_label_new(text, rows, opts);
+    gtk_widget_show(label);
+    gtk_box_pack_start(GTK_BOX(content), label, FALSE, TRUE, 4);
+    GtkWidget *main_bar = mixedgauge_bar_new(argc > 0 ? mixedgauge_value(args[0]) : 0);
+    gtk_widget_show(main_bar);
+    gtk_box_pack_start(GTK_BOX(content), main_bar, FALSE, TRUE, 0);
+    return run_dialog(dialog, {});
+}

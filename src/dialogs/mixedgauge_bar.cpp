@@ -1,0 +1,44 @@
+#include "dialogs/mixedgauge_bar.h"
+
+#include <cstdlib>
+
+bool mixedgauge_args_count_ok(int argc) {
+    return argc < 2 || argc % 2 == 1;
+}
+
+int mixedgauge_value(const char *arg) {
+    return static_cast<int>(strtol(arg, nullptr, 10));
+}
+
+MixedgaugeBar mixedgauge_bar(int value) {
+    if (value >= 0) {
+        int percent = value < 100 ? value : 100;
+        return {std::to_string(percent) + " %", percent / 100.0, false};
+    }
+    switch (value) {
+    case -1:
+        return {"Success", 1.0, false};
+    case -2:
+        return {"Failed", 0.0, false};
+    case -3:
+        return {"Passed", 1.0, false};
+    case -4:
+        return {"Completed", 1.0, false};
+    case -5:
+        return {"Checked", 1.0, false};
+    case -6:
+        return {"Done", 1.0, false};
+    case -7:
+        return {"Skipped", 0.0, false};
+    case -8:
+        return {"In Progress", 0.0, true};
+    case -9:
+        return {"", 0.0, false};
+    case -10:
+        return {"N/A", 0.0, false};
+    case -11:
+        return {"Pending", 0.0, false};
+    default:
+        return {"Unknown", 0.0, false};
+    }
+}

@@ -1,0 +1,64 @@
+// Pause: the text over a bar that counts the given seconds down, one tick a
+// second, and the standard buttons; when the count has run out the dialog
+// closes itself with TIMEOUT.
+#include <string>
+
+#include <gtk/gtk.h>
+
+#include "core/diagnostics.h"
+#include "core/records.h"
+#include "dialogs/pause_countdown.h"
+#include "frame/buttons.h"
+#include "frame/dialog_window.h"
+#include "frame/gobject_ptr.h"
+#include "frame/text.h"
+
+namespace {
+
+struct PauseTimer {
+    DialogWindow *dialog;
+    GtkWidget *bar;
+    unsigned seconds;
+    unsigned long long ticks = 0;
+};
+
+void set_bar_text(GtkWidget *bar, const char *text) {
+    gtk_progress_bar_set_text(GTK_PROGRESS_BAR(bar), text);
+    // The bar does not tell screen readers its text.
+    atk_object_set_name(gtk_widget_get_accessible(bar), text);
+}
+
+gboolean on_pause_tick(gpointer data) {
+    auto *timer = static_cast<PauseTimer *>(data);
+    PauseTick tick = pause_tick(timer->seconds, ++timer->ticks);
+    if (tick.close) {
+        timer->dialog->end_with(RESULT_TIMEOUT);
+        return G_SOURCE_REMOVE;
+    }
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(timer->bar), tick.fraction);
+    set_bar_text(timer->bar, std::to_string(tick.seconds_left).c_str());
+    return G_SOURCE_CONTINUE;
+}
+
+} // namespace
+
+DialogResult dialog_pause(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                          Options *opts) {
+    if (argc != 1)
+        return argc == 0 ? unexpected_args(opts, 0, args)
+                         : unexpected_args(opts, argc - 1, args + 1);
+
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    GtkWidget *bar = gtk_progress_bar_new();
+    gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), 1.0);
+    GCharPtr typed = valid_utf8(args[0]);
+    set_bar_text(bar, typed.get()); // as typed until the first tick
+    gtk_widget_show(bar);
+    gtk_container_add(GTK_CONTAINER(dialog.content()), bar);
+
+    PauseTimer timer{&dialog, bar, pause_seconds(args[0])};
+    dialog.add_timeout(1000, on_pause_tick, &timer);
+    add_standard_buttons(dialog.dialog(), conf);
+    return run_dialog(dialog, {});
+}

@@ -1,0 +1,86 @@
+"""Where each dialog's answer goes and when it is written: on the chosen
+output descriptor only, for OK and Extra (and for Help on the list dialogs,
+as "HELP " and the selected name), and nothing for Cancel or Escape. One
+table over the dialogs that write an answer."""
+
+from dataclasses import dataclass
+from typing import Callable
+
+import pyatspi
+import pytest
+
+from harness import set_value
+from text_fields import field
+
+
+@dataclass
+class AnsweringDialog:
+    name: str
+    args: list
+    answer: bytes  # written for OK and Extra
+    help_answer: bytes = b""  # written for Help
+    # Changes the dialog before it is closed, so that the answer is the
+    # user's and not only the initial value.
+    prepare: Callable = None
+
+
+def move_slider(dialog):
+    set_value(dialog.find(pyatspi.ROLE_SLIDER), 64)
+
+
+FRUIT = ["apple", "Red", "on", "pear", "Green", "off", "a b", "Blue", "ON"]
+
+DIALOGS = [
+    AnsweringDialog("inputbox", ["--inputbox", "t", 0, 0, 'a "b" c'], b'a "b" c\n'),
+    AnsweringDialog(
+        "form",
+        ["--form", "t", 0, 0, "3", *field("Name", "Ann Lee"), *field("Empty", ""),
+         *field("Quote", '"x" y')],
+        b'Ann Lee\n\n"x" y\n',
+    ),
+    AnsweringDialog("rangebox", ["--rangebox", "t", 0, 0, "0", "100", "42"], b"64\n",
+                    prepare=move_slider),
+    AnsweringDialog("menu",
+                    ["--default-item", "pear", "--menu", "Pick", 0, 0, 5, "apple", "Red", "pear",
+                     "Green"],
+                    b"pear\n", b"HELP pear\n"),
+    AnsweringDialog("checklist", ["--default-item", "pear", "--checklist", "Pick", 0, 0, 5, *FRUIT],
+                    b'"apple" "a b"\n', b"HELP pear\n"),
+]
+
+# The button pressed (None: the Escape key), the exit code and which of the
+# dialog's answers is written.
+CLOSINGS = [
+    pytest.param("OK", 0, "answer", id="OK"),
+    pytest.param("Extra", 3, "answer", id="Extra"),
+    pytest.param("Help", 2, "help_answer", id="Help"),
+    pytest.param("Cancel", 1, None, id="Cancel"),
+    pytest.param(None, 5, None, id="Escape"),
+]
+
+DESCRIPTORS = [
+    pytest.param([], 2, id="default"),
+    pytest.param(["--stdout"], 1, id="stdout"),
+    pytest.param(["--output-fd", "3"], 3, id="fd3"),
+]
+
+
+@pytest.mark.parametrize("output_args, fd", DESCRIPTORS)
+@pytest.mark.parametrize("button, code, written", CLOSINGS)
+@pytest.mark.parametrize("answering", DIALOGS, ids=lambda d: d.name)
+def test_answer_only_on_the_chosen_descriptor(wrenpane, answering, button, code, written,
+                                              output_args, fd):
+    app = wrenpane.start(*output_args, "--extra-button", "--help-button", *answering.args,
+                         fds=(3,))
+    dialog = app.dialog()
+    if answering.prepare:
+        answering.prepare(dialog)
+    if button is None:
+        dialog.key("Escape")
+    else:
+        dialog.press(button)
+    result = app.finish()
+    streams = {1: result.stdout, 2: result.stderr, 3: app.fds[3]}
+    expected = getattr(answering, written) if written else b""
+    assert result.code == code
+    assert streams == {n: expected if n == fd else b"" for n in (1, 2, 3)}

@@ -1,0 +1,204 @@
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "backdrop/relay_socket.h"
+
+namespace {
+
+// Any user id other than ours; the tests that need one run only as root.
+constexpr uid_t OTHER_USER = 65534;
+
+TEST(RelaySocketPathTest, JoinsDirectoryDisplayAndProgram) {
+    const std::string deep_dir = "/" + std::string(120, 'd');
+    struct {
+        const char *tmp_dir;
+        const char *display;
+        std::string expected;
+    } cases[] = {
+        {"/tmp", ":0", "/tmp/:0-wrenpane"},
+        {"/run/user/1000", "host:12.0", "/run/user/1000/host:12.0-wrenpane"},
+        // Cut to the 103 bytes that every socket address holds.
+        {deep_dir.c_str(), ":0", "/" + std::string(102, 'd')},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(relay_socket_path(c.tmp_dir, c.display), c.expected) << c.tmp_dir;
+}
+
+// Client and server over a socket in a private directory.
+class RelayTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/relay-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        path = relay_socket_path(dir.c_str(), ":9");
+    }
+    void TearDown() override {
+        relay_close(&server);
+        unlink(path.c_str());
+        rmdir(dir.c_str());
+    }
+
+    void start_server() {
+        RelayError error;
+        ASSERT_TRUE(relay_listen(path, &server, &error))
+            << error.step << ": " << strerror(error.error);
+    }
+
+    // Sends title and returns what the server read from that connection.
+    std::string relay(std::string_view title) {
+        RelayError error;
+        EXPECT_TRUE(relay_send(path, title, &error)) << (error.step ? error.step : "no relay");
+        std::string message;
+        EXPECT_TRUE(relay_receive(server, &message, &error));
+        return message;
+    }
+
+    // A socket file whose listener has gone, as a killed relay leaves it.
+    void leave_stale_socket() {
+        start_server();
+        close(server.fd);
+        server.fd = -1;
+    }
+
+    std::string dir;
+    std::string path;
+    RelayServer server;
+};
+
+TEST_F(RelayTest, DeliversTitlesUpToTheLimit) {
+    start_server();
+    const std::string long_title = std::string(RELAY_MESSAGE_MAX, 'a') + "cut";
+    struct {
+        std::string sent;
+        std::string received;
+    } cases[] = {
+        {"Installing", "Installing"},
+        {"", ""},
+        {long_title, long_title.substr(0, RELAY_MESSAGE_MAX)},
+        // Raw bytes: the label's side repairs them.
+        {"\xff\xc3", "\xff\xc3"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(relay(c.sent), c.received) << c.sent;
+}
+
+TEST_F(RelayTest, NoRelayWithoutAnOwnSocketThere) {
+    RelayError error;
+    EXPECT_FALSE(relay_send(path, "t", &error)) << "no file";
+    EXPECT_EQ(error.step, nullptr);
+
+    FILE *file = fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    fclose(file);
+    EXPECT_FALSE(relay_send(path, "t", &error)) << "regular file";
+    EXPECT_EQ(error.step, nullptr);
+}
+
+TEST_F(RelayTest, StaleSocketFailsToConnect) {
+    leave_stale_socket();
+    RelayError error;
+    EXPECT_FALSE(relay_send(path, "t", &error));
+    EXPECT_STREQ(error.step, "connect");
+    EXPECT_EQ(error.error, ECONNREFUSED);
+}
+
+TEST_F(RelayTest, StartOverAStaleSocketFailsOnceAndClearsIt) {
+    leave_stale_socket();
+    RelayServer second;
+    RelayError error;
+    EXPECT_FALSE(relay_listen(path, &second, &error));
+    EXPECT_STREQ(error.step, "bind");
+    EXPECT_EQ(error.error, EADDRINUSE);
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << "stale file kept";
+
+    start_server();
+    EXPECT_EQ(relay("again"), "again");
+}
+
+TEST_F(RelayTest, StartBesideALiveRelayLeavesItReachable) {
+    start_server();
+    RelayServer second;
+    RelayError error;
+    EXPECT_FALSE(relay_listen(path, &second, &error));
+    EXPECT_STREQ(error.step, "bind");
+    EXPECT_EQ(second.fd, -1);
+    // The failed start probed the relay with an empty connection.
+    std::string probe = "unchanged";
+    EXPECT_TRUE(relay_receive(server, &probe, &error));
+    EXPECT_EQ(probe, "");
+    EXPECT_EQ(relay("still there"), "still there");
+}
+
+TEST_F(RelayTest, StartInAMissingDirectoryFailsToBind) {
+    path = dir + "/missing/:0-wrenpane";
+    RelayError error;
+    EXPECT_FALSE(relay_listen(path, &server, &error));
+    EXPECT_STREQ(error.step, "bind");
+    EXPECT_EQ(error.error, ENOENT);
+}
+
+TEST_F(RelayTest, CloseRemovesOnlyItsOwnFile) {
+    start_server();
+    relay_close(&server);
+    EXPECT_NE(access(path.c_str(), F_OK), 0) << "own socket file kept";
+
+    // Another file put in its place after the start stays.
+    start_server();
+    unlink(path.c_str());
+    FILE *file = fopen(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    fclose(file);
+    relay_close(&server);
+    EXPECT_EQ(access(path.c_str(), F_OK), 0);
+}
+
+TEST_F(RelayTest, SendsNothingToASocketOfAnotherUser) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to give the socket away";
+    start_server();
+    ASSERT_EQ(chown(path.c_str(), OTHER_USER, OTHER_USER), 0);
+    RelayError error;
+    EXPECT_FALSE(relay_send(path, "t", &error));
+    EXPECT_EQ(error.step, nullptr);
+}
+
+TEST_F(RelayTest, DropsMessagesFromAnotherUser) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to send as another user";
+    start_server();
+    ASSERT_EQ(chmod(dir.c_str(), 0755), 0);
+    ASSERT_EQ(chmod(path.c_str(), 0777), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Connect and send without the client's ownership check.
+        if (setuid(OTHER_USER) != 0)
+            _exit(1);
+        int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+            _exit(2);
+        _exit(send(fd, "intruder", 8, 0) == 8 ? 0 : 3);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+
+    std::string message = "unchanged";
+    RelayError error;
+    EXPECT_TRUE(relay_receive(server, &message, &error));
+    EXPECT_EQ(message, "");
+}
+
+} // namespace
