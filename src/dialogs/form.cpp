@@ -75,10 +75,10 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
 }
 
 // Rows of label and entry, the labels in one column and the entries lined
-// up in the next. GTK's cost of adding a widget grows with the number of
+// up beside them. GTK's cost of adding a widget grows with the number of
 // its siblings, and a size group's with the number of its widgets, so
-// thousands of fields in one grid or one size group take quadratic time:
-// the rows go into grids of ROWS_PER_GRID rows instead, stacked in a box,
+// thousands of fields in one box or one size group take quadratic time:
+// the rows go into boxes of ROWS_PER_GROUP rows instead, stacked in a box,
 // and the labels are given the width of the widest once all are in place.
 // The rows scroll once they are taller than the screen, so that every
 // field stays within reach and the window within what X11 can map.
@@ -86,7 +86,7 @@ class FieldRows {
   public:
     explicit FieldRows(DialogWindow &dialog) {
         GtkWidget *content = dialog.content();
-        gtk_box_set_spacing(GTK_BOX(content), 4);
+        gtk_box_set_spacing(GTK_BOX(content), SPACING);
         GdkRectangle area;
         primary_workarea(gdk_screen_get_default(), &area);
         GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
@@ -95,33 +95,29 @@ class FieldRows {
         gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
         gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
                                                    std::max(area.height, 1));
-        grids_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
-        gtk_container_add(GTK_CONTAINER(scroller), grids_);
+        groups_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
+        gtk_container_add(GTK_CONTAINER(scroller), groups_);
         gtk_container_add(GTK_CONTAINER(content), scroller);
     }
 
     // A row of label and entry; entry is null for a row with a label only.
-    // An expanding entry takes the rest of its row, any other its natural
-    // width at the start of its column.
+    // An expanding entry takes the rest of its row.
     void add(GtkWidget *label, GtkWidget *entry, bool expand) {
-        if (row_ % ROWS_PER_GRID == 0) {
-            grid_ = GTK_GRID(gtk_grid_new());
-            gtk_grid_set_row_spacing(grid_, SPACING);
-            gtk_grid_set_column_spacing(grid_, SPACING);
-            gtk_container_add(GTK_CONTAINER(grids_), GTK_WIDGET(grid_));
+        if (rows_ % ROWS_PER_GROUP == 0) {
+            group_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
+            gtk_container_add(GTK_CONTAINER(groups_), group_);
         }
-        const int row = row_++ % ROWS_PER_GRID;
-        gtk_grid_attach(grid_, label, 0, row, 1, 1);
+        ++rows_;
+        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, SPACING);
+        gtk_container_add(GTK_CONTAINER(group_), row);
+        gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
         labels_.push_back(label);
-        if (entry == nullptr)
-            return;
-        gtk_widget_set_hexpand(entry, TRUE);
-        gtk_widget_set_halign(entry, expand ? GTK_ALIGN_FILL : GTK_ALIGN_START);
-        gtk_grid_attach(grid_, entry, 1, row, 1, 1);
+        if (entry != nullptr)
+            gtk_box_pack_start(GTK_BOX(row), entry, expand, TRUE, 0);
     }
 
-    // Makes the label column of every grid as wide as the widest label
-    // (hidden widgets measure nothing: call it once they are shown).
+    // Makes every label as wide as the widest (hidden widgets measure
+    // nothing: call it once they are shown).
     void align_labels() {
         int widest = 0;
         for (GtkWidget *label : labels_) {
@@ -134,12 +130,12 @@ class FieldRows {
     }
 
   private:
-    static constexpr int ROWS_PER_GRID = 64;
+    static constexpr int ROWS_PER_GROUP = 64;
     static constexpr int SPACING = 4;
 
-    GtkWidget *grids_;
-    GtkGrid *grid_ = nullptr;
-    int row_ = 0;
+    GtkWidget *groups_;
+    GtkWidget *group_ = nullptr;
+    int rows_ = 0;
     std::vector<GtkWidget *> labels_;
 };
 

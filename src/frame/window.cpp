@@ -112,7 +112,7 @@ static GtkWidget *padded_text_label_new(const std::string &text, const Options *
 
 // Texts longer than this, or of more than LINES_PER_LABEL lines, may be
 // taller than the screen.
-constexpr size_t SCROLLED_TEXT_BYTES = 8192;
+constexpr size_t SCROLLED_TEXT_BYTES = 4096;
 
 // A text that may be taller than the screen scrolls once it is taller than
 // the content of a dialog of the default size, so that the window stays on

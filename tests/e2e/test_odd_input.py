@@ -60,7 +60,7 @@ HUGE = "x" * 32768
     "args",
     [
         ["--msgbox", TALL, 0, 0],
-        ["--yesno", "0123456789abcdef" * 512, 0, 0],  # one unbroken 8 KB word
+        ["--yesno", "0123456789abcdef" * 1024, 0, 0],  # one unbroken 16 KB word
         ["--ok-label", HUGE, "--extra-button", "--extra-label", HUGE, "--msgbox", "hi", 0, 0],
         ["--item-help", "--menu", "hi", 0, 0, 5, "a", "A", f"<b>{HUGE}</b>"],
     ],
