@@ -25,8 +25,18 @@
  * XTEST and the clock runs from that moment to the next top-level map of the
  * child: the cost of closing one dialog of a chain and showing the next.
  *
+ * With --until-idle the clock runs on after the first map until the child has
+ * used no CPU for a quiet stretch of 300 ms: idle_ms is the time from exec to
+ * the start of that stretch (all work done: for the textbox, the whole file
+ * read and laid out), idle_rss_kb the resident memory then.
+ *
+ * With --escape-after MS the first window is given the input focus MS
+ * milliseconds after its map, an Escape key is sent through XTEST, and
+ * escape_exit_ms is the time from that key to the child's exit.
+ *
  * Output, one line on standard output:
  *   map_ms=<float> hwm_kb=<int> [close_map_ms=<float> close_hwm_kb=<int>]
+ *   [idle_ms=<float> idle_rss_kb=<int>] [escape_exit_ms=<float>]
  * Exit status 0 on success, 1 on a failed run (timeout, child died), 2 on
  * usage errors. The child's standard output and error go to /dev/null. */
 #define _GNU_SOURCE
@@ -98,6 +108,43 @@ static int wait_until_idle(pid_t pid, double deadline) {
         if (cpu == last)
             return 0;
         last = cpu;
+    }
+    return -1;
+}
+
+static long read_rss_kb(pid_t pid) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
+    FILE *file = fopen(path, "r");
+    if (file == NULL)
+        return -1;
+    char line[256];
+    long kb = -1;
+    while (fgets(line, sizeof line, file) != NULL) {
+        if (sscanf(line, "VmRSS: %ld kB", &kb) == 1)
+            break;
+    }
+    fclose(file);
+    return kb;
+}
+
+/* Waits until the process has used no CPU for quiet_ms and returns the moment
+ * its CPU time last grew, or -1 at the deadline. Samples every 10 ms. */
+static double wait_for_quiet(pid_t pid, double quiet_ms, double deadline) {
+    long long last = read_cpu_ns(pid);
+    double last_growth = now_ms();
+    while (now_ms() < deadline) {
+        sleep_ms(10);
+        long long cpu = read_cpu_ns(pid);
+        if (cpu < 0)
+            return -1;
+        double now = now_ms();
+        if (cpu != last) {
+            last = cpu;
+            last_growth = now;
+        } else if (now - last_growth >= quiet_ms) {
+            return last_growth;
+        }
     }
     return -1;
 }
@@ -219,18 +266,45 @@ static int send_return(Display *dpy, pid_t pid, Window window, double deadline, 
     return 0;
 }
 
+/* Sends Escape to the focused window and returns the milliseconds until the
+ * child exits, or -1 at the deadline. */
+static double escape_to_exit(Display *dpy, pid_t pid, Window window, double deadline) {
+    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    KeyCode key = XKeysymToKeycode(dpy, XK_Escape);
+    double sent_at = now_ms();
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    XFlush(dpy);
+    while (now_ms() < deadline) {
+        if (waitpid(pid, NULL, WNOHANG) == pid) {
+            child_reaped = 1;
+            return now_ms() - sent_at;
+        }
+        sleep_ms(1);
+    }
+    return -1;
+}
+
 static int usage(void) {
-    fprintf(stderr, "usage: maptime [--then-return] [--timeout SECONDS] COMMAND [ARG...]\n");
+    fprintf(stderr, "usage: maptime [--then-return | --until-idle | --escape-after MS] "
+                    "[--timeout SECONDS] COMMAND [ARG...]\n");
     return 2;
 }
 
 int main(int argc, char **argv) {
     int then_return = 0;
+    int until_idle = 0;
+    double escape_after_ms = -1;
     double timeout_s = 30;
     int i = 1;
     for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
         if (strcmp(argv[i], "--then-return") == 0)
             then_return = 1;
+        else if (strcmp(argv[i], "--until-idle") == 0)
+            until_idle = 1;
+        else if (strcmp(argv[i], "--escape-after") == 0 && i + 1 < argc)
+            escape_after_ms = atof(argv[++i]);
         else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
             timeout_s = atof(argv[++i]);
         else
@@ -245,7 +319,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     int event_base, error_base, major, minor;
-    if (then_return && !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
+    if ((then_return || escape_after_ms >= 0) && !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
         fprintf(stderr, "maptime: the X server lacks XTEST\n");
         return 2;
     }
@@ -268,7 +342,24 @@ int main(int argc, char **argv) {
         printf("map_ms=%.3f hwm_kb=%ld", first.at_ms - start, first.hwm_kb);
         struct MapSeen second = first;
         double sent_at;
-        if (!then_return) {
+        if (until_idle) {
+            double idle_at = wait_for_quiet(pid, 300, deadline);
+            if (idle_at >= 0) {
+                printf(" idle_ms=%.3f idle_rss_kb=%ld", idle_at - start, read_rss_kb(pid));
+                status = 0;
+            } else {
+                fprintf(stderr, "maptime: the program did not go idle in time\n");
+            }
+        } else if (escape_after_ms >= 0) {
+            sleep_ms((int)escape_after_ms);
+            double exit_ms = escape_to_exit(dpy, pid, first.window, deadline);
+            if (exit_ms >= 0) {
+                printf(" escape_exit_ms=%.3f", exit_ms);
+                status = 0;
+            } else {
+                fprintf(stderr, "maptime: the program did not exit after Escape\n");
+            }
+        } else if (!then_return) {
             status = 0;
         } else if (send_return(dpy, pid, first.window, deadline, &sent_at) == 0 &&
                    wait_for_map(dpy, pid, deadline, &second) == 0) {

@@ -36,6 +36,8 @@ class Program:
     stdin: str = None
     # Environment variables set for this program on top of the inherited ones.
     env: dict = None
+    # Further maptime options for this program ("--until-idle", ...).
+    maptime_options: list = None
 
 
 def run_once(program):
@@ -43,6 +45,7 @@ def run_once(program):
     command = [MAPTIME, "--timeout", str(RUN_TIMEOUT_S)]
     if program.then_return:
         command.append("--then-return")
+    command += program.maptime_options or []
     command += program.argv
     env = dict(os.environ, **(program.env or {}))
     with open(program.stdin or os.devnull, "rb") as stdin:

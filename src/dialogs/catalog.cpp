@@ -7,7 +7,9 @@
     DialogResult name(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,     \
                       Options *opts)
 
+DIALOG_BUILDER(dialog_calendar);
 DIALOG_BUILDER(dialog_checklist);
+DIALOG_BUILDER(dialog_datebox);
 DIALOG_BUILDER(dialog_form);
 DIALOG_BUILDER(dialog_gauge);
 DIALOG_BUILDER(dialog_infobox);
@@ -21,6 +23,8 @@ DIALOG_BUILDER(dialog_passwordform);
 DIALOG_BUILDER(dialog_pause);
 DIALOG_BUILDER(dialog_radiolist);
 DIALOG_BUILDER(dialog_rangebox);
+DIALOG_BUILDER(dialog_textbox);
+DIALOG_BUILDER(dialog_timebox);
 DIALOG_BUILDER(dialog_treeview);
 DIALOG_BUILDER(dialog_yesno);
 
@@ -31,10 +35,10 @@ namespace {
 constexpr DialogBuilder not_built_yet = nullptr;
 
 const DialogEntry dialogs[] = {
-    {"--calendar", " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]", not_built_yet},
+    {"--calendar", " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_calendar},
     {"--checklist", " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_checklist},
-    {"--datebox", " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]", not_built_yet},
+    {"--datebox", " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_datebox},
     {"--form",
      " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> <xfield> "
      "<fieldlen> <maxletters>] ...",
@@ -59,8 +63,8 @@ const DialogEntry dialogs[] = {
     {"--radiolist", " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_radiolist},
     {"--rangebox", " --rangebox <text> <rows> <cols> <min> <max> [<init>]", dialog_rangebox},
-    {"--textbox", " --textbox <file> <rows> <cols>", not_built_yet, true},
-    {"--timebox", " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]", not_built_yet},
+    {"--textbox", " --textbox <file> <rows> <cols>", dialog_textbox, true},
+    {"--timebox", " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]", dialog_timebox},
     {"--treeview", " --treeview <text> <rows> <cols> <menurows> [<depth> <name> <desc> on|off] ...",
      dialog_treeview},
     {"--yesno", " --yesno <text> <rows> <cols>", dialog_yesno},

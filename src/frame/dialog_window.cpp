@@ -1,13 +1,18 @@
 #include "frame/dialog_window.h"
 
 #include "frame/buttons.h"
+#include "frame/help.h"
 #include "frame/window.h"
 
 DialogWindow::DialogWindow(DialogConf *conf, Options *opts, const char *text, int rows, int cols)
-    : window_(dialog_window_new(conf, opts, text, rows, cols)), conf_(conf) {}
+    : window_(dialog_window_new(conf, opts, text, rows, cols)), conf_(conf) {
+    connect_help_key(window_, conf);
+}
 
 DialogWindow::DialogWindow(GtkWidget *window, const DialogConf *conf)
-    : window_(window), conf_(conf) {}
+    : window_(window), conf_(conf) {
+    connect_help_key(window_, conf);
+}
 
 DialogWindow::~DialogWindow() {
     remove_sources();

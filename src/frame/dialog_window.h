@@ -11,6 +11,7 @@
 
 // A dialog window together with the main-loop sources that serve it
 // (timers, idle work, watches on descriptors), none of which may outlive it.
+// Either way it is made, F1 shows the help when conf has --hmsg or --hfile.
 class DialogWindow {
   public:
     // The standard window (see dialog_window_new).

@@ -13,6 +13,10 @@ void show_error_popup(GtkWidget *parent, const DialogConf *conf, const Options *
     gtk_window_set_title(GTK_WINDOW(popup), "Error");
     if (parent == nullptr && conf != nullptr)
         place_window(GTK_WINDOW(popup), conf, opts);
+    // Asks the window manager for the focus: a popup that comes up while its
+    // parent is still being mapped would otherwise leave the focus there,
+    // where the modal popup makes every key go nowhere.
+    gtk_window_present(GTK_WINDOW(popup));
     gtk_dialog_run(GTK_DIALOG(popup));
     gtk_widget_destroy(popup);
 }

@@ -114,6 +114,14 @@ def xdotool(*args: str) -> None:
     subprocess.run(["xdotool", *args], check=True, timeout=TIMEOUT)
 
 
+def screen_size() -> tuple[int, int]:
+    """Width and height of the screen in pixels."""
+    result = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, check=True,
+                            text=True, timeout=TIMEOUT)
+    width, height = result.stdout.split()
+    return int(width), int(height)
+
+
 # Characters the tests type that the keyboard map lacks. For such a
 # character xdotool binds a spare key just for one press and unbinds it at
 # once; a program that reads the press late (a loaded machine) then finds the
@@ -250,10 +258,16 @@ class Dialog:
         """The title the window manager shows, read from the X window once
         this window is active (a message dialog's accessible name is its
         message, not its title)."""
-        wait_until(self.is_active, f"window {self.title!r} to be active")
-        result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
-                                capture_output=True, check=True, timeout=TIMEOUT)
-        return result.stdout.decode().removesuffix("\n")
+        def read():
+            if not self.is_active():
+                return None
+            # Between two windows (a popup over one still being mapped)
+            # the X server may briefly report no active window at all.
+            result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
+                                    capture_output=True, timeout=TIMEOUT)
+            return result.stdout if result.returncode == 0 else None
+
+        return wait_until(read, f"window {self.title!r} to be active").decode().removesuffix("\n")
 
     def extents(self) -> tuple[int, int, int, int]:
         """Screen position and size (x, y, width, height) of the window."""
@@ -366,6 +380,15 @@ class Dialog:
         ``key("Return")`` activates the row."""
         focus(table)
         self.key("Home", *["Down"] * row)
+
+    def double_click(self, acc, fx: float = 0.5, fy: float = 0.5) -> None:
+        """Double-clicks the first mouse button on ``acc``, at the fractions
+        ``fx`` of its width and ``fy`` of its height, once this window is
+        the active one."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        x, y = e.x + int(e.width * fx), e.y + int(e.height * fy)
+        xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
 
     def type(self, text: str, into=None) -> None:
         """Types ``text`` with the keyboard, into the focused widget or,

@@ -70,6 +70,9 @@ def test_gauge_follows_its_input_write_by_write(wrenpane):
         pytest.param(b"XXX\n50\nhalf\nXXX\n", id="input ends without EOF"),
         pytest.param(b"XXX\n50\nhalf\nXXX\nEOF\nXXX\n90\n", id="EOF line"),
         pytest.param(b"", id="empty input"),
+        pytest.param(b"XXX\n50\nhalf way thr", id="input ends in a text line"),
+        pytest.param(b"40\nXX", id="input ends in a marker"),
+        pytest.param(b"XXX\n5", id="input ends in a number"),
     ],
 )
 def test_gauge_ends_with_esc_when_its_input_ends(wrenpane, stdin):

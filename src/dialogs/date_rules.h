@@ -1,0 +1,50 @@
+// The answers of the calendar, datebox and timebox, and the other rules of
+// those dialogs that need no widgets.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+// A number of the command line: strtoul in base 10 (a text without digits
+// gives 0, trailing characters are ignored), kept to its low 32 bits.
+uint32_t date_arg_number(const char *text);
+
+// A day, month (counted from 1) and year as the command line gives them.
+struct DateArgs {
+    uint32_t day;
+    uint32_t month;
+    uint32_t year;
+};
+
+// args holds exactly three texts: day, month, year.
+DateArgs parse_date_args(char **args);
+
+// The 0-based month index of a month counted from 1 (month 0 gives -1).
+int month_index(uint32_t month);
+
+// Whether the calendar takes the given date at all; otherwise it keeps its
+// own starting date. Day 0 passes: the calendar then selects no day.
+bool calendar_accepts(const DateArgs &date);
+
+// strftime of when with format, then a newline; a lone newline when the
+// result is empty or longer than the 1023-byte limit leaves room for.
+std::string format_answer_line(const char *format, const struct tm &when);
+
+// The answer of the date dialogs. Day, month and year are written exactly
+// as given, even when they name no real date (31/02 stays 31/02); weekday
+// and day of the year are those of the date they come to when counted on
+// (31/02 is then 3 or 2 March). format null means "%d/%m/%Y".
+std::string date_answer_line(const char *format, int day, int month_index, int year);
+
+// The answer of the timebox: when (the moment the dialog opened) with its
+// hour, minute and second replaced. format null means "%H:%M:%S".
+std::string time_answer_line(const char *format, struct tm when, int hour, int minute, int second);
+
+// The locale's full name of the month with the given 0-based index, as
+// UTF-8.
+std::string month_name(int index);
+
+// Writes the answer with a single write call; a failed write is ignored,
+// like every answer write.
+void write_answer_line(int fd, const std::string &line);

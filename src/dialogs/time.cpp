@@ -1,0 +1,76 @@
+// Timebox: hours, minutes and seconds in three spin buttons; the answer is
+// that time of the day the dialog opened, through strftime.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "core/diagnostics.h"
+#include "dialogs/date_rules.h"
+#include "frame/buttons.h"
+#include "frame/dialog_window.h"
+#include "frame/popup.h"
+
+namespace {
+
+// Shows the value with two digits: 7 as 07.
+gboolean on_time_spin_output(GtkSpinButton *spin, gpointer) {
+    char digits[3];
+    snprintf(digits, sizeof digits, "%02u",
+             static_cast<unsigned>(gtk_spin_button_get_value_as_int(spin)));
+    gtk_entry_set_text(GTK_ENTRY(spin), digits);
+    return TRUE;
+}
+
+// Stepping past either end goes on at the other.
+GtkWidget *time_spin_new(double max, uint32_t value, const DialogConf *conf) {
+    GtkWidget *spin = gtk_spin_button_new_with_range(0, max, 1);
+    gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(spin), TRUE);
+    g_signal_connect(spin, "output", G_CALLBACK(on_time_spin_output), nullptr);
+    gtk_spin_button_set_value(GTK_SPIN_BUTTON(spin), value);
+    gtk_spin_button_set_wrap(GTK_SPIN_BUTTON(spin), TRUE);
+    gtk_entry_set_activates_default(GTK_ENTRY(spin), conf->enter_activates_default);
+    return spin;
+}
+
+int spin_value(GtkWidget *spin) {
+    return gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(spin));
+}
+
+} // namespace
+
+DialogResult dialog_timebox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
+                            Options *opts) {
+    // The clock comes first, arguments or not: the answer keeps the date of
+    // the moment the dialog opened.
+    time_t now = time(nullptr);
+    struct tm opened = {};
+    if (now == static_cast<time_t>(-1) || localtime_r(&now, &opened) == nullptr) {
+        show_error_popup(nullptr, conf, opts, strerror(errno));
+        return RESULT_ERROR;
+    }
+    if (argc != 0 && argc != 3)
+        return unexpected_args(opts, argc, args);
+    bool given = argc == 3;
+
+    DialogWindow dialog(conf, opts, text, rows, cols);
+    GtkWidget *hours = time_spin_new(23, given ? date_arg_number(args[0]) : opened.tm_hour, conf);
+    GtkWidget *minutes = time_spin_new(59, given ? date_arg_number(args[1]) : opened.tm_min, conf);
+    GtkWidget *seconds = time_spin_new(60, given ? date_arg_number(args[2]) : opened.tm_sec, conf);
+    GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+    gtk_box_pack_start(GTK_BOX(row), hours, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), gtk_label_new(":"), FALSE, TRUE, 4);
+    gtk_box_pack_start(GTK_BOX(row), minutes, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), gtk_label_new(":"), FALSE, TRUE, 4);
+    gtk_box_pack_start(GTK_BOX(row), seconds, TRUE, TRUE, 0);
+    gtk_widget_show_all(row);
+    gtk_container_add(GTK_CONTAINER(dialog.content()), row);
+    add_standard_buttons(dialog.dialog(), conf);
+
+    return run_dialog(dialog, {[&] {
+                          write_answer_line(opts->output_fd,
+                                            time_answer_line(opts->time_format, opened,
+                                                             spin_value(hours), spin_value(minutes),
+                                                             spin_value(seconds)));
+                      }});
+}

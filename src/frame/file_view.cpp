@@ -1,0 +1,170 @@
+#include "frame/file_view.h"
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "frame/dialog_window.h"
+#include "frame/file_reader.h"
+#include "frame/gobject_ptr.h"
+#include "frame/popup.h"
+#include "frame/utf8_stream.h"
+
+namespace {
+
+// Bytes read per dispatch of the watch: large enough that a big file costs
+// few dispatches, small enough that inserting one piece keeps the window
+// responsive.
+constexpr size_t PIECE_BYTES = 64 * 1024;
+
+// What the viewer's sources share; it lives on run_file_viewer's stack for
+// the whole modal run, which outlasts every source.
+struct FileFeed {
+    const char *path;
+    const DialogConf *conf;
+    const Options *opts;
+    DialogWindow *dialog;
+    GtkTextBuffer *buffer;
+    GIOChannel *channel = nullptr;
+    Utf8Repair repair;
+    std::vector<char> piece = std::vector<char>(PIECE_BYTES);
+
+    FileFeed(const char *path, const DialogConf *conf, const Options *opts, DialogWindow *dialog,
+             GtkTextBuffer *buffer)
+        : path(path), conf(conf), opts(opts), dialog(dialog), buffer(buffer) {}
+    FileFeed(const FileFeed &) = delete;
+    FileFeed &operator=(const FileFeed &) = delete;
+    ~FileFeed() { close_file(); }
+
+    void close_file() {
+        if (channel == nullptr)
+            return;
+        g_io_channel_unref(channel); // closes the descriptor
+        channel = nullptr;
+    }
+
+    // Text always goes at the end, so pieces appear in file order.
+    void append(const std::string &text) {
+        if (text.empty())
+            return;
+        GtkTextIter end;
+        gtk_text_buffer_get_end_iter(buffer, &end);
+        gtk_text_buffer_insert(buffer, &end, text.data(), static_cast<int>(text.size()));
+    }
+
+    void show_error(const char *message) const {
+        show_error_popup(dialog->widget(), conf, opts, message);
+    }
+
+    // Reading is over: a character left cut at the end becomes U+FFFD.
+    gboolean stop_reading() {
+        append(repair.finish());
+        close_file();
+        return FALSE;
+    }
+};
+
+// The file is read whenever it has data, and also on a hang-up: a FIFO
+// whose writer has closed reports only that, and a watch that ignored it
+// would be dispatched again and again without end.
+gboolean on_file_input(GIOChannel *, GIOCondition condition, gpointer data) {
+    FileFeed *feed = static_cast<FileFeed *>(data);
+    if ((condition & (G_IO_IN | G_IO_HUP)) == 0) {
+        feed->show_error("Unexpected condition");
+        return feed->stop_reading();
+    }
+    int fd = g_io_channel_unix_get_fd(feed->channel);
+    ReadOutcome outcome = read_piece(fd, feed->piece.data(), feed->piece.size());
+    switch (outcome.status) {
+    case ReadStatus::Data:
+        feed->append(feed->repair.push({feed->piece.data(), outcome.count}));
+        return TRUE;
+    case ReadStatus::Again:
+        return TRUE;
+    case ReadStatus::End:
+        return feed->stop_reading();
+    case ReadStatus::Error:
+        break;
+    }
+    feed->stop_reading();
+    feed->show_error(g_strerror(outcome.error));
+    return FALSE;
+}
+
+// Runs once the window is on screen, so that a slow or missing file never
+// keeps the window from showing, and an error popup comes up over it.
+gboolean open_viewed_file(gpointer data) {
+    FileFeed *feed = static_cast<FileFeed *>(data);
+    int fd = open_for_viewing(feed->path);
+    if (fd < 0) {
+        GCharPtr message(g_strdup_printf("%s: %s", feed->path, g_strerror(errno)));
+        feed->show_error(message.get());
+        feed->dialog->end_with(RESULT_ERROR);
+        return FALSE;
+    }
+    feed->channel = g_io_channel_unix_new(fd);
+    g_io_channel_set_close_on_unref(feed->channel, TRUE);
+    feed->dialog->add_watch(feed->channel,
+                            static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
+                            on_file_input, feed);
+    return FALSE;
+}
+
+gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, gpointer data) {
+    g_signal_handlers_disconnect_by_func(window, reinterpret_cast<gpointer>(on_viewer_mapped),
+                                         data);
+    FileFeed *feed = static_cast<FileFeed *>(data);
+    feed->dialog->add_idle(open_viewed_file, feed);
+    return FALSE;
+}
+
+gboolean destroy_widget(gpointer data) {
+    GtkWidget *widget = static_cast<GtkWidget *>(data);
+    gtk_widget_destroy(widget);
+    g_object_unref(widget);
+    return FALSE;
+}
+
+// Tearing down a view of a big file (every line and its layout data) takes
+// a noticeable while. It is left to the main loop: a run that ends with
+// this dialog exits at once, and a chain that goes on frees it right away.
+void release_later(GtkWidget *view) {
+    GtkWidget *scrolled = gtk_widget_get_parent(view);
+    g_object_ref(scrolled);
+    gtk_container_remove(GTK_CONTAINER(gtk_widget_get_parent(scrolled)), scrolled);
+    g_idle_add(destroy_widget, scrolled);
+}
+
+GtkWidget *text_view_new(GtkWidget *content, const DialogConf *conf) {
+    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
+                                   GTK_POLICY_AUTOMATIC);
+    if (!conf->shadow)
+        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
+    GtkWidget *view = gtk_text_view_new();
+    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), FALSE);
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    gtk_container_add(GTK_CONTAINER(scrolled), view);
+    gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
+    gtk_widget_show_all(scrolled);
+    return view;
+}
+
+} // namespace
+
+DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, int rows,
+                             int cols) {
+    DialogWindow dialog(conf, opts, nullptr, rows, cols);
+    GtkWidget *view = text_view_new(dialog.content(), conf);
+    gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
+    GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
+    if (header != nullptr)
+        gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
+
+    FileFeed feed(path, conf, opts, &dialog, gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    g_signal_connect(dialog.widget(), "map-event", G_CALLBACK(on_viewer_mapped), &feed);
+    DialogResult result = run_dialog(dialog);
+    release_later(view);
+    return result;
+}

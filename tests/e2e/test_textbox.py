@@ -1,0 +1,234 @@
+"""The textbox: a file shown whole and in order while the window is up, its
+open error, FIFOs, and the F1 help that shows a message or a help file in
+every dialog that has --hmsg or --hfile."""
+
+import os
+import threading
+
+import pyatspi
+import pytest
+
+from harness import screen_size, text_of, wait_until
+from text_fields import the_entry, unexpected
+
+# Reads happen in pieces of this many bytes; the big file crosses several.
+PIECE = 65536
+REPLACEMENT = "\ufffd"
+
+
+def numbered_lines(count: int) -> str:
+    return "".join(f"line {n:06d} of the file, in order\n" for n in range(count))
+
+
+def big_file_bytes() -> tuple[bytes, str]:
+    """Several pieces of numbered lines with a two-byte character cut by the
+    first piece boundary and a stray byte that is not UTF-8."""
+    head = numbered_lines(2000).encode()[: PIECE - 1]
+    data = head + "é".encode() + b"middle \xff byte\n" + numbered_lines(4000).encode()
+    shown = head.decode() + "é" + f"middle {REPLACEMENT} byte\n" + numbered_lines(4000)
+    return data, shown
+
+
+def text_view(dialog):
+    return dialog.find(pyatspi.ROLE_TEXT)
+
+
+def wait_for_view_text(dialog, expected: str):
+    view = text_view(dialog)
+    wait_until(lambda: text_of(view) == expected, f"the view to show {len(expected)} characters")
+
+
+def press_f1(dialog):
+    dialog.key("F1")
+
+
+@pytest.mark.parametrize(
+    "data, shown",
+    [
+        (*big_file_bytes(),),
+        (b"", ""),
+        # A character cut at the very end of the file is shown as one U+FFFD.
+        (b"caf\xc3\xa9 \xe2\x82", f"café {REPLACEMENT}"),
+        (b"latin-1 caf\xe9\n", f"latin-1 caf{REPLACEMENT}\n"),
+    ],
+    ids=["big", "empty", "cut-at-end", "latin-1"],
+)
+def test_file_is_shown_whole_and_in_order(wrenpane, tmp_path, data, shown):
+    path = tmp_path / "shown.txt"
+    path.write_bytes(data)
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, shown)
+    assert dialog.button_names() == ["Exit"]
+    assert dialog.close_button() is None
+    dialog.press("Exit")
+    assert app.finish() == (0, b"", b"")
+
+
+def test_escape_gives_esc(wrenpane, tmp_path):
+    path = tmp_path / "f.txt"
+    path.write_text("text\n")
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, "text\n")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def error_popup(app, message: str):
+    """The "Error" popup showing message, once it is the active window."""
+    def find():
+        for window in app.windows():
+            if window.is_active() and window.labels() == ["Error", message]:
+                return window
+        return None
+
+    popup = wait_until(find, f"an Error popup saying {message!r}")
+    # It keeps the focus, so that Return or Escape close it.
+    wait_until(lambda: popup.window_manager_title() == "Error", "the Error popup to have the focus")
+    return popup
+
+
+@pytest.mark.parametrize("name", ["missing.txt", "back\\nslash"])
+def test_missing_file_shows_the_reason_and_ends_with_error(wrenpane, tmp_path, name):
+    path = tmp_path / name
+    app = wrenpane.start("--print-size", "--textbox", path, 0, 0)
+    error_popup(app, f"{path}: No such file or directory").press("Close")
+    # No DialogSize line after the failure.
+    assert app.finish() == (255, b"", b"")
+
+
+def test_unreadable_file_shows_the_reason_and_keeps_the_dialog(wrenpane, tmp_path):
+    app = wrenpane.start("--textbox", tmp_path, 0, 0)
+    error_popup(app, "Is a directory").press("Close")
+    dialog = app.dialog()
+    dialog.press("Exit")
+    assert app.finish() == (0, b"", b"")
+
+
+def test_path_is_taken_literally(wrenpane, tmp_path):
+    path = tmp_path / "a\\nb  c"
+    path.write_text("literal\n")
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, "literal\n")
+    dialog.press("Exit")
+    assert app.finish() == (0, b"", b"")
+
+
+def test_extra_argument_is_refused(wrenpane, tmp_path):
+    path = tmp_path / "f.txt"
+    path.write_text("x")
+    assert wrenpane.run("--textbox", path, 0, 0, "more") == (
+        255, unexpected("--textbox", "more"), b"")
+
+
+def cpu_ticks(pid: int) -> int:
+    fields = open(f"/proc/{pid}/stat").read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime + stime
+
+
+def test_fifo_is_read_until_its_writer_closes(wrenpane, tmp_path):
+    fifo = tmp_path / "fifo"
+    os.mkfifo(fifo)
+    app = wrenpane.start("--textbox", fifo, 0, 0)
+    dialog = app.dialog()
+
+    def write():
+        with open(fifo, "wb") as writer:
+            writer.write(b"first \xe2\x82")
+            writer.flush()
+            writer.write(b"\xac last\n")
+
+    writer = threading.Thread(target=write)
+    writer.start()
+    wait_for_view_text(dialog, "first € last\n")
+    writer.join()
+    # A watch that missed the writer's hang-up would be dispatched without
+    # end: the process would keep a CPU busy.
+    before = cpu_ticks(app.pid)
+    threading.Event().wait(1.0)
+    assert cpu_ticks(app.pid) - before < 30
+    dialog.press("Exit")
+    assert app.finish() == (0, b"", b"")
+
+
+# --- F1 help -----------------------------------------------------------------
+
+HELP_DIALOGS = [
+    (["--msgbox", "hi", 0, 0], 5),
+    (["--sleep", "60", "--infobox", "hi", 0, 0], 0),
+    (["--inputbox", "name?", 0, 0], 5),
+]
+
+
+@pytest.mark.parametrize("args, escape_code", HELP_DIALOGS)
+def test_f1_shows_the_help_message(wrenpane, args, escape_code):
+    app = wrenpane.start("--hmsg", "Press OK when done.", *args)
+    dialog = app.dialog()
+    press_f1(dialog)
+    help_popup = app.dialog()
+    assert help_popup.window_manager_title() == "Help"
+    assert help_popup.labels() == ["Help", "Press OK when done."]
+    help_popup.press("Close")
+    # The dialog goes on and F1 opens a new popup each time.
+    press_f1(dialog)
+    app.dialog().press("Close")
+    dialog.key("Escape")
+    assert app.finish() == (escape_code, b"", b"")
+
+
+@pytest.mark.parametrize("args, escape_code", HELP_DIALOGS)
+def test_f1_shows_the_help_file_on_a_fresh_configuration(wrenpane, tmp_path, args, escape_code):
+    help_file = tmp_path / "help.txt"
+    help_file.write_text("How to use this dialog.\n")
+    app = wrenpane.start("--hfile", help_file, "--hmsg", "ignored", "--title", "Main",
+                         "--hline", "Sub", "--begin-x", 20, "--begin-y", 20, *args)
+    dialog = app.dialog()
+    press_f1(dialog)
+    viewer = app.dialog(title="Help")
+    wait_for_view_text(viewer, "How to use this dialog.\n")
+    assert (viewer.subtitle, viewer.close_button(), viewer.button_names()) == (None, None, ["Exit"])
+    x, y, width, height = viewer.extents()
+    screen_width, screen_height = screen_size()
+    assert abs(x + width / 2 - screen_width / 2) < 20
+    assert abs(y + height / 2 - screen_height / 2) < 40
+    viewer.press("Exit")
+    dialog.key("Escape")
+    assert app.finish() == (escape_code, b"", b"")
+
+
+@pytest.mark.parametrize("args, escape_code", HELP_DIALOGS[:2])
+def test_missing_help_file_shows_the_error_and_the_dialog_goes_on(wrenpane, tmp_path, args,
+                                                                 escape_code):
+    missing = tmp_path / "no-help.txt"
+    app = wrenpane.start("--hfile", missing, *args)
+    dialog = app.dialog()
+    press_f1(dialog)
+    error_popup(app, f"{missing}: No such file or directory").press("Close")
+    wait_until(lambda: dialog.is_active(), "the dialog to be active again")
+    assert [w.title for w in app.windows()] == [dialog.title]
+    dialog.key("Escape")
+    assert app.finish() == (escape_code, b"", b"")
+
+
+def test_keys_reach_the_dialog_with_help_set(wrenpane):
+    app = wrenpane.start("--hmsg", "help", "--inputbox", "name?", 0, 0)
+    dialog = app.dialog()
+    press_f1(dialog)
+    app.dialog().press("Close")
+    dialog.type("abc", into=the_entry(dialog))
+    dialog.key("Return")
+    assert app.finish() == (0, b"", b"abc\n")
+
+
+def test_chain_goes_on_after_a_big_file(wrenpane, tmp_path):
+    path = tmp_path / "big.txt"
+    data, shown = big_file_bytes()
+    path.write_bytes(data)
+    app = wrenpane.start("--textbox", path, 0, 0, "--and-dialog", "--msgbox", "next", 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, shown)
+    dialog.press("Exit")
+    app.dialog().press("OK")
+    assert app.finish() == (0, b"", b"")
