@@ -6,6 +6,7 @@
 #include <cstring>
 #include <getopt.h>
 #include <gtk/gtk.h>
+#include <sys/stat.h>
 
 #include "backdrop/backdrop.h"
 #include "cli/option_table.h"
@@ -17,14 +18,25 @@
 
 namespace {
 
+bool is_separator(const char *arg) {
+    return strcmp(arg, "--and-dialog") == 0 || strcmp(arg, "--and-widget") == 0;
+}
+
 // Index one past the segment's separator, or argc when there is none. Only
 // whole-string matches count, wherever they stand.
 int segment_length(int argc, char **argv) {
     for (int i = 0; i < argc; ++i) {
-        if (strcmp(argv[i], "--and-dialog") == 0 || strcmp(argv[i], "--and-widget") == 0)
+        if (is_separator(argv[i]))
             return i + 1;
     }
     return argc;
+}
+
+// End of the positional arguments argv[p..n-1] that the option pass left.
+// After a "--" the separator that ends the segment stays among them, but it
+// is never an argument of the dialog.
+int positional_end(int p, int n, char **argv) {
+    return p < n && is_separator(argv[n - 1]) ? n - 1 : n;
 }
 
 // The style sheet of the theme in use: the deprecated default provider is
@@ -43,6 +55,9 @@ GCharPtr current_theme_css() {
     return GCharPtr(gtk_css_provider_to_string(provider));
 }
 
+// A write error may show only when the buffer is flushed, or, when the
+// text went past the buffer, only in the stream's error state: all three
+// are checked, and the first error is reported.
 void save_theme(const char *path) {
     GCharPtr css = current_theme_css();
     FILE *file = fopen(path, "w");
@@ -50,12 +65,25 @@ void save_theme(const char *path) {
         warn_msg(-1, "%s: %s", path, strerror(errno));
         return;
     }
-    fwrite(css.get(), 1, strlen(css.get()), file);
-    if (fclose(file) != 0)
-        warn_msg(-1, "%s: %s", path, strerror(errno));
+    const size_t length = strlen(css.get());
+    int error = 0;
+    if (fwrite(css.get(), 1, length, file) != length || fflush(file) != 0 || ferror(file))
+        error = errno != 0 ? errno : EIO;
+    if (fclose(file) != 0 && error == 0)
+        error = errno;
+    if (error != 0)
+        warn_msg(-1, "%s: %s", path, strerror(error));
 }
 
+// Only a regular file is read: /dev/zero would be read without end and a
+// FIFO would wait for a writer. Anything else fails like a file that cannot
+// be opened: a diagnostic, and the segment goes on.
 void load_theme(GdkScreen *screen, const char *path) {
+    struct stat info;
+    if (stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
+        warn_msg(-1, "Error opening file %s: not a regular file", path);
+        return;
+    }
     GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
     GError *raw_error = nullptr;
     if (!gtk_css_provider_load_from_path(provider.get(), path, &raw_error)) {
@@ -89,7 +117,7 @@ class DialogSequence {
 
   private:
     bool run_next_segment();
-    DialogResult run_segment_dialog(int p, int n);
+    DialogResult run_segment_dialog(int p, int end);
     bool fail() {
         exit_status_ = exit_code_for(RESULT_ERROR);
         return false;
@@ -104,11 +132,11 @@ class DialogSequence {
     int exit_status_ = 0;
 };
 
-// Runs the segment's dialog with positional arguments argv[p..n-1]. Returns
+// Runs the segment's dialog with positional arguments argv[p..end-1]. Returns
 // the result, or RESULT_ERROR after a diagnostic for a malformed segment.
-DialogResult DialogSequence::run_segment_dialog(int p, int n) {
+DialogResult DialogSequence::run_segment_dialog(int p, int end) {
     Options &opts = config_.opts;
-    const int k = n - p;
+    const int k = end - p;
     if (k < 3)
         return warn_msg(RESULT_ERROR, "expected <text> <rows> <cols>");
     char **positional = argv_ + p;
@@ -121,8 +149,6 @@ DialogResult DialogSequence::run_segment_dialog(int p, int n) {
     int cols = static_cast<int>(strtol(positional[2], nullptr, 10));
     if (!opts.dialog->text_is_path)
         preprocess_text(&opts, positional[0], text.get());
-    if (opts.dialog->builder == nullptr)
-        return warn_msg(RESULT_ERROR, "%s is not available yet", opts.dialog_name);
     return opts.dialog->builder(&config_.conf, text.get(), rows, cols, k - 3, positional + 3,
                                 &opts);
 }
@@ -161,7 +187,7 @@ bool DialogSequence::run_next_segment() {
     if (opts.dialog == nullptr)
         return false;
 
-    DialogResult result = run_segment_dialog(p, n);
+    DialogResult result = run_segment_dialog(p, positional_end(p, n, argv_));
     exit_status_ = exit_code_for(result);
     if (result == RESULT_ERROR)
         return false;

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "app/driver.h"
+#include "core/descriptors.h"
 #include "core/diagnostics.h"
 #include "core/results.h"
 #include "core/version.h"
@@ -95,7 +96,20 @@ static int find_help_or_version(int argc, char **argv) {
     return 0;
 }
 
+// The display GTK tried to open, as it names it in its own message.
+static const char *display_name() {
+    const char *name = gdk_get_display_arg_name();
+    if (name == nullptr)
+        name = getenv("DISPLAY");
+    return name != nullptr ? name : "";
+}
+
 int run_program(int argc, char **argv) {
+    // Before anything opens a file, the terminal utility included: it gets
+    // /dev/null where the caller closed a standard descriptor, as we do.
+    open_closed_standard_descriptors();
+    record_startup_descriptors();
+
     const char *display = getenv("DISPLAY");
     if (display == nullptr || display[0] == '\0') {
         execvp(TERMINAL_UTILITY, argv);
@@ -120,7 +134,9 @@ int run_program(int argc, char **argv) {
     // The locale is set above; GTK would set it again and warn a second
     // time, on standard error, about a locale the C library lacks.
     gtk_disable_setlocale();
-    gtk_init(&argc, &argv);
+    // gtk_init would exit with 1, the code of No and Cancel.
+    if (!gtk_init_check(&argc, &argv))
+        return warn_msg(255, "cannot open display: %s", display_name());
 
     switch (find_help_or_version(argc, argv)) {
     case 1:

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <unistd.h>
 
+#include "core/descriptors.h"
 #include "core/diagnostics.h"
 #include "core/results.h"
 #include "core/version.h"
@@ -364,7 +365,8 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
         opts.max_input = static_cast<uint32_t>(strtoul(arg, nullptr, 10));
         break;
     case OPT_OUTPUT_FD:
-        opts.output_fd = static_cast<int>(strtol(arg, nullptr, 10));
+        // Never a descriptor the program opened itself.
+        opts.output_fd = answer_descriptor(static_cast<int>(strtol(arg, nullptr, 10)));
         break;
     case OPT_OUTPUT_SEPARATOR:
         opts.output_separator = arg;

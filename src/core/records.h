@@ -83,8 +83,7 @@ struct SegmentConfig {
 };
 
 // A dialog the program knows: its option as written on the command line
-// ("--msgbox"), its line in the --help text, and its builder (null for a
-// dialog that is not built yet).
+// ("--msgbox"), its line in the --help text, and its builder.
 struct DialogEntry {
     const char *option;
     const char *usage;

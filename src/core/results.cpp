@@ -26,24 +26,32 @@ void reset_exit_code_table() {
     exit_code_table = default_exit_codes;
 }
 
+// Only a clean conversion counts. A value beyond long gives ERANGE; one
+// without digits ("", "abc") is caught through the end pointer, since glibc
+// does not report it through errno. Trailing text after the digits is
+// ignored.
+static bool parse_exit_code(const char *value, int *code) {
+    errno = 0;
+    char *end = nullptr;
+    long parsed = strtol(value, &end, 10);
+    if (errno != 0 || end == value)
+        return false;
+    *code = static_cast<int>(parsed);
+    return true;
+}
+
 void apply_exit_code_env() {
     for (ExitCodeRow &row : exit_code_table) {
         const char *value = getenv(row.env_name);
-        if (value == nullptr)
-            continue;
-        // Only a clean conversion counts. A value beyond long gives ERANGE;
-        // one without digits ("", "abc") is caught through the end pointer,
-        // since glibc does not report it through errno.
-        errno = 0;
-        char *end = nullptr;
-        long code = strtol(value, &end, 10);
-        if (errno == 0 && end != value)
-            row.code = static_cast<int>(code);
+        if (value != nullptr)
+            parse_exit_code(value, &row.code);
     }
 }
 
+// A typo must not turn a code into 0, the code of OK: a value that is not a
+// number keeps the code as it was, as in the environment.
 void set_exit_code_from_arg(DialogResult result, const char *arg) {
-    exit_code_table[result + 1].code = static_cast<int>(strtol(arg, nullptr, 10));
+    parse_exit_code(arg, &exit_code_table[result + 1].code);
 }
 
 int exit_code_for(DialogResult result) {

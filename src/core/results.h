@@ -35,7 +35,8 @@ void reset_exit_code_table();
 // Reads the WRENBOX_* environment variables; only clean conversions count.
 void apply_exit_code_env();
 
-// Stores the value of an exit-code option (strtol, unchecked) for a result.
+// Stores the value of an exit-code option for a result; like the
+// environment's, a value that is not a clean number changes nothing.
 void set_exit_code_from_arg(DialogResult result, const char *arg);
 
 int exit_code_for(DialogResult result);

@@ -32,8 +32,6 @@ DIALOG_BUILDER(dialog_yesno);
 
 namespace {
 
-constexpr DialogBuilder not_built_yet = nullptr;
-
 const DialogEntry dialogs[] = {
     {"--calendar", " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_calendar},
     {"--checklist", " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",

@@ -11,8 +11,7 @@ namespace {
 
 // Limits shared by both dialogs: --max-input and the width in columns.
 void limit_entry(GtkWidget *entry, int cols, const Options *opts) {
-    if (opts->max_input != 0)
-        gtk_entry_set_max_length(GTK_ENTRY(entry), entry_max_length(opts->max_input));
+    limit_entry_length(GTK_ENTRY(entry), opts->max_input);
     if (cols > 0) {
         double unit = char_unit_pixels(gdk_screen_get_default());
         gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(cols, unit));

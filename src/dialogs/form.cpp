@@ -41,8 +41,8 @@ void print_field_text(const FieldList &fields, const Options *opts) {
         print_entry_text(field, opts);
 }
 
-// The size group widens every label to the widest one, so the text inside
-// must be aligned as well as the widget.
+// Text inside a label made wider than its text follows the label's
+// alignment.
 float label_xalign(GtkAlign align) {
     if (align == GTK_ALIGN_START)
         return 0.0F;
@@ -51,18 +51,14 @@ float label_xalign(GtkAlign align) {
     return 0.5F;
 }
 
-// Labels share a size group so that the entries line up in one column. A
-// label too long for any window is cut short with an ellipsis.
-GtkWidget *add_field_label(GtkWidget *row, const char *text, GtkSizeGroup *labels, double unit,
-                           const Options *opts) {
+// A label too long for any window is cut short with an ellipsis.
+GtkWidget *field_label_new(const char *text, double unit, const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_widget_set_halign(label, opts->label_halign);
     gtk_label_set_xalign(GTK_LABEL(label), label_xalign(opts->label_halign));
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_max_width_chars(GTK_LABEL(label), widest_field_chars(unit));
-    gtk_size_group_add_widget(labels, label);
-    gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
     return label;
 }
 
@@ -75,41 +71,74 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
     if (layout.width_chars > 0)
         gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(layout.width_chars, unit));
     gtk_editable_set_editable(GTK_EDITABLE(entry), layout.editable);
-    if (layout.max_length > 0)
-        gtk_entry_set_max_length(GTK_ENTRY(entry), entry_max_length(layout.max_length));
+    limit_entry_length(GTK_ENTRY(entry), layout.max_length);
     return entry;
 }
 
-struct FormWindow {
-    GtkWidget *rows; // the box that takes the field rows
-    GObjectPtr<GtkSizeGroup> labels;
-    double unit;
-};
-
-// The field rows scroll once they are taller than the screen, so that every
+// Rows of label and entry, the labels in one column and the entries lined
+// up beside them. GTK's cost of adding a widget grows with the number of
+// its siblings, and a size group's with the number of its widgets, so
+// thousands of fields in one box or one size group take quadratic time:
+// the rows go into boxes of ROWS_PER_GROUP rows instead, stacked in a box,
+// and the labels are given the width of the widest once all are in place.
+// The rows scroll once they are taller than the screen, so that every
 // field stays within reach and the window within what X11 can map.
-FormWindow form_window_new(DialogWindow &dialog) {
-    FormWindow form{};
-    GtkWidget *content = dialog.content();
-    gtk_box_set_spacing(GTK_BOX(content), 4);
+class FieldRows {
+  public:
+    explicit FieldRows(DialogWindow &dialog) {
+        GtkWidget *content = dialog.content();
+        gtk_box_set_spacing(GTK_BOX(content), SPACING);
+        GdkRectangle area;
+        primary_workarea(gdk_screen_get_default(), &area);
+        GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+                                       GTK_POLICY_AUTOMATIC);
+        gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
+                                                   std::max(area.height, 1));
+        groups_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
+        gtk_container_add(GTK_CONTAINER(scroller), groups_);
+        gtk_container_add(GTK_CONTAINER(content), scroller);
+    }
 
-    GdkScreen *screen = gdk_screen_get_default();
-    GdkRectangle area;
-    primary_workarea(screen, &area);
-    GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
-                                   GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
-                                               std::max(area.height, 1));
-    form.rows = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
-    gtk_container_add(GTK_CONTAINER(scroller), form.rows);
-    gtk_container_add(GTK_CONTAINER(content), scroller);
+    // A row of label and entry; entry is null for a row with a label only.
+    // An expanding entry takes the rest of its row.
+    void add(GtkWidget *label, GtkWidget *entry, bool expand) {
+        if (rows_ % ROWS_PER_GROUP == 0) {
+            group_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
+            gtk_container_add(GTK_CONTAINER(groups_), group_);
+        }
+        ++rows_;
+        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, SPACING);
+        gtk_container_add(GTK_CONTAINER(group_), row);
+        gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
+        labels_.push_back(label);
+        if (entry != nullptr)
+            gtk_box_pack_start(GTK_BOX(row), entry, expand, TRUE, 0);
+    }
 
-    form.labels.reset(gtk_size_group_new(GTK_SIZE_GROUP_BOTH));
-    form.unit = char_unit_pixels(screen);
-    return form;
-}
+    // Makes every label as wide as the widest (hidden widgets measure
+    // nothing: call it once they are shown).
+    void align_labels() {
+        int widest = 0;
+        for (GtkWidget *label : labels_) {
+            int natural = 0;
+            gtk_widget_get_preferred_width(label, nullptr, &natural);
+            widest = std::max(widest, natural);
+        }
+        for (GtkWidget *label : labels_)
+            gtk_widget_set_size_request(label, widest, -1);
+    }
+
+  private:
+    static constexpr int ROWS_PER_GROUP = 64;
+    static constexpr int SPACING = 4;
+
+    GtkWidget *groups_;
+    GtkWidget *group_ = nullptr;
+    int rows_ = 0;
+    std::vector<GtkWidget *> labels_;
+};
 
 } // namespace
 
@@ -137,33 +166,34 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
     if (!form_args_valid(argc, args, group_size))
         return unexpected_args(opts, argc, args);
     DialogWindow dialog(conf, opts, text, rows, cols);
-    FormWindow form = form_window_new(dialog);
+    FieldRows rows_of_fields(dialog);
+    const double unit = char_unit_pixels(gdk_screen_get_default());
 
     FieldList fields;
     for (int first = 1; first < argc; first += group_size) {
         char **group = args + first;
-        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-        gtk_container_add(GTK_CONTAINER(form.rows), row);
-        GtkWidget *label =
-            add_field_label(row, group[MEMBER_LABEL], form.labels.get(), form.unit, opts);
+        GtkWidget *label = field_label_new(group[MEMBER_LABEL], unit, opts);
         fields.push_back(entry_field_new(group[MEMBER_INIT]));
 
         // A read-only field whose text repeats its label is shown as the
         // label alone; its text is still answered.
         long flags = group_size == MIXEDFORM_GROUP_SIZE ? form_number(group[MEMBER_FLAGS]) : 0;
-        if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0)
+        if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0) {
+            rows_of_fields.add(label, nullptr, false);
             continue;
+        }
         FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
                                           form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, form.unit, conf);
+        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, unit, conf);
         if (flags & FIELD_HIDDEN)
             gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
         if (flags & FIELD_READ_ONLY)
             gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
         relate_label(label, entry);
-        gtk_box_pack_start(GTK_BOX(row), entry, layout.expand, TRUE, 0);
+        rows_of_fields.add(label, entry, layout.expand);
     }
     gtk_widget_show_all(dialog.content());
+    rows_of_fields.align_labels();
     add_standard_buttons(dialog.dialog(), conf);
     return run_dialog(dialog, {[&] { print_field_text(fields, opts); }});
 }

@@ -142,10 +142,23 @@ ShownText shown_text(const char *text) {
 
 // GTK reads the tooltip column as markup and complains on standard error
 // about markup it cannot parse: such text is shown literally instead.
+// A help text longer than this many bytes is cut and shown literally: GTK
+// cannot draw a tooltip of any size, and complains on standard error.
+constexpr size_t TOOLTIP_MAX_BYTES = 4096;
+
 ShownText tooltip_text(const char *text) {
     ShownText shown = shown_text(text);
-    if (shown.text == nullptr ||
-        pango_parse_markup(shown.text, -1, 0, nullptr, nullptr, nullptr, nullptr))
+    if (shown.text == nullptr)
+        return shown;
+    if (strlen(shown.text) > TOOLTIP_MAX_BYTES) {
+        const char *cut = g_utf8_find_prev_char(shown.text, shown.text + TOOLTIP_MAX_BYTES + 1);
+        GCharPtr head(g_strndup(shown.text, cut - shown.text));
+        GCharPtr escaped(g_markup_escape_text(head.get(), -1));
+        GCharPtr capped(g_strconcat(escaped.get(), "\u2026", nullptr));
+        const char *literal = capped.get();
+        return {std::move(capped), literal};
+    }
+    if (pango_parse_markup(shown.text, -1, 0, nullptr, nullptr, nullptr, nullptr))
         return shown;
     GCharPtr escaped(g_markup_escape_text(shown.text, -1));
     const char *literal = escaped.get();
@@ -321,8 +334,13 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *co
     // another row can be selected too.
     if (item_tree_nests(ITEM_TREE(model)))
         gtk_tree_view_expand_all(view);
-    if (default_row)
+    if (default_row) {
         gtk_tree_selection_select_iter(selection, &*default_row);
+        // Deferred by GTK until the view is laid out, so that the row the
+        // user answers with is in sight.
+        TreePathPtr path(gtk_tree_model_get_path(model, &*default_row));
+        gtk_tree_view_scroll_to_cell(view, path.get(), nullptr, TRUE, 0.5, 0.0);
+    }
 
     gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
     gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);

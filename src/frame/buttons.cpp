@@ -2,9 +2,19 @@
 
 #include "frame/text.h"
 
+// Widest button label drawn, in characters; a longer one ends in an
+// ellipsis, so that a huge label cannot make the window wider than X11 can
+// map.
+constexpr int BUTTON_LABEL_MAX_CHARS = 80;
+
 void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback, int response) {
     GCharPtr text = valid_utf8(label != nullptr ? label : fallback);
-    gtk_dialog_add_button(dialog, text.get(), response);
+    GtkWidget *button = gtk_dialog_add_button(dialog, text.get(), response);
+    GtkWidget *child = gtk_bin_get_child(GTK_BIN(button));
+    if (GTK_IS_LABEL(child)) {
+        gtk_label_set_ellipsize(GTK_LABEL(child), PANGO_ELLIPSIZE_END);
+        gtk_label_set_max_width_chars(GTK_LABEL(child), BUTTON_LABEL_MAX_CHARS);
+    }
 }
 
 // Cancel, Extra, OK, Help. The message box shows Cancel only when it was

@@ -6,10 +6,16 @@
 
 #include "frame/text.h"
 
-int entry_max_length(long requested) {
+int entry_max_length(long requested, long held) {
     if (requested <= 0)
         return 0;
-    return static_cast<int>(std::min<long>(requested, ENTRY_MAX_LENGTH_LIMIT));
+    return static_cast<int>(std::min<long>(std::max(requested, held), ENTRY_MAX_LENGTH_LIMIT));
+}
+
+void limit_entry_length(GtkEntry *entry, long requested) {
+    int limit = entry_max_length(requested, gtk_entry_get_text_length(entry));
+    if (limit > 0)
+        gtk_entry_set_max_length(entry, limit);
 }
 
 int widest_field_chars(double unit) {

@@ -12,9 +12,14 @@ constexpr int ENTRY_MAX_LENGTH_LIMIT = GTK_ENTRY_BUFFER_MAX_SIZE;
 // Widest field, in pixels, that keeps the window within what X11 can map.
 constexpr double FIELD_MAX_WIDTH_PIXELS = 16000;
 
-// The maximum length to give GTK: 0 (no limit) for 0 or less, else at most
-// ENTRY_MAX_LENGTH_LIMIT.
-int entry_max_length(long requested);
+// The maximum length to give GTK for a field that already holds held
+// characters: 0 (no limit) for 0 or less; else at least held, since GTK cuts
+// the text to the maximum length, and at most ENTRY_MAX_LENGTH_LIMIT.
+int entry_max_length(long requested, long held);
+
+// Limits what the user can type into entry to requested characters (0 or
+// less: no limit). Its text as it stands is kept whole, even when longer.
+void limit_entry_length(GtkEntry *entry, long requested);
 
 // How many characters of the given unit fit in FIELD_MAX_WIDTH_PIXELS (at
 // least one).

@@ -1,8 +1,12 @@
 #include "frame/window.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 #include "frame/gobject_ptr.h"
+#include "frame/long_runs.h"
 #include "frame/text.h"
 
 // X11 windows can be at most 32767 pixels wide or tall, and GDK complains
@@ -72,6 +76,19 @@ void place_window(GtkWindow *window, const DialogConf *conf, const Options *opts
         gtk_window_move(window, conf->begin_x, conf->begin_y);
 }
 
+// Pango's time for a label grows with the square of its line count, so a
+// long text is shown as a column of labels of at most this many lines.
+constexpr int LINES_PER_LABEL = 100;
+
+// Lets Pango wrap the label's long unbroken runs in linear time.
+static void cut_long_runs(GtkLabel *label) {
+    PangoAttrList *attributes = long_run_attributes(gtk_label_get_text(label));
+    if (attributes == nullptr)
+        return;
+    gtk_label_set_attributes(label, attributes);
+    pango_attr_list_unref(attributes);
+}
+
 GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
@@ -80,17 +97,66 @@ GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
     gtk_label_set_single_line_mode(GTK_LABEL(label), FALSE);
     if (rows > 0)
         gtk_label_set_lines(GTK_LABEL(label), rows);
+    cut_long_runs(GTK_LABEL(label));
     gtk_widget_set_halign(label, opts->label_halign);
     return label;
 }
 
-static void add_text_label(GtkWidget *content, const Options *opts, const char *text, int rows) {
-    GtkWidget *box = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 0);
-    GtkWidget *label = text_label_new(text, rows, opts);
-    gtk_widget_show(label);
-    gtk_widget_show(box);
-    gtk_box_pack_start(GTK_BOX(box), label, TRUE, TRUE, 4);
-    gtk_box_pack_start(GTK_BOX(content), box, FALSE, TRUE, 0);
+// A piece of the dialog text with room beside it in the content area.
+static GtkWidget *padded_text_label_new(const std::string &text, const Options *opts, int rows) {
+    GtkWidget *label = text_label_new(text.c_str(), rows, opts);
+    gtk_widget_set_margin_start(label, 4);
+    gtk_widget_set_margin_end(label, 4);
+    return label;
+}
+
+// Texts longer than this, or of more than LINES_PER_LABEL lines, may be
+// taller than the screen.
+constexpr size_t SCROLLED_TEXT_BYTES = 4096;
+
+// A text that may be taller than the screen scrolls once it is taller than
+// the content of a dialog of the default size, so that the window stays on
+// the screen (and within what X11 can map) with the rest of the dialog
+// below the text.
+static GtkWidget *scrolled_text_new(std::string_view text, const Options *opts, int rows,
+                                    int max_height) {
+    GtkWidget *column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+    for (;;) {
+        // The newline that ends the piece's last line starts the next label.
+        size_t end = text.find('\n');
+        for (int lines = 1; lines < LINES_PER_LABEL && end != std::string_view::npos; ++lines)
+            end = text.find('\n', end + 1);
+        std::string piece(text.substr(0, end));
+        gtk_box_pack_start(GTK_BOX(column), padded_text_label_new(piece, opts, rows), FALSE, TRUE,
+                           0);
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
+                                   GTK_POLICY_AUTOMATIC);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), max_height);
+    gtk_container_add(GTK_CONTAINER(scroller), column);
+    return scroller;
+}
+
+static bool may_be_taller_than_the_screen(std::string_view text) {
+    return text.size() > SCROLLED_TEXT_BYTES ||
+           std::count(text.begin(), text.end(), '\n') >= LINES_PER_LABEL;
+}
+
+static void add_text_label(GtkWidget *content, const Options *opts, const char *text, int rows,
+                           int max_height) {
+    GCharPtr shown = valid_utf8(text);
+    std::string_view shown_text(shown.get());
+    GtkWidget *text_widget = may_be_taller_than_the_screen(shown_text)
+                                 ? scrolled_text_new(shown_text, opts, rows, max_height)
+                                 : padded_text_label_new(std::string(shown_text), opts, rows);
+    gtk_widget_show_all(text_widget);
+    gtk_box_pack_start(GTK_BOX(content), text_widget, FALSE, TRUE, 0);
 }
 
 GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, int rows,
@@ -120,8 +186,10 @@ GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, 
 
     GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(dialog));
     request_cell_size(content, rows, cols, unit);
-    if (text != nullptr)
-        add_text_label(content, opts, text, rows);
+    if (text != nullptr) {
+        int max_height = size_request_pixels(default_rows(unit, area) * unit * 2);
+        add_text_label(content, opts, text, rows, std::max(max_height, 1));
+    }
     place_window(GTK_WINDOW(dialog), conf, opts);
     return dialog;
 }

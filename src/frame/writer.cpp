@@ -17,10 +17,23 @@ char quote_char(const Options *opts) {
     return static_cast<char>(34 + 5 * opts->single_quoted);
 }
 
+std::string quoted_name(const char *name, char quote) {
+    std::string quoted(1, quote);
+    for (const char *p = name; *p != '\0'; ++p) {
+        if (quote == '\'' && *p == '\'')
+            quoted += "'\\''";
+        else if (quote == '"' && strchr("\"\\$`", *p) != nullptr)
+            quoted += {'\\', *p};
+        else
+            quoted += *p;
+    }
+    quoted += quote;
+    return quoted;
+}
+
 void write_name_line(const Options *opts, const char *name) {
     if (opts->quoted && needs_quoting(name)) {
-        char quote = quote_char(opts);
-        dprintf(opts->output_fd, "%c%s%c\n", quote, name, quote);
+        dprintf(opts->output_fd, "%s\n", quoted_name(name, quote_char(opts)).c_str());
     } else {
         dprintf(opts->output_fd, "%s\n", name);
     }
@@ -68,8 +81,8 @@ void write_checked_name(CheckedListWriter *writer, const char *name) {
     const Options *opts = writer->opts;
     const bool quote = !opts->separate_output || (opts->quoted && needs_quoting(name));
     if (quote) {
-        char q = quote_char(opts);
-        dprintf(opts->output_fd, "%s%c%s%c", writer->separator, q, name, q);
+        dprintf(opts->output_fd, "%s%s", writer->separator,
+                quoted_name(name, quote_char(opts)).c_str());
     } else {
         dprintf(opts->output_fd, "%s%s", writer->separator, name);
     }

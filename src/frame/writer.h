@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtk/gtk.h>
+#include <string>
 
 #include "core/records.h"
 
@@ -14,6 +15,11 @@ bool needs_quoting(const char *name);
 
 // The quote character: ' with --single-quoted, " otherwise.
 char quote_char(const Options *opts);
+
+// name between quote characters, escaped so that a shell reading it back
+// gets name again: inside double quotes a backslash goes before ", \, $ and
+// the backquote; inside single quotes each ' becomes '\''.
+std::string quoted_name(const char *name, char quote);
 
 // One name and a newline, between quote characters under --quoted when the
 // name needs it.

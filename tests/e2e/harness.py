@@ -426,7 +426,7 @@ class App:
     next window; ``finish()`` waits for the exit.
     """
 
-    def __init__(self, args, env=None, stdin=None, fds=(), closed=(), binary=None):
+    def __init__(self, args, env=None, stdin=None, fds=(), closed=(), shut=(), binary=None):
         """``args``: the arguments after the program name. ``env``: changes
         to the environment (None values unset). ``stdin``: bytes to feed and
         then close, or subprocess.PIPE to write to ``self.stdin`` yourself
@@ -434,7 +434,9 @@ class App:
         for /dev/null. ``fds``: extra descriptor numbers (e.g. 3 for
         --output-fd 3) opened as pipes in the child. ``closed``: descriptor
         numbers (1, 2 or extra ones) that become pipes whose reader has
-        already gone, so that writing to them fails with EPIPE."""
+        already gone, so that writing to them fails with EPIPE. ``shut``:
+        descriptor numbers (0, 1, 2 or others) that the program starts with
+        closed, as after ``2>&-``."""
         self.args = [binary or BINARY, *map(_arg, args)]
         targets = {}
         for fd in fds:
@@ -450,6 +452,11 @@ class App:
                 os.dup2(write_end, fd)
             for fd, write_end in broken.items():
                 os.dup2(write_end, fd)
+            for fd in shut:
+                try:
+                    os.close(fd)
+                except OSError:
+                    pass
 
         self.proc = subprocess.Popen(
             self.args,
@@ -458,7 +465,7 @@ class App:
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
             close_fds=False,  # our pipes are not inheritable; the dup2 copies are
-            preexec_fn=plumb if targets or broken else None,
+            preexec_fn=plumb if targets or broken or shut else None,
         )
         for write_end in [w for _, w in targets.values()] + list(broken.values()):
             os.close(write_end)

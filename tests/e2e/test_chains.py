@@ -35,6 +35,9 @@ def answer(app, *steps):
         # The status is that of the last dialog.
         (["--help-button", *ONE, "--and-dialog", "--yesno", "two", 0, 0, "--and-dialog", *TWO],
          [("one", "Help"), ("two", "No")], 1),
+        # "--" makes the rest positional, but the separator still ends the
+        # segment and is no argument of the dialog.
+        (["--msgbox", "one", "--", 0, 0, "--and-dialog", *TWO], [("one", "OK"), ("two", "OK")], 0),
         # A trailing separator ends the chain normally.
         ([*ONE, "--and-dialog"], [("one", "OK")], 0),
         # Exit-code options stay in force for later segments.

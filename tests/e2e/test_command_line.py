@@ -2,6 +2,7 @@
 what still runs after them. These runs show no window, or close the one
 they show."""
 
+import os
 import re
 
 import pytest
@@ -107,6 +108,27 @@ def test_save_theme_to_a_bad_path_is_only_a_diagnostic(wrenpane, tmp_path):
     bad = tmp_path / "missing" / "theme.css"
     assert wrenpane.run("--save-theme", str(bad)) == (
         0, b"", b"wrenpane: %s: No such file or directory\n" % bytes(bad))
+
+
+def test_save_theme_reports_a_failed_write(wrenpane):
+    # The open and the close succeed; only the write fails.
+    assert wrenpane.run("--save-theme", "/dev/full") == (
+        0, b"", b"wrenpane: /dev/full: No space left on device\n")
+
+
+@pytest.mark.parametrize("kind", ["endless", "fifo", "directory"])
+def test_load_theme_reads_only_regular_files(wrenpane, tmp_path, kind):
+    # Read whole, /dev/zero would exhaust memory; a FIFO would wait forever.
+    if kind == "endless":
+        path = "/dev/zero"
+    elif kind == "fifo":
+        path = str(tmp_path / "fifo")
+        os.mkfifo(path)
+    else:
+        path = str(tmp_path)
+    assert wrenpane.run("--load-theme", path, "--stdout", "--print-version") == (
+        0, b"Version: 0.9.1 (libwrenbox: 0.4.1)\n",
+        b"wrenpane: Error opening file %s: not a regular file\n" % path.encode())
 
 
 def test_load_theme_of_a_missing_file_still_shows_the_dialog(wrenpane, tmp_path):

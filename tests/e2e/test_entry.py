@@ -95,12 +95,26 @@ def test_max_input_limits_the_entry(wrenpane, options, pasted, kept):
     assert app.finish() == (0, b"", b"x" * kept + b"\n")
 
 
-def test_max_input_cuts_a_longer_initial_text(wrenpane):
-    app = wrenpane.start("--max-input", "3", "--inputbox", "t", 0, 0, "abcdef")
+@pytest.mark.parametrize(
+    "options, initial, keys, answer",
+    [
+        # Untouched, the whole initial text is the answer.
+        ([], "y" * 3000, [], "y" * 3000),
+        # The limit holds for typing: "z" finds no room, BackSpace makes some.
+        (["--max-input", "3"], "abcdef", ["End", "z", "BackSpace"], "abcde"),
+    ],
+)
+def test_max_input_keeps_a_longer_initial_text_whole(wrenpane, options, initial, keys, answer):
+    app = wrenpane.start(*options, "--inputbox", "t", 0, 0, initial)
     dialog = app.dialog()
-    assert text_of(the_entry(dialog)) == "abc"
+    entry = the_entry(dialog)
+    assert text_of(entry) == initial
+    if keys:
+        focus(entry)
+        dialog.key(*keys)
+        wait_for_text(entry, answer)
     dialog.press("OK")
-    assert app.finish() == (0, b"", b"abc\n")
+    assert app.finish() == (0, b"", answer.encode() + b"\n")
 
 
 def test_insecure_hides_the_inputbox_text(wrenpane):

@@ -27,7 +27,11 @@ EXTRA_BOX = ["--extra-button", "--msgbox", "hi", 0, 0]
         # ITEM_HELP is its own row: it does not move HELP.
         ({"WRENBOX_ITEM_HELP": "6"}, HELP_BOX, "Help", 2),
         ({"WRENBOX_ESC": "9"}, ["--esc-exit-code", "4", *MSGBOX], "Escape", 4),
-        ({}, ["--cancel-exit-code", "abc", *YESNO], "No", 0),
+        # A value that is not a number keeps the code as it was: a typo
+        # must not turn No into Yes.
+        ({}, ["--cancel-exit-code", "ten", *YESNO], "No", 1),
+        ({"WRENBOX_CANCEL": "7"}, ["--cancel-exit-code", "", *YESNO], "No", 7),
+        ({}, ["--cancel-exit-code", "6x", *YESNO], "No", 6),
         ({}, ["--help-exit-code", "9", *HELP_BOX], "Help", 9),
         ({}, ["--extra-exit-code", "12", *EXTRA_BOX], "Extra", 12),
         ({}, ["--ok-exit-code", "256", *MSGBOX], "OK", 0),

@@ -98,6 +98,51 @@ def test_checklist_writes_checked_rows_at_every_depth(wrenpane):
     assert app.finish() == (0, b"", b'"child" "grand" "next"\n')
 
 
+# Names that break naive shell quoting: quote characters, backslashes,
+# expansions and command substitutions.
+NASTY = ['a"b', "x\\", "it's", "$HOME", "`id`", "$(echo hi)", "a b\tc", "\\\"'$`", "''"]
+WORST = "it's \"$(id)\" `x` \\"
+
+
+def shell_words(answer: bytes) -> list[str]:
+    """The words a shell gets from each line of the answer through
+    eval "set -- $line"."""
+    script = 'while IFS= read -r line; do eval "set -- $line"; printf "%s\\0" "$@"; done'
+    done = subprocess.run(["sh", "-c", script], input=answer, capture_output=True, check=True,
+                          timeout=10)
+    return done.stdout.decode().split("\0")[:-1]
+
+
+def checked_items(names, state="on", depth=None):
+    items = []
+    for name in names:
+        items += [name, "desc", state] + ([] if depth is None else [depth])
+    return items
+
+
+@pytest.mark.parametrize(
+    "args, names",
+    [
+        (["--checklist", "Pick", 0, 0, 5, *checked_items(NASTY)], NASTY),
+        (["--single-quoted", "--checklist", "Pick", 0, 0, 5, *checked_items(NASTY)], NASTY),
+        (["--quoted", "--separate-output", "--checklist", "Pick", 0, 0, 5,
+          *checked_items(NASTY)], NASTY),
+        (["--quoted", "--default-item", WORST, "--menu", "Pick", 0, 0, 5, "a", "A", WORST, "W"],
+         [WORST]),
+        (["--quoted", "--single-quoted", "--radiolist", "Pick", 0, 0, 5,
+          *checked_items([WORST])], [WORST]),
+        (["--quoted", "--treeview", "Pick", 0, 0, 5, *checked_items([WORST], depth=0)], [WORST]),
+    ],
+    ids=["checklist", "single-quoted", "separate-output", "menu", "radiolist", "treeview"],
+)
+def test_quoted_answers_read_back_in_a_shell(wrenpane, args, names):
+    app = wrenpane.start(*args)
+    app.dialog().press("OK")
+    code, stdout, answer = app.finish()
+    assert (code, stdout) == (0, b"")
+    assert shell_words(answer) == names
+
+
 def test_empty_checklist_answers_one_newline(wrenpane):
     app = wrenpane.start("--checklist", "Pick", 0, 0, 5)
     app.dialog().press("OK")
@@ -153,6 +198,23 @@ def test_menu_answers_the_default_item(wrenpane):
     assert selected_names(dialog, 1) == ["Blue"]
     dialog.press("OK")
     assert app.finish() == (0, b"", b"plum\n")
+
+
+def is_in_sight(cell, view) -> bool:
+    top = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    row = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return top.y <= row.y and row.y + row.height <= top.y + top.height
+
+
+def test_default_item_far_down_is_scrolled_into_sight(wrenpane):
+    items = [f for n in range(300) for f in (f"item{n}", f"row {n}")]
+    app = wrenpane.start("--default-item", "item250", "--menu", "Pick", 0, 0, 20, *items)
+    dialog = app.dialog()
+    view = list_view(dialog)
+    wait_until(lambda: is_in_sight(view.queryTable().getAccessibleAt(250, 0), view),
+               "row item250 in sight")
+    dialog.key("Return")
+    assert app.finish() == (0, b"", b"item250\n")
 
 
 @pytest.mark.parametrize("how", ["double-click", "Return"])

@@ -2,6 +2,8 @@
 on standard error (the answer descriptor): invalid UTF-8, absurd sizes, and
 an answer descriptor whose reader has gone."""
 
+import subprocess
+
 import pytest
 
 BAD = b"caf\xe9 \xff\xfe!"  # Latin-1 and stray bytes, not UTF-8
@@ -44,6 +46,35 @@ def test_absurd_sizes_are_quiet(wrenpane, dialog_option, rows, cols):
     assert app.finish() == (code, b"", b"")
 
 
+def screen_height() -> int:
+    geometry = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
+                              check=True, timeout=10).stdout.split()
+    return int(geometry[1])
+
+
+TALL = "\n".join(str(n) for n in range(1, 2001))  # some 38,000 pixels of text
+HUGE = "x" * 32768
+
+
+@pytest.mark.parametrize(
+    "args",
+    [
+        ["--msgbox", TALL, 0, 0],
+        ["--yesno", "0123456789abcdef" * 1024, 0, 0],  # one unbroken 16 KB word
+        ["--ok-label", HUGE, "--extra-button", "--extra-label", HUGE, "--msgbox", "hi", 0, 0],
+        ["--item-help", "--menu", "hi", 0, 0, 5, "a", "A", f"<b>{HUGE}</b>"],
+    ],
+    ids=["tall-text", "long-word", "huge-buttons", "huge-item-help"],
+)
+def test_huge_texts_stay_on_screen_and_quiet(wrenpane, args):
+    app = wrenpane.start(*args)
+    dialog = app.dialog()
+    # The text scrolls inside the window instead of stretching it.
+    assert dialog.extents()[3] <= screen_height()
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
 @pytest.mark.parametrize("sleep", ["99999999999", "-1", "abc"])
 def test_absurd_infobox_delays_are_quiet(wrenpane, sleep):
     app = wrenpane.start("--sleep", sleep, "--infobox", "hi", 0, 0)
@@ -61,6 +92,30 @@ def test_absurd_infobox_delays_are_quiet(wrenpane, sleep):
 )
 def test_answer_descriptor_without_reader_does_not_kill(wrenpane, args, closed):
     assert wrenpane.run(*args, closed=[closed]).code == 0
+
+
+@pytest.mark.parametrize(
+    "shut, options",
+    [
+        ([3], ["--output-fd", "3"]),
+        ([2], []),
+        ([1], ["--stdout"]),
+        ([0, 1, 2], ["--output-fd", "1"]),
+        ([3, 4], ["--output-fd", "4", "--print-version"]),
+    ],
+    ids=["fd3", "stderr", "stdout", "all-standard", "fd4"],
+)
+def test_answer_to_a_descriptor_closed_at_start_is_dropped(wrenpane, shut, options):
+    # The program's own descriptors (the display connection first) take the
+    # lowest free numbers: an answer must never be written into one of them,
+    # and the dialog after it must still work.
+    app = wrenpane.start(*options, "--inputbox", "q", 0, 0, "abc",
+                         "--and-dialog", *options, "--yesno", "again?", 0, 0, shut=shut)
+    app.dialog().press("OK")
+    app.dialog().press("Yes")
+    code, stdout, stderr = app.finish()
+    assert code == 0
+    assert b"abc" not in stdout + stderr
 
 
 def test_dialog_goes_on_after_a_failed_write(wrenpane):

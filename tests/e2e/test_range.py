@@ -45,6 +45,16 @@ def test_starting_value_is_answered_on_ok(wrenpane, bounds, start):
     assert app.finish() == (0, b"", f"{start}\n".encode())
 
 
+def test_negative_bounds_after_a_separator_can_go_on_in_a_chain(wrenpane):
+    app = wrenpane.start("--rangebox", "v", 0, 0, "--", "-10", "10", "-3",
+                         "--and-dialog", "--msgbox", "two", 0, 0)
+    dialog = app.dialog()
+    assert value_of(slider(dialog)) == -3
+    dialog.press("OK")
+    app.dialog().press("OK")
+    assert app.finish() == (0, b"", b"-3\n")
+
+
 @pytest.mark.parametrize("key, answer", [("Home", b"-5\n"), ("End", b"5\n"), ("Left", b"-1\n")])
 def test_keyboard_moves_the_slider(wrenpane, key, answer):
     app = wrenpane.start("--rangebox", "t", 0, 0, "--", "-5", "5", "0")

@@ -59,6 +59,13 @@ def test_without_display_or_terminal_utility_exit_127_silently(wrenpane, tmp_pat
     assert wrenpane.run("--msgbox", "hi", "0", "0", env=env) == (127, b"", b"")
 
 
+@pytest.mark.parametrize("args", [["--yesno", "q", 0, 0], ["--help"]])
+def test_unreachable_display_is_a_start_up_failure(wrenpane, args):
+    # Not 1, which an `if` would take for No. --help needs the display too.
+    assert wrenpane.run(*args, env={"DISPLAY": ":4242"}) == (
+        255, b"", b"wrenpane: cannot open display: :4242\n")
+
+
 def test_unknown_locale_is_one_diagnostic_and_start_up_goes_on(wrenpane):
     # The diagnostic's own newline follows the one in its format: an empty line.
     result = wrenpane.run("--stdout", "--print-version", env={"LC_ALL": "xx_XX.UTF-8"})

@@ -4,19 +4,29 @@
 
 namespace {
 
-TEST(EntryLimitsTest, MaxLengthStaysWithinWhatGtkAccepts) {
+TEST(EntryLimitsTest, MaxLengthStaysWithinWhatGtkAcceptsAndHoldsTheText) {
     struct {
-        long requested;
+        long requested, held;
         int expected;
-    } cases[] = {{-5, 0},
-                 {0, 0},
-                 {1, 1},
-                 {2048, 2048},
-                 {65535, 65535},
-                 {65536, 65535},
-                 {4294967295L, 65535}};
+    } cases[] = {
+        {-5, 0, 0},
+        {0, 0, 0},
+        {1, 0, 1},
+        {2048, 0, 2048},
+        {65535, 0, 65535},
+        {65536, 0, 65535},
+        {4294967295L, 0, 65535},
+        // A longer initial text is never cut; no limit stays no limit.
+        {3, 6, 6},
+        {2048, 3000, 3000},
+        {3, 2, 3},
+        {0, 3000, 0},
+        {-5, 10, 0},
+        {2048, 70000, 65535},
+    };
     for (const auto &c : cases)
-        EXPECT_EQ(entry_max_length(c.requested), c.expected) << c.requested;
+        EXPECT_EQ(entry_max_length(c.requested, c.held), c.expected)
+            << c.requested << " holding " << c.held;
 }
 
 TEST(EntryLimitsTest, WidthIsNaturalOrCapped) {

@@ -26,19 +26,24 @@ TEST_F(ExitCodeEnvTest, DefaultsMatchTheTable) {
         EXPECT_EQ(exit_code_for(result), expected[result + 1]) << "result " << result;
 }
 
+// The environment and the exit-code options read values alike.
 TEST_F(ExitCodeEnvTest, OnlyCleanConversionsCount) {
     struct {
         const char *value;
         int expected;
     } cases[] = {{"7", 7},  {"", 1},     {"abc", 1}, {"99999999999999999999999", 1},
-                 {"3x", 3}, {" -1", -1}, {"0", 0}};
-    // CANCEL, not OK: its default (1) differs from what a failed conversion
-    // would store (0).
+                 {"3x", 3}, {" -1", -1}, {"0", 0},   {"ten", 1}};
+    // CANCEL, not OK: its default (1) differs from what a careless
+    // conversion would store (0).
     for (const auto &c : cases) {
         reset_exit_code_table();
         setenv("WRENBOX_CANCEL", c.value, 1);
         apply_exit_code_env();
-        EXPECT_EQ(exit_code_for(RESULT_CANCEL), c.expected) << "value '" << c.value << "'";
+        EXPECT_EQ(exit_code_for(RESULT_CANCEL), c.expected) << "WRENBOX_CANCEL '" << c.value << "'";
+        reset_exit_code_table();
+        set_exit_code_from_arg(RESULT_CANCEL, c.value);
+        EXPECT_EQ(exit_code_for(RESULT_CANCEL), c.expected)
+            << "--cancel-exit-code '" << c.value << "'";
     }
 }
 
@@ -50,8 +55,8 @@ TEST_F(ExitCodeEnvTest, OptionsOverrideEnvironmentAndHelpLeavesItemHelp) {
     set_exit_code_from_arg(RESULT_HELP, "9");
     EXPECT_EQ(exit_code_for(RESULT_HELP), 9);
     EXPECT_EQ(exit_code_for(RESULT_ITEM_HELP), 2);
-    set_exit_code_from_arg(RESULT_CANCEL, "abc");
-    EXPECT_EQ(exit_code_for(RESULT_CANCEL), 0);
+    set_exit_code_from_arg(RESULT_ESC, "abc");
+    EXPECT_EQ(exit_code_for(RESULT_ESC), 4);
 }
 
 // --sleep is in seconds; a wait too long for milliseconds in 32 bits must
