@@ -71,10 +71,6 @@ static void seed_random() {
     srandom(seed);
 }
 
-static void print_version() {
-    printf("Version: %s (libwrenbox: %s)\n", PROGRAM_VERSION, TERMINAL_LIBRARY_VERSION);
-}
-
 // Informational log lines (such as GTK's note about dialogs without a
 // transient parent) would land on standard error, which is the answer
 // descriptor by default. Warnings and worse still go through.
@@ -143,7 +139,7 @@ int run_program(int argc, char **argv) {
         print_help(stdout);
         return 0;
     case 2:
-        print_version();
+        write_version_line(STDOUT_FILENO);
         return 0;
     }
 

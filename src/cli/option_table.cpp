@@ -377,8 +377,7 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
         break;
     case OPT_PRINT_VERSION:
         opts.need_dialog = false;
-        dprintf(opts.output_fd, "Version: %s (libwrenbox: %s)\n", PROGRAM_VERSION,
-                TERMINAL_LIBRARY_VERSION);
+        write_version_line(opts.output_fd);
         break;
     case OPT_QUOTED:
         opts.quoted = true;
