@@ -67,16 +67,19 @@ static void sleep_ms(int ms) {
     }
 }
 
-static long read_hwm_kb(pid_t pid) {
+/* A "Name:   N kB" field of /proc/PID/status, or -1. */
+static long read_status_kb(pid_t pid, const char *field) {
     char path[64];
     snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
     FILE *file = fopen(path, "r");
     if (file == NULL)
         return -1;
+    size_t field_length = strlen(field);
     char line[256];
     long kb = -1;
     while (fgets(line, sizeof line, file) != NULL) {
-        if (sscanf(line, "VmHWM: %ld kB", &kb) == 1)
+        if (strncmp(line, field, field_length) == 0 && line[field_length] == ':' &&
+            sscanf(line + field_length + 1, "%ld", &kb) == 1)
             break;
     }
     fclose(file);
@@ -95,37 +98,6 @@ static long long read_cpu_ns(pid_t pid) {
         ns = -1;
     fclose(file);
     return ns;
-}
-
-/* Returns 0 once the process has used no CPU for 50 ms, -1 at the deadline. */
-static int wait_until_idle(pid_t pid, double deadline) {
-    long long last = read_cpu_ns(pid);
-    while (now_ms() < deadline) {
-        sleep_ms(50);
-        long long cpu = read_cpu_ns(pid);
-        if (cpu < 0)
-            return -1;
-        if (cpu == last)
-            return 0;
-        last = cpu;
-    }
-    return -1;
-}
-
-static long read_rss_kb(pid_t pid) {
-    char path[64];
-    snprintf(path, sizeof path, "/proc/%d/status", (int)pid);
-    FILE *file = fopen(path, "r");
-    if (file == NULL)
-        return -1;
-    char line[256];
-    long kb = -1;
-    while (fgets(line, sizeof line, file) != NULL) {
-        if (sscanf(line, "VmRSS: %ld kB", &kb) == 1)
-            break;
-    }
-    fclose(file);
-    return kb;
 }
 
 /* Waits until the process has used no CPU for quiet_ms and returns the moment
@@ -186,7 +158,7 @@ struct MapSeen {
  * window seen before; returns 1 then. */
 static int seen_if_childs(Display *dpy, pid_t pid, Window window, struct MapSeen *seen) {
     double at = now_ms();
-    long hwm = read_hwm_kb(pid);
+    long hwm = read_status_kb(pid, "VmHWM");
     if (window == seen->window || window_pid(dpy, window) != pid)
         return 0;
     seen->window = window;
@@ -254,7 +226,7 @@ static pid_t spawn(char **argv) {
 static int send_return(Display *dpy, pid_t pid, Window window, double deadline, double *sent_at) {
     XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
     XSync(dpy, False);
-    if (wait_until_idle(pid, deadline) != 0) {
+    if (wait_for_quiet(pid, 50, deadline) < 0) {
         fprintf(stderr, "maptime: the program did not go idle after its first map\n");
         return -1;
     }
@@ -319,7 +291,8 @@ int main(int argc, char **argv) {
         return 2;
     }
     int event_base, error_base, major, minor;
-    if ((then_return || escape_after_ms >= 0) && !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
+    if ((then_return || escape_after_ms >= 0) &&
+        !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
         fprintf(stderr, "maptime: the X server lacks XTEST\n");
         return 2;
     }
@@ -345,7 +318,8 @@ int main(int argc, char **argv) {
         if (until_idle) {
             double idle_at = wait_for_quiet(pid, 300, deadline);
             if (idle_at >= 0) {
-                printf(" idle_ms=%.3f idle_rss_kb=%ld", idle_at - start, read_rss_kb(pid));
+                printf(" idle_ms=%.3f idle_rss_kb=%ld", idle_at - start,
+                       read_status_kb(pid, "VmRSS"));
                 status = 0;
             } else {
                 fprintf(stderr, "maptime: the program did not go idle in time\n");

@@ -1,6 +1,5 @@
 // Gauge: a progress bar under a text, both changed by the calling script
 // through standard input while the dialog is up (see dialogs/gauge_protocol.h).
-#include <cerrno>
 #include <string>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include "dialogs/gauge_protocol.h"
 #include "frame/accessible.h"
 #include "frame/dialog_window.h"
+#include "frame/file_reader.h"
 #include "frame/popup.h"
 #include "frame/utf8_stream.h"
 #include "frame/window.h"
@@ -35,9 +35,7 @@ struct GaugeWatch {
 void show_percent(GtkWidget *bar, unsigned percent) {
     std::string text = gauge_percent_text(percent);
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), percent / 100.0);
-    gtk_progress_bar_set_text(GTK_PROGRESS_BAR(bar), text.c_str());
-    // The bar does not tell screen readers its text.
-    atk_object_set_name(gtk_widget_get_accessible(bar), text.c_str());
+    set_progress_text(bar, text.c_str());
 }
 
 // Input may change the state many times between two frames; only the state
@@ -70,19 +68,22 @@ gboolean end_gauge(GaugeWatch *watch) {
 gboolean on_gauge_input(GIOChannel *channel, GIOCondition, gpointer data) {
     auto *watch = static_cast<GaugeWatch *>(data);
     char buffer[read_size];
-    ssize_t count = read(g_io_channel_unix_get_fd(channel), buffer, sizeof buffer);
-    if (count < 0) {
-        if (errno == EINTR || errno == EAGAIN)
-            return G_SOURCE_CONTINUE;
-        show_error_popup(watch->dialog->widget(), watch->conf, watch->opts, g_strerror(errno));
+    ReadOutcome outcome = read_piece(g_io_channel_unix_get_fd(channel), buffer, sizeof buffer);
+    switch (outcome.status) {
+    case ReadStatus::Again:
+        return G_SOURCE_CONTINUE;
+    case ReadStatus::Error:
+        show_error_popup(watch->dialog->widget(), watch->conf, watch->opts,
+                         g_strerror(outcome.error));
         return end_gauge(watch);
-    }
-    if (count == 0) {
+    case ReadStatus::End:
         watch->protocol.push(watch->repair.finish());
         watch->protocol.finish();
         return end_gauge(watch);
+    case ReadStatus::Data:
+        break;
     }
-    watch->protocol.push(watch->repair.push(std::string_view(buffer, count)));
+    watch->protocol.push(watch->repair.push(std::string_view(buffer, outcome.count)));
     if (watch->protocol.ended())
         return end_gauge(watch);
     request_frame(watch);

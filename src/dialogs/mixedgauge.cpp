@@ -21,9 +21,7 @@ GtkWidget *mixedgauge_bar_new(int value) {
         gtk_progress_bar_pulse(GTK_PROGRESS_BAR(bar));
     else
         gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), shown.fraction);
-    gtk_progress_bar_set_text(GTK_PROGRESS_BAR(bar), shown.text.c_str());
-    // The bar does not tell screen readers its text.
-    atk_object_set_name(gtk_widget_get_accessible(bar), shown.text.c_str());
+    set_progress_text(bar, shown.text.c_str());
     return bar;
 }
 

@@ -8,6 +8,7 @@
 #include "core/diagnostics.h"
 #include "core/records.h"
 #include "dialogs/pause_countdown.h"
+#include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
@@ -22,12 +23,6 @@ struct PauseTimer {
     unsigned long long ticks = 0;
 };
 
-void set_bar_text(GtkWidget *bar, const char *text) {
-    gtk_progress_bar_set_text(GTK_PROGRESS_BAR(bar), text);
-    // The bar does not tell screen readers its text.
-    atk_object_set_name(gtk_widget_get_accessible(bar), text);
-}
-
 gboolean on_pause_tick(gpointer data) {
     auto *timer = static_cast<PauseTimer *>(data);
     PauseTick tick = pause_tick(timer->seconds, ++timer->ticks);
@@ -36,7 +31,7 @@ gboolean on_pause_tick(gpointer data) {
         return G_SOURCE_REMOVE;
     }
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(timer->bar), tick.fraction);
-    set_bar_text(timer->bar, std::to_string(tick.seconds_left).c_str());
+    set_progress_text(timer->bar, std::to_string(tick.seconds_left).c_str());
     return G_SOURCE_CONTINUE;
 }
 
@@ -53,7 +48,7 @@ DialogResult dialog_pause(DialogConf *conf, char *text, int rows, int cols, int 
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), 1.0);
     GCharPtr typed = valid_utf8(args[0]);
-    set_bar_text(bar, typed.get()); // as typed until the first tick
+    set_progress_text(bar, typed.get()); // as typed until the first tick
     dialog.label_input(bar);
     gtk_widget_show(bar);
     gtk_container_add(GTK_CONTAINER(dialog.content()), bar);

@@ -25,3 +25,8 @@ void relate_control(GtkWidget *control, GtkWidget *target) {
 void set_accessible_name(GtkWidget *widget, const char *name) {
     atk_object_set_name(gtk_widget_get_accessible(widget), name);
 }
+
+void set_progress_text(GtkWidget *bar, const char *text) {
+    gtk_progress_bar_set_text(GTK_PROGRESS_BAR(bar), text);
+    set_accessible_name(bar, text);
+}

@@ -17,3 +17,7 @@ void relate_control(GtkWidget *control, GtkWidget *target);
 
 // The name screen readers announce for a widget that has no label of its own.
 void set_accessible_name(GtkWidget *widget, const char *name);
+
+// Shows text on a progress bar. GTK's bar does not tell screen readers its
+// text, so it becomes the bar's name as well.
+void set_progress_text(GtkWidget *bar, const char *text);

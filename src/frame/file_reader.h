@@ -1,5 +1,5 @@
-// Reading a file piece by piece for the file viewer, without ever blocking
-// the main loop.
+// Reading a file or a stream piece by piece without blocking the main loop:
+// the file viewer's file and the gauge's standard input.
 #pragma once
 
 #include <cstddef>
