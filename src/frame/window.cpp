@@ -7,6 +7,7 @@
 
 #include "frame/gobject_ptr.h"
 #include "frame/long_runs.h"
+#include "frame/measured_label.h"
 #include "frame/text.h"
 
 // X11 windows can be at most 32767 pixels wide or tall, and GDK complains
@@ -76,10 +77,6 @@ void place_window(GtkWindow *window, const DialogConf *conf, const Options *opts
         gtk_window_move(window, conf->begin_x, conf->begin_y);
 }
 
-// Pango's time for a label grows with the square of its line count, so a
-// long text is shown as a column of labels of at most this many lines.
-constexpr int LINES_PER_LABEL = 100;
-
 // Lets Pango wrap the label's long unbroken runs in linear time.
 static void cut_long_runs(GtkLabel *label) {
     PangoAttrList *attributes = long_run_attributes(gtk_label_get_text(label));
@@ -91,7 +88,7 @@ static void cut_long_runs(GtkLabel *label) {
 
 GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
     GCharPtr shown = valid_utf8(text);
-    GtkWidget *label = gtk_label_new(shown.get());
+    GtkWidget *label = measured_label_new(shown.get());
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
     gtk_label_set_single_line_mode(GTK_LABEL(label), FALSE);
@@ -102,59 +99,132 @@ GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
     return label;
 }
 
-// A piece of the dialog text with room beside it in the content area.
-static GtkWidget *padded_text_label_new(const std::string &text, const Options *opts, int rows) {
-    GtkWidget *label = text_label_new(text.c_str(), rows, opts);
-    gtk_widget_set_margin_start(label, 4);
-    gtk_widget_set_margin_end(label, 4);
+// Room beside the dialog text in the content area.
+constexpr int TEXT_MARGIN_PIXELS = 4;
+
+static void set_text_margins(GtkWidget *widget) {
+    gtk_widget_set_margin_start(widget, TEXT_MARGIN_PIXELS);
+    gtk_widget_set_margin_end(widget, TEXT_MARGIN_PIXELS);
+}
+
+static GtkWidget *padded_text_label_new(const char *text, const Options *opts, int rows) {
+    GtkWidget *label = text_label_new(text, rows, opts);
+    set_text_margins(label);
     return label;
 }
 
-// Texts longer than this, or of more than LINES_PER_LABEL lines, may be
+// Texts longer than this, or of more than TALL_TEXT_LINES lines, may be
 // taller than the screen.
-constexpr size_t SCROLLED_TEXT_BYTES = 4096;
+constexpr size_t LONG_TEXT_BYTES = 4096;
+constexpr size_t TALL_TEXT_LINES = 100;
 
-// A text that may be taller than the screen scrolls once it is taller than
-// the content of a dialog of the default size, so that the window stays on
-// the screen (and within what X11 can map) with the rest of the dialog
-// below the text.
-static GtkWidget *scrolled_text_new(std::string_view text, const Options *opts, int rows,
-                                    int max_height) {
-    GtkWidget *column = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
-    for (;;) {
-        // The newline that ends the piece's last line starts the next label.
-        size_t end = text.find('\n');
-        for (int lines = 1; lines < LINES_PER_LABEL && end != std::string_view::npos; ++lines)
-            end = text.find('\n', end + 1);
-        std::string piece(text.substr(0, end));
-        gtk_box_pack_start(GTK_BOX(column), padded_text_label_new(piece, opts, rows), FALSE, TRUE,
-                           0);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
+static bool may_be_taller_than_the_screen(std::string_view text) {
+    return text.size() > LONG_TEXT_BYTES ||
+           static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) >= TALL_TEXT_LINES;
+}
+
+static GtkWidget *text_scroller_new(GtkWidget *child) {
     GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
                                    GTK_POLICY_AUTOMATIC);
-    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
-    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
-    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), max_height);
-    gtk_container_add(GTK_CONTAINER(scroller), column);
+    gtk_container_add(GTK_CONTAINER(scroller), child);
     return scroller;
 }
 
-static bool may_be_taller_than_the_screen(std::string_view text) {
-    return text.size() > SCROLLED_TEXT_BYTES ||
-           std::count(text.begin(), text.end(), '\n') >= LINES_PER_LABEL;
+// A long text with few lines: one label that scrolls once it is taller than
+// the content of a dialog of the default size. A wrapping label measures its
+// least width by laying itself out as narrow as it can go, one character a
+// line for a long unbroken run, which costs time with the square of the
+// run's length; a least width of half the columns, which the content area
+// is wider than anyway, keeps that layout short.
+static GtkWidget *scrolled_label_new(const char *text, const Options *opts, int rows, int cols,
+                                     int max_height) {
+    GtkWidget *label = padded_text_label_new(text, opts, rows);
+    if (cols > 1)
+        gtk_label_set_width_chars(GTK_LABEL(label), cols / 2);
+    GtkWidget *scroller = text_scroller_new(label);
+    gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
+    gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
+    gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), max_height);
+    return scroller;
+}
+
+// Height in pixels of one line of text in widget's font.
+static int text_line_height(GtkWidget *widget) {
+    GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(widget, "X"));
+    int height = 0;
+    pango_layout_get_pixel_size(layout.get(), nullptr, &height);
+    return height;
+}
+
+// The label's look on a read-only text view: no background of its own.
+static void look_like_a_label(GtkWidget *view) {
+    GObjectPtr<GtkCssProvider> css(gtk_css_provider_new());
+    gtk_css_provider_load_from_data(
+        css.get(), "textview, textview text { background: none; color: inherit; }", -1, nullptr);
+    gtk_style_context_add_provider(gtk_widget_get_style_context(view),
+                                   GTK_STYLE_PROVIDER(css.get()),
+                                   GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+// Long unbroken runs are cut into short Pango items, as in a label.
+static void tag_long_runs(GtkTextBuffer *buffer, std::string_view text) {
+    PangoAttrList *attributes = long_run_attributes(text);
+    if (attributes == nullptr)
+        return;
+    GtkTextTag *tag = gtk_text_buffer_create_tag(buffer, nullptr, "fallback", FALSE, nullptr);
+    GSList *marks = pango_attr_list_get_attributes(attributes);
+    for (GSList *item = marks; item != nullptr; item = item->next) {
+        const PangoAttribute *mark = static_cast<PangoAttribute *>(item->data);
+        GtkTextIter start, end;
+        gtk_text_buffer_get_iter_at_offset(buffer, &start,
+                                           static_cast<int>(g_utf8_pointer_to_offset(
+                                               text.data(), text.data() + mark->start_index)));
+        gtk_text_buffer_get_iter_at_offset(
+            buffer, &end,
+            static_cast<int>(g_utf8_pointer_to_offset(text.data(), text.data() + mark->end_index)));
+        gtk_text_buffer_apply_tag(buffer, tag, &start, &end);
+    }
+    g_slist_free_full(marks, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
+    pango_attr_list_unref(attributes);
+}
+
+// A text of more lines than fit in a dialog of the default size: it scrolls
+// in a box of that height, and is shown in a text view, which lays out only
+// the lines in sight before the window maps and the rest in the background
+// (a label lays out every line first, several times over).
+static GtkWidget *scrolled_text_view_new(std::string_view text, int max_height) {
+    GtkWidget *view = gtk_text_view_new();
+    gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
+    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), FALSE);
+    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    gtk_widget_set_can_focus(view, FALSE);
+    look_like_a_label(view);
+    set_text_margins(view);
+    GtkTextBuffer *buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    gtk_text_buffer_set_text(buffer, text.data(), static_cast<int>(text.size()));
+    tag_long_runs(buffer, text);
+    GtkWidget *scroller = text_scroller_new(view);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(scroller), max_height);
+    return scroller;
+}
+
+static bool fills_the_default_height(std::string_view text, int line_height, int max_height) {
+    size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+    return line_height > 0 && lines >= static_cast<size_t>(max_height / line_height) + 1;
 }
 
 static void add_text_label(GtkWidget *content, const Options *opts, const char *text, int rows,
-                           int max_height) {
+                           int cols, int max_height) {
     GCharPtr shown = valid_utf8(text);
     std::string_view shown_text(shown.get());
-    GtkWidget *text_widget = may_be_taller_than_the_screen(shown_text)
-                                 ? scrolled_text_new(shown_text, opts, rows, max_height)
-                                 : padded_text_label_new(std::string(shown_text), opts, rows);
+    GtkWidget *text_widget;
+    if (!may_be_taller_than_the_screen(shown_text))
+        text_widget = padded_text_label_new(shown.get(), opts, rows);
+    else if (fills_the_default_height(shown_text, text_line_height(content), max_height))
+        text_widget = scrolled_text_view_new(shown_text, max_height);
+    else
+        text_widget = scrolled_label_new(shown.get(), opts, rows, cols, max_height);
     gtk_widget_show_all(text_widget);
     gtk_box_pack_start(GTK_BOX(content), text_widget, FALSE, TRUE, 0);
 }
@@ -188,7 +258,7 @@ GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, 
     request_cell_size(content, rows, cols, unit);
     if (text != nullptr) {
         int max_height = size_request_pixels(default_rows(unit, area) * unit * 2);
-        add_text_label(content, opts, text, rows, std::max(max_height, 1));
+        add_text_label(content, opts, text, rows, cols, std::max(max_height, 1));
     }
     place_window(GTK_WINDOW(dialog), conf, opts);
     return dialog;
