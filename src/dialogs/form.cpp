@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "core/diagnostics.h"
@@ -75,68 +76,180 @@ GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, do
     return entry;
 }
 
+// What one row shows: a field's label, and its entry unless the row is the
+// label alone.
+struct RowPlan {
+    const char *label;
+    GtkEntryBuffer *buffer;
+    bool label_only;
+    FieldLayout layout;
+    long flags;
+};
+
+// An entry for one row, with the mixedform's flags applied.
+GtkWidget *row_entry_new(const RowPlan &plan, double unit, const DialogConf *conf) {
+    GtkWidget *entry = field_entry_new(plan.buffer, plan.layout, unit, conf);
+    if (plan.flags & FIELD_HIDDEN)
+        gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
+    if (plan.flags & FIELD_READ_ONLY)
+        gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
+    return entry;
+}
+
+int natural_width(GtkWidget *widget) {
+    int natural = 0;
+    gtk_widget_get_preferred_width(widget, nullptr, &natural);
+    return natural;
+}
+
+int natural_height(GtkWidget *widget) {
+    int natural = 0;
+    gtk_widget_get_preferred_height(widget, nullptr, &natural);
+    return natural;
+}
+
 // Rows of label and entry, the labels in one column and the entries lined
 // up beside them. GTK's cost of adding a widget grows with the number of
 // its siblings, and a size group's with the number of its widgets, so
 // thousands of fields in one box or one size group take quadratic time:
 // the rows go into boxes of ROWS_PER_GROUP rows instead, stacked in a box,
-// and the labels are given the width of the widest once all are in place.
-// The rows scroll once they are taller than the screen, so that every
-// field stays within reach and the window within what X11 can map.
+// and the labels are given the width of the widest. The rows scroll once
+// they are taller than the screen, so that every field stays within reach
+// and the window within what X11 can map.
+//
+// Even in linear time, thousands of rows take seconds to make. Only the
+// rows that fill the scroller are made before the window shows; the rest
+// are made in the background, a group at a time, after their widths (the
+// label column's and the widest row's) have been measured, so that the
+// window has the size that all its rows give it. Every field's buffer
+// exists from the start: the answer holds every field whenever the dialog
+// closes.
 class FieldRows {
   public:
-    explicit FieldRows(DialogWindow &dialog) {
+    FieldRows(DialogWindow &dialog, std::vector<RowPlan> plans, const DialogConf *conf,
+              const Options *opts)
+        : dialog_(dialog), plans_(std::move(plans)), conf_(conf), opts_(opts),
+          unit_(char_unit_pixels(gdk_screen_get_default())) {
         GtkWidget *content = dialog.content();
         gtk_box_set_spacing(GTK_BOX(content), SPACING);
         GdkRectangle area;
         primary_workarea(gdk_screen_get_default(), &area);
+        greatest_height_ = std::max(area.height, 1);
         GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
                                        GTK_POLICY_AUTOMATIC);
         gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
-        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller),
-                                                   std::max(area.height, 1));
+        gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), greatest_height_);
         groups_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
         gtk_container_add(GTK_CONTAINER(scroller), groups_);
         gtk_container_add(GTK_CONTAINER(content), scroller);
     }
+    FieldRows(const FieldRows &) = delete;
+    FieldRows &operator=(const FieldRows &) = delete;
 
-    // A row of label and entry; entry is null for a row with a label only.
-    // An expanding entry takes the rest of its row.
-    void add(GtkWidget *label, GtkWidget *entry, bool expand) {
-        if (rows_ % ROWS_PER_GROUP == 0) {
-            group_ = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
-            gtk_container_add(GTK_CONTAINER(groups_), group_);
+    // Shows the content area with the rows that fill the scroller, and
+    // leaves the others to the main loop.
+    void show() {
+        gtk_widget_show_all(dialog_.content());
+        while (made_ < plans_.size()) {
+            add_group();
+            if (natural_height(groups_) >= greatest_height_)
+                break;
         }
-        ++rows_;
-        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, SPACING);
-        gtk_container_add(GTK_CONTAINER(group_), row);
-        gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
-        labels_.push_back(label);
-        if (entry != nullptr)
-            gtk_box_pack_start(GTK_BOX(row), entry, expand, TRUE, 0);
-    }
-
-    // Makes every label as wide as the widest (hidden widgets measure
-    // nothing: call it once they are shown).
-    void align_labels() {
-        int widest = 0;
-        for (GtkWidget *label : labels_) {
-            int natural = 0;
-            gtk_widget_get_preferred_width(label, nullptr, &natural);
-            widest = std::max(widest, natural);
-        }
+        label_width_ = widest_label();
         for (GtkWidget *label : labels_)
-            gtk_widget_set_size_request(label, widest, -1);
+            gtk_widget_set_size_request(label, label_width_, -1);
+        if (made_ == plans_.size())
+            return;
+        gtk_widget_set_size_request(groups_, widest_row_to_make(), -1);
+        dialog_.add_idle(add_next_group, this);
     }
 
   private:
-    static constexpr int ROWS_PER_GROUP = 64;
+    static constexpr size_t ROWS_PER_GROUP = 64;
     static constexpr int SPACING = 4;
 
+    static gboolean add_next_group(gpointer data) {
+        FieldRows *rows = static_cast<FieldRows *>(data);
+        rows->add_group();
+        return rows->made_ < rows->plans_.size() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+    }
+
+    void add_group() {
+        GtkWidget *group = gtk_box_new(GTK_ORIENTATION_VERTICAL, SPACING);
+        for (size_t end = std::min(made_ + ROWS_PER_GROUP, plans_.size()); made_ < end; ++made_)
+            gtk_container_add(GTK_CONTAINER(group), row_new(plans_[made_]));
+        gtk_container_add(GTK_CONTAINER(groups_), group);
+        gtk_widget_show_all(group);
+    }
+
+    // A row of label and entry; an expanding entry takes the rest of its row.
+    GtkWidget *row_new(const RowPlan &plan) {
+        GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, SPACING);
+        GtkWidget *label = field_label_new(plan.label, unit_, opts_);
+        if (label_width_ > 0)
+            gtk_widget_set_size_request(label, label_width_, -1);
+        gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
+        labels_.push_back(label);
+        if (plan.label_only)
+            return row;
+        GtkWidget *entry = row_entry_new(plan, unit_, conf_);
+        relate_label(label, entry);
+        gtk_box_pack_start(GTK_BOX(row), entry, plan.layout.expand, TRUE, 0);
+        return row;
+    }
+
+    // The natural width of every row's label, measured on the first label
+    // for the rows not made yet (the label is a shown one in the window,
+    // so it measures as theirs will).
+    int widest_label() {
+        int widest = 0;
+        for (GtkWidget *label : labels_)
+            widest = std::max(widest, natural_width(label));
+        if (made_ == plans_.size())
+            return widest;
+        GtkLabel *probe = GTK_LABEL(labels_.front());
+        GCharPtr own_text(g_strdup(gtk_label_get_label(probe)));
+        for (size_t i = made_; i < plans_.size(); ++i) {
+            GCharPtr shown = valid_utf8(plans_[i].label);
+            gtk_label_set_text(probe, shown.get());
+            widest = std::max(widest, natural_width(GTK_WIDGET(probe)));
+        }
+        gtk_label_set_text(probe, own_text.get());
+        return widest;
+    }
+
+    // The natural width of the widest row still to be made. An entry's
+    // width depends only on its width in characters.
+    int widest_row_to_make() {
+        int widest = label_width_;
+        std::vector<long> measured;
+        for (size_t i = made_; i < plans_.size(); ++i) {
+            const RowPlan &plan = plans_[i];
+            if (plan.label_only || std::find(measured.begin(), measured.end(),
+                                             plan.layout.width_chars) != measured.end())
+                continue;
+            measured.push_back(plan.layout.width_chars);
+            GObjectPtr<GtkEntryBuffer> buffer(gtk_entry_buffer_new(nullptr, 0));
+            GtkWidget *probe =
+                g_object_ref_sink(field_entry_new(buffer.get(), plan.layout, unit_, conf_));
+            gtk_widget_show(probe);
+            widest = std::max(widest, label_width_ + SPACING + natural_width(probe));
+            gtk_widget_destroy(probe);
+            g_object_unref(probe);
+        }
+        return widest;
+    }
+
+    DialogWindow &dialog_;
+    std::vector<RowPlan> plans_;
+    const DialogConf *conf_;
+    const Options *opts_;
+    double unit_;
+    int greatest_height_;
     GtkWidget *groups_;
-    GtkWidget *group_ = nullptr;
-    int rows_ = 0;
+    size_t made_ = 0;
+    int label_width_ = 0;
     std::vector<GtkWidget *> labels_;
 };
 
@@ -166,34 +279,23 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
     if (!form_args_valid(argc, args, group_size))
         return unexpected_args(opts, argc, args);
     DialogWindow dialog(conf, opts, text, rows, cols);
-    FieldRows rows_of_fields(dialog);
-    const double unit = char_unit_pixels(gdk_screen_get_default());
-
     FieldList fields;
+    std::vector<RowPlan> plans;
     for (int first = 1; first < argc; first += group_size) {
         char **group = args + first;
-        GtkWidget *label = field_label_new(group[MEMBER_LABEL], unit, opts);
         fields.push_back(entry_field_new(group[MEMBER_INIT]));
-
+        long flags = group_size == MIXEDFORM_GROUP_SIZE ? form_number(group[MEMBER_FLAGS]) : 0;
         // A read-only field whose text repeats its label is shown as the
         // label alone; its text is still answered.
-        long flags = group_size == MIXEDFORM_GROUP_SIZE ? form_number(group[MEMBER_FLAGS]) : 0;
-        if ((flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0) {
-            rows_of_fields.add(label, nullptr, false);
-            continue;
-        }
-        FieldLayout layout = field_layout(form_number(group[MEMBER_FIELDLEN]),
-                                          form_number(group[MEMBER_MAXLETTERS]));
-        GtkWidget *entry = field_entry_new(fields.back().buffer.get(), layout, unit, conf);
-        if (flags & FIELD_HIDDEN)
-            gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
-        if (flags & FIELD_READ_ONLY)
-            gtk_editable_set_editable(GTK_EDITABLE(entry), FALSE);
-        relate_label(label, entry);
-        rows_of_fields.add(label, entry, layout.expand);
+        bool label_only =
+            (flags & FIELD_READ_ONLY) && strcmp(group[MEMBER_LABEL], group[MEMBER_INIT]) == 0;
+        plans.push_back({group[MEMBER_LABEL], fields.back().buffer.get(), label_only,
+                         field_layout(form_number(group[MEMBER_FIELDLEN]),
+                                      form_number(group[MEMBER_MAXLETTERS])),
+                         flags});
     }
-    gtk_widget_show_all(dialog.content());
-    rows_of_fields.align_labels();
+    FieldRows rows_of_fields(dialog, std::move(plans), conf, opts);
+    rows_of_fields.show();
     add_standard_buttons(dialog.dialog(), conf);
     return run_dialog(dialog, {[&] { print_field_text(fields, opts); }});
 }

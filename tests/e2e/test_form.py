@@ -5,7 +5,7 @@ import pyatspi
 import pytest
 
 from harness import has_state, position, set_text, text_of, wait_until
-from text_fields import entries, field, unexpected, wait_for_text
+from text_fields import ENTRY_ROLES, entries, field, unexpected, wait_for_text
 
 
 def mixed(label, init, flags, fieldlen=20, maxletters=0):
@@ -172,6 +172,35 @@ def test_label_only_row_answers_its_invalid_utf8_text_unchanged(wrenpane):
     assert entries(dialog) == []
     dialog.press("OK")
     assert app.finish() == (0, b"", b"n\xe9\n")
+
+
+def long_form(labels):
+    return ["--form", "t", 0, 0, str(len(labels)),
+            *[member for n, label in enumerate(labels) for member in field(label, str(n))]]
+
+
+def test_rows_beyond_the_first_screenful_arrive_aligned_and_editable(wrenpane):
+    # A long form shows before all of its rows are made. A long label far
+    # down widens the label column from the start, and the late rows answer
+    # what is typed there.
+    many = 600
+    labels = [f"F{n}" for n in range(many)]
+    first_entry_x = []
+    for late_label in ("F500", "A much longer label far down"):
+        labels[500] = late_label
+        app = wrenpane.start(*long_form(labels))
+        dialog = app.dialog()
+        first_entry_x.append(position(entries(dialog)[0])[0])
+
+        def every_entry():  # scrolled out of sight too
+            return [a for a in dialog.find_all(None) if a.getRole() in ENTRY_ROLES]
+
+        wait_until(lambda: len(every_entry()) == many, "every row made")
+        set_text(every_entry()[550], "late")
+        dialog.press("OK")
+        answer = "".join(f"{'late' if n == 550 else n}\n" for n in range(many))
+        assert app.finish() == (0, b"", answer.encode())
+    assert first_entry_x[0] < first_entry_x[1]
 
 
 def test_forms_too_big_for_any_window_stay_quiet(wrenpane):

@@ -4,7 +4,10 @@ an answer descriptor whose reader has gone."""
 
 import subprocess
 
+import pyatspi
 import pytest
+
+from harness import has_state, text_of
 
 BAD = b"caf\xe9 \xff\xfe!"  # Latin-1 and stray bytes, not UTF-8
 SHOWN = "caf\ufffd \ufffd\ufffd!"
@@ -73,6 +76,18 @@ def test_huge_texts_stay_on_screen_and_quiet(wrenpane, args):
     assert dialog.extents()[3] <= screen_height()
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
+
+
+def test_text_taller_than_the_screen_is_whole_and_read_only(wrenpane):
+    # It scrolls in a text view: a screen reader gets every line, and the
+    # keyboard stays with the buttons.
+    app = wrenpane.start("--yesno", TALL, 0, 0)
+    dialog = app.dialog()
+    (text,) = dialog.find_all(pyatspi.ROLE_TEXT)
+    assert text_of(text) == TALL
+    assert not has_state(text, pyatspi.STATE_EDITABLE)
+    dialog.key("Return")
+    assert app.finish() == (0, b"", b"")
 
 
 @pytest.mark.parametrize("sleep", ["99999999999", "-1", "abc"])
