@@ -8,6 +8,7 @@
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
+#include "frame/lazy_text_view.h"
 #include "frame/popup.h"
 #include "frame/text.h"
 #include "frame/utf8_stream.h"
@@ -26,14 +27,14 @@ struct FileFeed {
     const DialogConf *conf;
     const Options *opts;
     DialogWindow *dialog;
-    GtkTextBuffer *buffer;
+    GtkWidget *view;
     GIOChannel *channel = nullptr;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
 
     FileFeed(const char *path, const DialogConf *conf, const Options *opts, DialogWindow *dialog,
-             GtkTextBuffer *buffer)
-        : path(path), conf(conf), opts(opts), dialog(dialog), buffer(buffer) {}
+             GtkWidget *view)
+        : path(path), conf(conf), opts(opts), dialog(dialog), view(view) {}
     FileFeed(const FileFeed &) = delete;
     FileFeed &operator=(const FileFeed &) = delete;
     ~FileFeed() { close_file(); }
@@ -46,13 +47,7 @@ struct FileFeed {
     }
 
     // Text always goes at the end, so pieces appear in file order.
-    void append(const std::string &text) {
-        if (text.empty())
-            return;
-        GtkTextIter end;
-        gtk_text_buffer_get_end_iter(buffer, &end);
-        gtk_text_buffer_insert(buffer, &end, text.data(), static_cast<int>(text.size()));
-    }
+    void append(const std::string &text) { lazy_text_view_append(view, text); }
 
     void show_error(const char *message) const {
         show_error_popup(dialog->widget(), conf, opts, message);
@@ -120,33 +115,13 @@ gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, gpointer data) {
     return FALSE;
 }
 
-gboolean destroy_widget(gpointer data) {
-    GtkWidget *widget = static_cast<GtkWidget *>(data);
-    gtk_widget_destroy(widget);
-    g_object_unref(widget);
-    return FALSE;
-}
-
-// Tearing down a view of a big file (every line and its layout data) takes
-// a noticeable while. It is left to the main loop: a run that ends with
-// this dialog exits at once, and a chain that goes on frees it right away.
-void release_later(GtkWidget *view) {
-    GtkWidget *scrolled = gtk_widget_get_parent(view);
-    g_object_ref(scrolled);
-    gtk_container_remove(GTK_CONTAINER(gtk_widget_get_parent(scrolled)), scrolled);
-    g_idle_add(destroy_widget, scrolled);
-}
-
 GtkWidget *text_view_new(GtkWidget *content, const DialogConf *conf) {
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
                                    GTK_POLICY_AUTOMATIC);
     if (!conf->shadow)
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
-    GtkWidget *view = gtk_text_view_new();
-    gtk_text_view_set_cursor_visible(GTK_TEXT_VIEW(view), FALSE);
-    gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
-    gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
+    GtkWidget *view = lazy_text_view_new();
     gtk_container_add(GTK_CONTAINER(scrolled), view);
     gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
     gtk_widget_show_all(scrolled);
@@ -166,9 +141,7 @@ DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, 
     if (header != nullptr)
         gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
 
-    FileFeed feed(path, conf, opts, &dialog, gtk_text_view_get_buffer(GTK_TEXT_VIEW(view)));
+    FileFeed feed(path, conf, opts, &dialog, view);
     g_signal_connect(dialog.widget(), "map-event", G_CALLBACK(on_viewer_mapped), &feed);
-    DialogResult result = run_dialog(dialog);
-    release_later(view);
-    return result;
+    return run_dialog(dialog);
 }

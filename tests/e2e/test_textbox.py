@@ -75,6 +75,30 @@ def test_escape_gives_esc(wrenpane, tmp_path):
     assert app.finish() == (5, b"", b"")
 
 
+def test_keys_scroll_through_the_whole_file(wrenpane, tmp_path):
+    # Only the lines in sight are laid out; the others' heights are
+    # estimated. The keys still reach both ends, and the end stays the end
+    # once the lines there have been laid out.
+    path = tmp_path / "long.txt"
+    path.write_text(numbered_lines(3000) + "x " * 2000 + "\n")
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, path.read_text())
+    bar = next(b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
+               if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100)
+    scroll = bar.queryValue()
+    assert scroll.currentValue == 0
+    dialog.key("Page_Down")
+    wait_until(lambda: scroll.currentValue > 0, "a page down")
+    for _ in range(2):
+        dialog.key("End")
+        wait_until(lambda: 0 < scroll.currentValue == scroll.maximumValue, "the end")
+    dialog.key("Home")
+    wait_until(lambda: scroll.currentValue == 0, "the start")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
 def error_popup(app, message: str):
     """The "Error" popup showing message, once it is the active window."""
     def find():

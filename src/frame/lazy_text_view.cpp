@@ -1,0 +1,468 @@
+#include "frame/lazy_text_view.h"
+
+#include <gtk/gtk-a11y.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "frame/gobject_ptr.h"
+#include "frame/long_runs.h"
+#include "frame/text_store.h"
+
+namespace {
+
+// Laid-out paragraphs kept for redrawing; a screenful is far fewer.
+constexpr size_t CACHED_LAYOUTS = 512;
+
+// Everything the view keeps besides its GObject parts.
+struct ViewState {
+    TextStore store;
+    GObjectPtr<GtkAdjustment> hadjustment;
+    GObjectPtr<GtkAdjustment> vadjustment;
+    GtkScrollablePolicy hscroll_policy = GTK_SCROLL_MINIMUM;
+    GtkScrollablePolicy vscroll_policy = GTK_SCROLL_MINIMUM;
+    // The scroll position, held as the paragraph at the top of the view and
+    // the pixels of it scrolled past, so that the text in sight stays put
+    // when estimated heights above it are replaced by measured ones.
+    size_t top_paragraph = 0;
+    int top_offset = 0;
+    std::unordered_map<size_t, GObjectPtr<PangoLayout>> layouts;
+    // The font's character widths and line height, for the estimates.
+    CharWidths widths;
+    int line_height = 0;
+};
+
+struct LazyTextView {
+    GtkDrawingArea parent;
+    ViewState *state;
+};
+
+struct LazyTextViewClass {
+    GtkDrawingAreaClass parent_class;
+};
+
+enum { PROP_0, PROP_HADJUSTMENT, PROP_VADJUSTMENT, PROP_HSCROLL_POLICY, PROP_VSCROLL_POLICY };
+
+G_DEFINE_TYPE_WITH_CODE(LazyTextView, lazy_text_view, GTK_TYPE_DRAWING_AREA,
+                        G_IMPLEMENT_INTERFACE(GTK_TYPE_SCROLLABLE, nullptr))
+
+ViewState &state_of(GtkWidget *widget) {
+    return *reinterpret_cast<LazyTextView *>(widget)->state;
+}
+
+// --- Geometry -------------------------------------------------------------
+
+PangoLayout *layout_of(GtkWidget *widget, size_t index) {
+    ViewState &state = state_of(widget);
+    auto found = state.layouts.find(index);
+    if (found != state.layouts.end())
+        return found->second.get();
+    if (state.layouts.size() >= CACHED_LAYOUTS)
+        state.layouts.clear();
+    std::string_view text = state.store.paragraph(index);
+    PangoLayout *layout = gtk_widget_create_pango_layout(widget, nullptr);
+    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    pango_layout_set_width(layout, state.store.wrap_width() * PANGO_SCALE);
+    pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    if (PangoAttrList *attributes = long_run_attributes(text)) {
+        pango_layout_set_attributes(layout, attributes);
+        pango_attr_list_unref(attributes);
+    }
+    state.layouts.emplace(index, GObjectPtr<PangoLayout>(layout));
+    return layout;
+}
+
+// Each printable ASCII character's width is read off one layout of them
+// all; every other character counts as the font's average.
+CharWidths char_widths(GtkWidget *widget) {
+    CharWidths widths;
+    PangoContext *context = gtk_widget_get_pango_context(widget);
+    PangoFontMetrics *metrics =
+        pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr);
+    widths.other =
+        static_cast<float>(pango_font_metrics_get_approximate_char_width(metrics)) / PANGO_SCALE;
+    pango_font_metrics_unref(metrics);
+    widths.ascii.fill(widths.other);
+
+    char printable[0x7F - ' '];
+    for (int i = 0; i < 0x7F - ' '; ++i)
+        printable[i] = static_cast<char>(' ' + i);
+    GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(widget, nullptr));
+    pango_layout_set_text(layout.get(), printable, sizeof printable);
+    for (int i = 0; i < 0x7F - ' '; ++i) {
+        PangoRectangle position;
+        pango_layout_index_to_pos(layout.get(), i, &position);
+        widths.ascii[' ' + i] = static_cast<float>(position.width) / PANGO_SCALE;
+    }
+    widths.ascii['\t'] = 8 * widths.ascii[' '];
+    return widths;
+}
+
+int line_height(GtkWidget *widget) {
+    GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(widget, "X"));
+    int height = 0;
+    pango_layout_get_pixel_size(layout.get(), nullptr, &height);
+    return height;
+}
+
+void configure_adjustments(GtkWidget *widget) {
+    ViewState &state = state_of(widget);
+    double width = gtk_widget_get_allocated_width(widget);
+    double height = gtk_widget_get_allocated_height(widget);
+    if (state.hadjustment)
+        gtk_adjustment_configure(state.hadjustment.get(), 0, 0, width, width * 0.1, width * 0.9,
+                                 width);
+    if (!state.vadjustment)
+        return;
+    const TextStore &store = state.store;
+    double upper = std::max(static_cast<double>(store.total_height()), height);
+    double value = static_cast<double>(store.paragraph_y(state.top_paragraph)) + state.top_offset;
+    value = std::clamp(value, 0.0, upper - height);
+    gtk_adjustment_configure(state.vadjustment.get(), value, 0, upper, store.line_height(),
+                             height * 0.9, height);
+}
+
+// Lays out the paragraphs in sight that are not measured yet, keeping the
+// top paragraph where it is; measuring can bring others into sight, so it
+// goes on until every paragraph in sight is measured.
+void measure_paragraphs_in_sight(GtkWidget *widget) {
+    ViewState &state = state_of(widget);
+    TextStore &store = state.store;
+    int view_height = gtk_widget_get_allocated_height(widget);
+    bool changed = false;
+    int64_t y = -state.top_offset;
+    for (size_t index = state.top_paragraph; index < store.paragraph_count() && y < view_height;
+         ++index) {
+        if (!store.measured(index)) {
+            int height = 0;
+            pango_layout_get_pixel_size(layout_of(widget, index), nullptr, &height);
+            store.set_measured_height(index, height);
+            changed = true;
+        }
+        y += store.height(index);
+    }
+    if (!changed)
+        return;
+    state.top_offset = std::min(state.top_offset, store.height(state.top_paragraph) - 1);
+    configure_adjustments(widget);
+}
+
+void update_geometry(GtkWidget *widget) {
+    ViewState &state = state_of(widget);
+    int width = gtk_widget_get_allocated_width(widget);
+    if (width <= 1)
+        return;
+    if (state.line_height == 0) {
+        state.widths = char_widths(widget);
+        state.line_height = line_height(widget);
+    }
+    int old_wrap = state.store.wrap_width();
+    state.store.set_geometry(state.widths, state.line_height, width);
+    if (old_wrap != width)
+        state.layouts.clear();
+    configure_adjustments(widget);
+    measure_paragraphs_in_sight(widget);
+}
+
+// --- Scrolling --------------------------------------------------------------
+
+void on_value_changed(GtkAdjustment *adjustment, gpointer data) {
+    GtkWidget *widget = GTK_WIDGET(data);
+    ViewState &state = state_of(widget);
+    auto value = static_cast<int64_t>(gtk_adjustment_get_value(adjustment));
+    state.top_paragraph = state.store.paragraph_at(value);
+    state.top_offset = static_cast<int>(value - state.store.paragraph_y(state.top_paragraph));
+    measure_paragraphs_in_sight(widget);
+    gtk_widget_queue_draw(widget);
+}
+
+void set_adjustment(GtkWidget *widget, GObjectPtr<GtkAdjustment> &slot, GtkAdjustment *adjustment,
+                    bool vertical) {
+    if (slot)
+        g_signal_handlers_disconnect_by_data(slot.get(), widget);
+    if (adjustment == nullptr)
+        adjustment = gtk_adjustment_new(0, 0, 0, 0, 0, 0);
+    slot = GObjectPtr<GtkAdjustment>(GTK_ADJUSTMENT(g_object_ref_sink(adjustment)));
+    if (vertical)
+        g_signal_connect(adjustment, "value-changed", G_CALLBACK(on_value_changed), widget);
+    configure_adjustments(widget);
+}
+
+void scroll_by(GtkWidget *widget, double pixels) {
+    GtkAdjustment *adjustment = state_of(widget).vadjustment.get();
+    if (adjustment != nullptr)
+        gtk_adjustment_set_value(adjustment, gtk_adjustment_get_value(adjustment) + pixels);
+}
+
+// The keys of a text view without a cursor: they scroll.
+gboolean lazy_text_view_key_press(GtkWidget *widget, GdkEventKey *event) {
+    GtkAdjustment *adjustment = state_of(widget).vadjustment.get();
+    if (adjustment == nullptr)
+        return FALSE;
+    double step = gtk_adjustment_get_step_increment(adjustment);
+    double page = gtk_adjustment_get_page_increment(adjustment);
+    switch (event->keyval) {
+    case GDK_KEY_Up:
+    case GDK_KEY_KP_Up:
+        scroll_by(widget, -step);
+        return TRUE;
+    case GDK_KEY_Down:
+    case GDK_KEY_KP_Down:
+        scroll_by(widget, step);
+        return TRUE;
+    case GDK_KEY_Page_Up:
+    case GDK_KEY_KP_Page_Up:
+        scroll_by(widget, -page);
+        return TRUE;
+    case GDK_KEY_Page_Down:
+    case GDK_KEY_KP_Page_Down:
+        scroll_by(widget, page);
+        return TRUE;
+    case GDK_KEY_Home:
+    case GDK_KEY_KP_Home:
+        gtk_adjustment_set_value(adjustment, gtk_adjustment_get_lower(adjustment));
+        return TRUE;
+    case GDK_KEY_End:
+    case GDK_KEY_KP_End:
+        gtk_adjustment_set_value(adjustment, gtk_adjustment_get_upper(adjustment));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+gboolean lazy_text_view_button_press(GtkWidget *widget, GdkEventButton *) {
+    gtk_widget_grab_focus(widget);
+    return FALSE;
+}
+
+// --- Drawing ----------------------------------------------------------------
+
+gboolean lazy_text_view_draw(GtkWidget *widget, cairo_t *cr) {
+    ViewState &state = state_of(widget);
+    GtkStyleContext *style = gtk_widget_get_style_context(widget);
+    int width = gtk_widget_get_allocated_width(widget);
+    int height = gtk_widget_get_allocated_height(widget);
+    gtk_render_background(style, cr, 0, 0, width, height);
+    measure_paragraphs_in_sight(widget);
+    const TextStore &store = state.store;
+    int64_t y = -state.top_offset;
+    for (size_t index = state.top_paragraph; index < store.paragraph_count() && y < height;
+         ++index) {
+        gtk_render_layout(style, cr, 0, static_cast<double>(y), layout_of(widget, index));
+        y += store.height(index);
+    }
+    return FALSE;
+}
+
+// --- GObject plumbing ---------------------------------------------------
+
+void lazy_text_view_size_allocate(GtkWidget *widget, GtkAllocation *allocation) {
+    GTK_WIDGET_CLASS(lazy_text_view_parent_class)->size_allocate(widget, allocation);
+    update_geometry(widget);
+}
+
+void lazy_text_view_style_updated(GtkWidget *widget) {
+    GTK_WIDGET_CLASS(lazy_text_view_parent_class)->style_updated(widget);
+    ViewState &state = state_of(widget);
+    state.layouts.clear();
+    state.line_height = 0; // the font may have changed
+    update_geometry(widget);
+}
+
+void lazy_text_view_set_property(GObject *object, guint id, const GValue *value, GParamSpec *spec) {
+    GtkWidget *widget = GTK_WIDGET(object);
+    ViewState &state = state_of(widget);
+    switch (id) {
+    case PROP_HADJUSTMENT:
+        set_adjustment(widget, state.hadjustment, GTK_ADJUSTMENT(g_value_get_object(value)), false);
+        break;
+    case PROP_VADJUSTMENT:
+        set_adjustment(widget, state.vadjustment, GTK_ADJUSTMENT(g_value_get_object(value)), true);
+        break;
+    case PROP_HSCROLL_POLICY:
+        state.hscroll_policy = static_cast<GtkScrollablePolicy>(g_value_get_enum(value));
+        break;
+    case PROP_VSCROLL_POLICY:
+        state.vscroll_policy = static_cast<GtkScrollablePolicy>(g_value_get_enum(value));
+        break;
+    default:
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    }
+}
+
+void lazy_text_view_get_property(GObject *object, guint id, GValue *value, GParamSpec *spec) {
+    ViewState &state = state_of(GTK_WIDGET(object));
+    switch (id) {
+    case PROP_HADJUSTMENT:
+        g_value_set_object(value, state.hadjustment.get());
+        break;
+    case PROP_VADJUSTMENT:
+        g_value_set_object(value, state.vadjustment.get());
+        break;
+    case PROP_HSCROLL_POLICY:
+        g_value_set_enum(value, state.hscroll_policy);
+        break;
+    case PROP_VSCROLL_POLICY:
+        g_value_set_enum(value, state.vscroll_policy);
+        break;
+    default:
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+    }
+}
+
+void lazy_text_view_dispose(GObject *object) {
+    ViewState &state = state_of(GTK_WIDGET(object));
+    if (state.vadjustment)
+        g_signal_handlers_disconnect_by_data(state.vadjustment.get(), object);
+    state.hadjustment = GObjectPtr<GtkAdjustment>();
+    state.vadjustment = GObjectPtr<GtkAdjustment>();
+    state.layouts.clear();
+    G_OBJECT_CLASS(lazy_text_view_parent_class)->dispose(object);
+}
+
+void lazy_text_view_finalize(GObject *object) {
+    delete reinterpret_cast<LazyTextView *>(object)->state;
+    G_OBJECT_CLASS(lazy_text_view_parent_class)->finalize(object);
+}
+
+GType lazy_text_accessible_get_type();
+
+void lazy_text_view_class_init(LazyTextViewClass *klass) {
+    GObjectClass *object_class = G_OBJECT_CLASS(klass);
+    object_class->set_property = lazy_text_view_set_property;
+    object_class->get_property = lazy_text_view_get_property;
+    object_class->dispose = lazy_text_view_dispose;
+    object_class->finalize = lazy_text_view_finalize;
+    g_object_class_override_property(object_class, PROP_HADJUSTMENT, "hadjustment");
+    g_object_class_override_property(object_class, PROP_VADJUSTMENT, "vadjustment");
+    g_object_class_override_property(object_class, PROP_HSCROLL_POLICY, "hscroll-policy");
+    g_object_class_override_property(object_class, PROP_VSCROLL_POLICY, "vscroll-policy");
+
+    GtkWidgetClass *widget_class = GTK_WIDGET_CLASS(klass);
+    widget_class->draw = lazy_text_view_draw;
+    widget_class->size_allocate = lazy_text_view_size_allocate;
+    widget_class->style_updated = lazy_text_view_style_updated;
+    widget_class->key_press_event = lazy_text_view_key_press;
+    widget_class->button_press_event = lazy_text_view_button_press;
+    gtk_widget_class_set_accessible_type(widget_class, lazy_text_accessible_get_type());
+    gtk_widget_class_set_accessible_role(widget_class, ATK_ROLE_TEXT);
+}
+
+void lazy_text_view_init(LazyTextView *view) {
+    view->state = new ViewState();
+    GtkWidget *widget = GTK_WIDGET(view);
+    gtk_widget_set_can_focus(widget, TRUE);
+    gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK);
+    gtk_style_context_add_class(gtk_widget_get_style_context(widget), GTK_STYLE_CLASS_VIEW);
+}
+
+// --- What screen readers read -------------------------------------------------
+
+struct LazyTextAccessible {
+    GtkWidgetAccessible parent;
+};
+
+struct LazyTextAccessibleClass {
+    GtkWidgetAccessibleClass parent_class;
+};
+
+void lazy_text_accessible_text_init(AtkTextIface *iface);
+
+G_DEFINE_TYPE_WITH_CODE(LazyTextAccessible, lazy_text_accessible, GTK_TYPE_WIDGET_ACCESSIBLE,
+                        G_IMPLEMENT_INTERFACE(ATK_TYPE_TEXT, lazy_text_accessible_text_init))
+
+void lazy_text_accessible_class_init(LazyTextAccessibleClass *) {}
+
+void lazy_text_accessible_init(LazyTextAccessible *) {}
+
+// The store of the accessible's view, or null once the view is gone.
+const TextStore *store_of(AtkText *text) {
+    GtkWidget *widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(text));
+    return widget != nullptr ? &state_of(widget).store : nullptr;
+}
+
+// The text from start to end (character offsets; an end of -1 or past the
+// text's end is its end).
+gchar *accessible_get_text(AtkText *text, gint start, gint end) {
+    const TextStore *store = store_of(text);
+    if (store == nullptr)
+        return g_strdup("");
+    size_t count = store->char_count();
+    size_t last = end < 0 ? count : std::min(static_cast<size_t>(end), count);
+    size_t first = std::min(static_cast<size_t>(std::max(start, 0)), last);
+    size_t first_byte = store->byte_offset(first);
+    size_t last_byte = store->byte_offset(last);
+    return g_strndup(store->text().data() + first_byte, last_byte - first_byte);
+}
+
+gint accessible_get_character_count(AtkText *text) {
+    const TextStore *store = store_of(text);
+    return store != nullptr ? static_cast<gint>(std::min<size_t>(store->char_count(), G_MAXINT))
+                            : 0;
+}
+
+gunichar accessible_get_character_at_offset(AtkText *text, gint offset) {
+    const TextStore *store = store_of(text);
+    if (store == nullptr || offset < 0 || static_cast<size_t>(offset) >= store->char_count())
+        return 0;
+    return g_utf8_get_char(store->text().data() + store->byte_offset(offset));
+}
+
+gint accessible_get_caret_offset(AtkText *) {
+    return 0;
+}
+
+// A character, or else the paragraph that holds the offset.
+gchar *accessible_get_string_at_offset(AtkText *text, gint offset, AtkTextGranularity granularity,
+                                       gint *start, gint *end) {
+    *start = *end = 0;
+    const TextStore *store = store_of(text);
+    if (store == nullptr || offset < 0)
+        return g_strdup("");
+    if (granularity == ATK_TEXT_GRANULARITY_CHAR) {
+        *start = offset;
+        *end = std::min(offset + 1, accessible_get_character_count(text));
+        return accessible_get_text(text, *start, *end);
+    }
+    size_t paragraph = store->paragraph_holding(store->byte_offset(offset));
+    size_t from = store->paragraph_start(paragraph);
+    size_t to = store->paragraph_end(paragraph);
+    *start = static_cast<gint>(store->char_offset(from));
+    *end = static_cast<gint>(store->char_offset(to));
+    return g_strndup(store->text().data() + from, to - from);
+}
+
+gint accessible_get_n_selections(AtkText *) {
+    return 0;
+}
+
+void lazy_text_accessible_text_init(AtkTextIface *iface) {
+    iface->get_text = accessible_get_text;
+    iface->get_character_count = accessible_get_character_count;
+    iface->get_character_at_offset = accessible_get_character_at_offset;
+    iface->get_caret_offset = accessible_get_caret_offset;
+    iface->get_string_at_offset = accessible_get_string_at_offset;
+    iface->get_n_selections = accessible_get_n_selections;
+}
+
+} // namespace
+
+GtkWidget *lazy_text_view_new() {
+    return GTK_WIDGET(g_object_new(lazy_text_view_get_type(), nullptr));
+}
+
+void lazy_text_view_append(GtkWidget *view, std::string_view text) {
+    if (text.empty())
+        return;
+    ViewState &state = state_of(view);
+    size_t first_new = state.store.paragraph_count() - 1;
+    state.store.append(text);
+    configure_adjustments(view);
+    int64_t bottom = state.store.paragraph_y(state.top_paragraph) + state.top_offset +
+                     gtk_widget_get_allocated_height(view);
+    if (state.store.paragraph_y(first_new) < bottom) {
+        state.layouts.erase(first_new);
+        gtk_widget_queue_draw(view);
+    }
+}

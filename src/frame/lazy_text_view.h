@@ -1,0 +1,17 @@
+// A read-only text view that stays quick with texts of any size. GTK's own
+// text view lays out every line of its text in the background to learn its
+// height, which for a file of many megabytes costs seconds of full CPU.
+// This view lays out only the paragraphs in sight, and estimates the height
+// of the others (see text_store.h) for its scroll bar. It wraps at word and
+// then character boundaries, looks like GTK's view, scrolls by mouse, scroll
+// bar and keyboard, and gives screen readers its whole text.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <string_view>
+
+// An empty view, to be put in a GtkScrolledWindow.
+GtkWidget *lazy_text_view_new();
+
+// Appends valid UTF-8 text at the end of the view.
+void lazy_text_view_append(GtkWidget *view, std::string_view text);

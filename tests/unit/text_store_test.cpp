@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "frame/text_store.h"
+
+namespace {
+
+// Every character 10 pixels wide, lines 20 pixels high, wrapping at 100.
+CharWidths tens() {
+    CharWidths widths;
+    widths.ascii.fill(10);
+    widths.other = 10;
+    return widths;
+}
+
+TextStore store_of(const std::string &text, size_t piece = std::string::npos) {
+    TextStore store;
+    store.set_geometry(tens(), 20, 100);
+    for (size_t start = 0; start < text.size(); start += piece)
+        store.append(std::string_view(text).substr(start, piece));
+    return store;
+}
+
+std::vector<std::string> paragraphs_of(const TextStore &store) {
+    std::vector<std::string> paragraphs;
+    for (size_t i = 0; i < store.paragraph_count(); ++i)
+        paragraphs.emplace_back(store.paragraph(i));
+    return paragraphs;
+}
+
+// The sum of the heights, found the slow way.
+int64_t summed_heights(const TextStore &store) {
+    int64_t sum = 0;
+    for (size_t i = 0; i < store.paragraph_count(); ++i)
+        sum += store.height(i);
+    return sum;
+}
+
+TEST(TextStoreTest, ParagraphsAreTheSameWhateverThePieces) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"", {""}},
+        {"one", {"one"}},
+        {"one\ntwo", {"one", "two"}},
+        {"one\n", {"one", ""}},
+        {"\n\n", {"", "", ""}},
+        {"dos\r\nline\r\n", {"dos", "line", ""}},
+        {"lone\rreturn\n", {"lone\rreturn", ""}},
+        {"caf\xC3\xA9\n\xE2\x82\xAC", {"caf\xC3\xA9", "\xE2\x82\xAC"}},
+    };
+    for (const auto &[text, expected] : cases) {
+        for (size_t piece = 1; piece <= text.size() + 1; ++piece) {
+            TextStore store = store_of(text, piece);
+            EXPECT_EQ(paragraphs_of(store), expected) << text << " in pieces of " << piece;
+            EXPECT_EQ(store.text(), text);
+            EXPECT_EQ(store.total_height(), summed_heights(store));
+        }
+    }
+}
+
+TEST(TextStoreTest, CharacterAndByteOffsetsMapBothWays) {
+    // é is 2 bytes, € 3 and the emoji 4.
+    const std::string text = "a\xC3\xA9\n\xE2\x82\xAC\n\n\xF0\x9F\x98\x80z";
+    const size_t char_bytes[] = {0, 1, 3, 4, 7, 8, 9, 13, 14};
+    TextStore store = store_of(text, 3);
+    ASSERT_EQ(store.char_count(), 8U);
+    for (size_t chars = 0; chars < std::size(char_bytes); ++chars) {
+        EXPECT_EQ(store.byte_offset(chars), char_bytes[chars]) << chars;
+        EXPECT_EQ(store.char_offset(char_bytes[chars]), chars) << chars;
+    }
+    EXPECT_EQ(store.byte_offset(99), text.size());
+    EXPECT_EQ(store.paragraph_holding(3), 0U); // the first '\n'
+    EXPECT_EQ(store.paragraph_holding(4), 1U);
+    EXPECT_EQ(store.paragraph_holding(text.size()), 3U);
+    EXPECT_EQ(store.paragraph_end(0), 4U);
+}
+
+TEST(TextStoreTest, HeightsAreEstimatedUntilMeasured) {
+    // 10 characters fit on a line of 100 pixels.
+    TextStore store = store_of("short\n" + std::string(25, 'x') + "\n\ttab\n");
+    EXPECT_EQ(store.height(0), 20);
+    EXPECT_EQ(store.height(1), 60); // three lines
+    EXPECT_EQ(store.height(2), 20); // the tab counts as what the table says
+    EXPECT_EQ(store.height(3), 20); // the empty last paragraph is a line
+    EXPECT_EQ(store.total_height(), 120);
+
+    store.set_measured_height(1, 80);
+    EXPECT_TRUE(store.measured(1));
+    EXPECT_EQ(store.total_height(), 140);
+    EXPECT_EQ(store.paragraph_y(2), 100);
+
+    // A new wrap width forgets what was measured at the old one.
+    store.set_geometry(tens(), 20, 50);
+    EXPECT_FALSE(store.measured(1));
+    EXPECT_EQ(store.height(1), 100);
+    EXPECT_EQ(store.total_height(), summed_heights(store));
+}
+
+TEST(TextStoreTest, TheLastParagraphIsMeasuredAgainOnceItGrows) {
+    TextStore store = store_of("abc");
+    store.set_measured_height(0, 20);
+    store.append(std::string(30, 'x'));
+    EXPECT_FALSE(store.measured(0));
+    EXPECT_EQ(store.total_height(), 80); // 33 characters: four lines
+}
+
+TEST(TextStoreTest, PositionsAndParagraphsAgreeAcrossBlocks) {
+    std::string text;
+    for (int i = 0; i < 5000; ++i)
+        text += std::string(i % 23, 'x') + "\n"; // one to three lines each
+    TextStore store = store_of(text, 4096);
+    for (size_t i = 0; i < store.paragraph_count(); i += 97)
+        store.set_measured_height(i, 7);
+    ASSERT_EQ(store.total_height(), summed_heights(store));
+    int64_t y = 0;
+    for (size_t i = 0; i < store.paragraph_count(); ++i) {
+        ASSERT_EQ(store.paragraph_y(i), y) << i;
+        ASSERT_EQ(store.paragraph_at(y), i) << i;
+        ASSERT_EQ(store.paragraph_at(y + store.height(i) - 1), i) << i;
+        y += store.height(i);
+    }
+    EXPECT_EQ(store.paragraph_at(-5), 0U);
+    EXPECT_EQ(store.paragraph_at(y + 1000), store.paragraph_count() - 1);
+}
+
+} // namespace
