@@ -30,6 +30,11 @@ struct ViewState {
     // The font's character widths and line height, for the estimates.
     CharWidths widths;
     int line_height = 0;
+    // The selection, as byte offsets into the text: from where the mouse
+    // went down to where it is now (either may come first).
+    size_t selection_anchor = 0;
+    size_t selection_end = 0;
+    bool selecting = false;
 };
 
 struct LazyTextView {
@@ -164,6 +169,99 @@ void update_geometry(GtkWidget *widget) {
     measure_paragraphs_in_sight(widget);
 }
 
+// --- Selecting ---------------------------------------------------------------
+
+// The byte offset of the text under a point of the view.
+size_t text_offset_at(GtkWidget *widget, double x, double y) {
+    ViewState &state = state_of(widget);
+    const TextStore &store = state.store;
+    int64_t text_y =
+        store.paragraph_y(state.top_paragraph) + state.top_offset + static_cast<int64_t>(y);
+    if (text_y < 0)
+        return 0;
+    if (text_y >= store.total_height())
+        return store.text().size();
+    size_t index = store.paragraph_at(text_y);
+    int inside = static_cast<int>(text_y - store.paragraph_y(index));
+    PangoLayout *layout = layout_of(widget, index);
+    int byte = 0;
+    int trailing = 0;
+    pango_layout_xy_to_index(layout, static_cast<int>(x * PANGO_SCALE), inside * PANGO_SCALE, &byte,
+                             &trailing);
+    const char *text = pango_layout_get_text(layout);
+    const char *at = text + byte;
+    for (; trailing > 0 && *at != '\0'; --trailing)
+        at = g_utf8_next_char(at);
+    return store.paragraph_start(index) + static_cast<size_t>(at - text);
+}
+
+std::string_view selected_text(const ViewState &state) {
+    size_t from = std::min(state.selection_anchor, state.selection_end);
+    size_t to = std::max(state.selection_anchor, state.selection_end);
+    return std::string_view(state.store.text()).substr(from, to - from);
+}
+
+void copy_selection(GtkWidget *widget, GdkAtom clipboard) {
+    std::string_view text = selected_text(state_of(widget));
+    if (!text.empty())
+        gtk_clipboard_set_text(gtk_widget_get_clipboard(widget, clipboard), text.data(),
+                               static_cast<int>(text.size()));
+}
+
+void select(GtkWidget *widget, size_t anchor, size_t end) {
+    ViewState &state = state_of(widget);
+    state.selection_anchor = anchor;
+    state.selection_end = end;
+    gtk_widget_queue_draw(widget);
+}
+
+gboolean lazy_text_view_button_press(GtkWidget *widget, GdkEventButton *event) {
+    gtk_widget_grab_focus(widget);
+    if (event->button != GDK_BUTTON_PRIMARY || event->type != GDK_BUTTON_PRESS)
+        return FALSE;
+    ViewState &state = state_of(widget);
+    size_t offset = text_offset_at(widget, event->x, event->y);
+    bool extend = (event->state & GDK_SHIFT_MASK) != 0;
+    select(widget, extend ? state.selection_anchor : offset, offset);
+    state.selecting = true;
+    return TRUE;
+}
+
+gboolean lazy_text_view_motion_notify(GtkWidget *widget, GdkEventMotion *event) {
+    ViewState &state = state_of(widget);
+    if (!state.selecting)
+        return FALSE;
+    select(widget, state.selection_anchor, text_offset_at(widget, event->x, event->y));
+    return TRUE;
+}
+
+gboolean lazy_text_view_button_release(GtkWidget *widget, GdkEventButton *event) {
+    ViewState &state = state_of(widget);
+    if (event->button != GDK_BUTTON_PRIMARY || !state.selecting)
+        return FALSE;
+    state.selecting = false;
+    copy_selection(widget, GDK_SELECTION_PRIMARY);
+    return TRUE;
+}
+
+// Ctrl+A selects the whole text, Ctrl+C copies the selection.
+bool selection_key(GtkWidget *widget, const GdkEventKey *event) {
+    if ((event->state & gtk_accelerator_get_default_mod_mask()) != GDK_CONTROL_MASK)
+        return false;
+    switch (gdk_keyval_to_lower(event->keyval)) {
+    case GDK_KEY_a:
+        select(widget, 0, state_of(widget).store.text().size());
+        copy_selection(widget, GDK_SELECTION_PRIMARY);
+        return true;
+    case GDK_KEY_c:
+    case GDK_KEY_Insert:
+        copy_selection(widget, GDK_SELECTION_CLIPBOARD);
+        return true;
+    default:
+        return false;
+    }
+}
+
 // --- Scrolling --------------------------------------------------------------
 
 void on_value_changed(GtkAdjustment *adjustment, gpointer data) {
@@ -196,6 +294,8 @@ void scroll_by(GtkWidget *widget, double pixels) {
 
 // The keys of a text view without a cursor: they scroll.
 gboolean lazy_text_view_key_press(GtkWidget *widget, GdkEventKey *event) {
+    if (selection_key(widget, event))
+        return TRUE;
     GtkAdjustment *adjustment = state_of(widget).vadjustment.get();
     if (adjustment == nullptr)
         return FALSE;
@@ -231,12 +331,36 @@ gboolean lazy_text_view_key_press(GtkWidget *widget, GdkEventKey *event) {
     }
 }
 
-gboolean lazy_text_view_button_press(GtkWidget *widget, GdkEventButton *) {
-    gtk_widget_grab_focus(widget);
-    return FALSE;
-}
-
 // --- Drawing ----------------------------------------------------------------
+
+// The selected part of a paragraph drawn over it, in the selected colours.
+void draw_selection(GtkWidget *widget, cairo_t *cr, size_t index, PangoLayout *layout, int y) {
+    const ViewState &state = state_of(widget);
+    const TextStore &store = state.store;
+    size_t from = std::min(state.selection_anchor, state.selection_end);
+    size_t to = std::max(state.selection_anchor, state.selection_end);
+    size_t start = store.paragraph_start(index);
+    size_t end = start + store.paragraph(index).size();
+    if (from == to || to <= start || from > end)
+        return;
+    int range[2] = {static_cast<int>(std::max(from, start) - start),
+                    static_cast<int>(std::min(to, end) - start)};
+    cairo_region_t *region = gdk_pango_layout_get_clip_region(layout, 0, y, range, 1);
+    GtkStyleContext *style = gtk_widget_get_style_context(widget);
+    gtk_style_context_save(style);
+    gtk_style_context_set_state(
+        style,
+        static_cast<GtkStateFlags>(gtk_style_context_get_state(style) | GTK_STATE_FLAG_SELECTED));
+    cairo_save(cr);
+    gdk_cairo_region(cr, region);
+    cairo_clip(cr);
+    gtk_render_background(style, cr, 0, y, gtk_widget_get_allocated_width(widget),
+                          store.height(index));
+    gtk_render_layout(style, cr, 0, y, layout);
+    cairo_restore(cr);
+    gtk_style_context_restore(style);
+    cairo_region_destroy(region);
+}
 
 gboolean lazy_text_view_draw(GtkWidget *widget, cairo_t *cr) {
     ViewState &state = state_of(widget);
@@ -249,7 +373,9 @@ gboolean lazy_text_view_draw(GtkWidget *widget, cairo_t *cr) {
     int64_t y = -state.top_offset;
     for (size_t index = state.top_paragraph; index < store.paragraph_count() && y < height;
          ++index) {
-        gtk_render_layout(style, cr, 0, static_cast<double>(y), layout_of(widget, index));
+        PangoLayout *layout = layout_of(widget, index);
+        gtk_render_layout(style, cr, 0, static_cast<double>(y), layout);
+        draw_selection(widget, cr, index, layout, static_cast<int>(y));
         y += store.height(index);
     }
     return FALSE;
@@ -345,6 +471,8 @@ void lazy_text_view_class_init(LazyTextViewClass *klass) {
     widget_class->style_updated = lazy_text_view_style_updated;
     widget_class->key_press_event = lazy_text_view_key_press;
     widget_class->button_press_event = lazy_text_view_button_press;
+    widget_class->button_release_event = lazy_text_view_button_release;
+    widget_class->motion_notify_event = lazy_text_view_motion_notify;
     gtk_widget_class_set_accessible_type(widget_class, lazy_text_accessible_get_type());
     gtk_widget_class_set_accessible_role(widget_class, ATK_ROLE_TEXT);
 }
@@ -353,7 +481,8 @@ void lazy_text_view_init(LazyTextView *view) {
     view->state = new ViewState();
     GtkWidget *widget = GTK_WIDGET(view);
     gtk_widget_set_can_focus(widget, TRUE);
-    gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK);
+    gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |
+                                      GDK_BUTTON1_MOTION_MASK);
     gtk_style_context_add_class(gtk_widget_get_style_context(widget), GTK_STYLE_CLASS_VIEW);
 }
 
@@ -457,7 +586,11 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
         return;
     ViewState &state = state_of(view);
     size_t first_new = state.store.paragraph_count() - 1;
+    size_t old_chars = state.store.char_count();
     state.store.append(text);
+    g_signal_emit_by_name(gtk_widget_get_accessible(view), "text-changed::insert",
+                          static_cast<gint>(old_chars),
+                          static_cast<gint>(state.store.char_count() - old_chars));
     configure_adjustments(view);
     int64_t bottom = state.store.paragraph_y(state.top_paragraph) + state.top_offset +
                      gtk_widget_get_allocated_height(view);

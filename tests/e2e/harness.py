@@ -390,6 +390,18 @@ class Dialog:
         x, y = e.x + int(e.width * fx), e.y + int(e.height * fy)
         xdotool("mousemove", str(x), str(y), "click", "--repeat", "2", "--delay", "80", "1")
 
+    def drag(self, acc, start: tuple[float, float], end: tuple[float, float]) -> None:
+        """Drags with the first mouse button across ``acc``, between points
+        given as fractions of its width and height."""
+        wait_until(self.is_active, f"window {self.title!r} to be active")
+        e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+        def point(fractions):
+            return str(e.x + int(e.width * fractions[0])), str(e.y + int(e.height * fractions[1]))
+
+        xdotool("mousemove", *point(start), "mousedown", "1")
+        xdotool("mousemove", *point(end), "mouseup", "1")
+
     def type(self, text: str, into=None) -> None:
         """Types ``text`` with the keyboard, into the focused widget or,
         when ``into`` is given, into that accessible after focusing it."""
@@ -686,6 +698,27 @@ def pixels(x: int, y: int, width: int, height: int,
 def pixel(x: int, y: int, display: str | None = None) -> tuple[int, int, int]:
     """The colour shown at screen point (x, y)."""
     return pixels(x, y, 1, 1, display)[0]
+
+
+# Reads an X selection; run in a child process, so that an owner that never
+# answers makes a timeout instead of a hang.
+_SELECTION_SCRIPT = """
+import sys
+import gi
+gi.require_version("Gtk", "3.0")
+from gi.repository import Gdk, Gtk
+text = Gtk.Clipboard.get(Gdk.Atom.intern(sys.argv[1], False)).wait_for_text()
+sys.stdout.write("" if text is None else "=" + text)
+"""
+
+
+def selection_text(selection: str = "CLIPBOARD") -> str | None:
+    """The text offered by the owner of an X selection (CLIPBOARD or
+    PRIMARY), or None when there is none."""
+    out = subprocess.run(["/usr/bin/python3", "-c", _SELECTION_SCRIPT, selection],
+                         capture_output=True, text=True, check=True, timeout=TIMEOUT,
+                         env=base_env()).stdout
+    return out[1:] if out else None
 
 
 class MonitorServer:

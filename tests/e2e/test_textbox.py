@@ -8,7 +8,7 @@ import threading
 import pyatspi
 import pytest
 
-from harness import screen_size, text_of, wait_until
+from harness import screen_size, selection_text, text_of, wait_until
 from text_fields import the_entry, unexpected
 
 # Reads happen in pieces of this many bytes; the big file crosses several.
@@ -95,6 +95,24 @@ def test_keys_scroll_through_the_whole_file(wrenpane, tmp_path):
         wait_until(lambda: 0 < scroll.currentValue == scroll.maximumValue, "the end")
     dialog.key("Home")
     wait_until(lambda: scroll.currentValue == 0, "the start")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_text_is_selected_with_the_mouse_or_ctrl_a_and_copied(wrenpane, tmp_path):
+    path = tmp_path / "f.txt"
+    path.write_text("alpha beta gamma delta\nsecond line\n")
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, path.read_text())
+    view = text_view(dialog)
+    # From the left edge of the first line to the middle of the view: the
+    # start of the first line.
+    dialog.drag(view, (0.0, 0.01), (0.1, 0.01))
+    primary = wait_until(lambda: selection_text("PRIMARY"), "a selection")
+    assert primary and "alpha beta gamma delta".startswith(primary)
+    dialog.key("ctrl+a", "ctrl+c")
+    wait_until(lambda: selection_text("CLIPBOARD") == path.read_text(), "the whole text copied")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
