@@ -131,17 +131,34 @@ static GtkWidget *text_scroller_new(GtkWidget *child) {
     return scroller;
 }
 
+// Room kept beside a scrolled label for a scroll bar that takes space.
+constexpr double SCROLL_BAR_ROOM_PIXELS = 32;
+
+// The most characters (as GTK counts them for a label's width) that fit in
+// the columns of the content area, beside the margins and a scroll bar.
+static int characters_in_columns(GtkWidget *label, int cols, double unit) {
+    PangoContext *context = gtk_widget_get_pango_context(label);
+    PangoFontMetrics *metrics = pango_context_get_metrics(
+        context, pango_context_get_font_description(context), pango_context_get_language(context));
+    int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics),
+                              pango_font_metrics_get_approximate_digit_width(metrics));
+    pango_font_metrics_unref(metrics);
+    double room = cols * unit - 2 * TEXT_MARGIN_PIXELS - SCROLL_BAR_ROOM_PIXELS;
+    return char_width > 0 ? static_cast<int>(room * PANGO_SCALE / char_width) : 0;
+}
+
 // A long text with few lines: one label that scrolls once it is taller than
 // the content of a dialog of the default size. A wrapping label measures its
 // least width by laying itself out as narrow as it can go, one character a
-// line for a long unbroken run, which costs time with the square of the
-// run's length; a least width of half the columns, which the content area
-// is wider than anyway, keeps that layout short.
+// line for a long unbroken run: thousands of lines, each costing time. A
+// least width that the content area has anyway keeps that layout as short
+// as the one shown.
 static GtkWidget *scrolled_label_new(const char *text, const Options *opts, int rows, int cols,
-                                     int max_height) {
+                                     double unit, int max_height) {
     GtkWidget *label = padded_text_label_new(text, opts, rows);
-    if (cols > 1)
-        gtk_label_set_width_chars(GTK_LABEL(label), cols / 2);
+    int least_chars = characters_in_columns(label, cols, unit);
+    if (least_chars > 1)
+        gtk_label_set_width_chars(GTK_LABEL(label), least_chars);
     GtkWidget *scroller = text_scroller_new(label);
     gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
@@ -215,7 +232,7 @@ static bool fills_the_default_height(std::string_view text, int line_height, int
 }
 
 static void add_text_label(GtkWidget *content, const Options *opts, const char *text, int rows,
-                           int cols, int max_height) {
+                           int cols, double unit, int max_height) {
     GCharPtr shown = valid_utf8(text);
     std::string_view shown_text(shown.get());
     GtkWidget *text_widget;
@@ -224,7 +241,7 @@ static void add_text_label(GtkWidget *content, const Options *opts, const char *
     else if (fills_the_default_height(shown_text, text_line_height(content), max_height))
         text_widget = scrolled_text_view_new(shown_text, max_height);
     else
-        text_widget = scrolled_label_new(shown.get(), opts, rows, cols, max_height);
+        text_widget = scrolled_label_new(shown.get(), opts, rows, cols, unit, max_height);
     gtk_widget_show_all(text_widget);
     gtk_box_pack_start(GTK_BOX(content), text_widget, FALSE, TRUE, 0);
 }
@@ -258,7 +275,7 @@ GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, 
     request_cell_size(content, rows, cols, unit);
     if (text != nullptr) {
         int max_height = size_request_pixels(default_rows(unit, area) * unit * 2);
-        add_text_label(content, opts, text, rows, cols, std::max(max_height, 1));
+        add_text_label(content, opts, text, rows, cols, unit, std::max(max_height, 1));
     }
     place_window(GTK_WINDOW(dialog), conf, opts);
     return dialog;
