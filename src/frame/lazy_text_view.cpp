@@ -562,6 +562,15 @@ gchar *accessible_get_string_at_offset(AtkText *text, gint offset, AtkTextGranul
     return g_strndup(store->text().data() + from, to - from);
 }
 
+// The older form of the same question, by boundary instead of granularity.
+gchar *accessible_get_text_at_offset(AtkText *text, gint offset, AtkTextBoundary boundary,
+                                     gint *start, gint *end) {
+    AtkTextGranularity granularity = boundary == ATK_TEXT_BOUNDARY_CHAR
+                                         ? ATK_TEXT_GRANULARITY_CHAR
+                                         : ATK_TEXT_GRANULARITY_PARAGRAPH;
+    return accessible_get_string_at_offset(text, offset, granularity, start, end);
+}
+
 gint accessible_get_n_selections(AtkText *) {
     return 0;
 }
@@ -572,6 +581,7 @@ void lazy_text_accessible_text_init(AtkTextIface *iface) {
     iface->get_character_at_offset = accessible_get_character_at_offset;
     iface->get_caret_offset = accessible_get_caret_offset;
     iface->get_string_at_offset = accessible_get_string_at_offset;
+    iface->get_text_at_offset = accessible_get_text_at_offset;
     iface->get_n_selections = accessible_get_n_selections;
 }
 

@@ -65,12 +65,19 @@ def test_file_is_shown_whole_and_in_order(wrenpane, tmp_path, data, shown):
     assert app.finish() == (0, b"", b"")
 
 
-def test_escape_gives_esc(wrenpane, tmp_path):
-    path = tmp_path / "f.txt"
-    path.write_text("text\n")
+def show_text_file(wrenpane, tmp_path, text: str):
+    """A textbox showing a file of text, once the whole text is in: the app
+    and its dialog."""
+    path = tmp_path / "shown.txt"
+    path.write_text(text)
     app = wrenpane.start("--textbox", path, 0, 0)
     dialog = app.dialog()
-    wait_for_view_text(dialog, "text\n")
+    wait_for_view_text(dialog, text)
+    return app, dialog
+
+
+def test_escape_gives_esc(wrenpane, tmp_path):
+    app, dialog = show_text_file(wrenpane, tmp_path, "text\n")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
@@ -79,11 +86,7 @@ def test_keys_scroll_through_the_whole_file(wrenpane, tmp_path):
     # Only the lines in sight are laid out; the others' heights are
     # estimated. The keys still reach both ends, and the end stays the end
     # once the lines there have been laid out.
-    path = tmp_path / "long.txt"
-    path.write_text(numbered_lines(3000) + "x " * 2000 + "\n")
-    app = wrenpane.start("--textbox", path, 0, 0)
-    dialog = app.dialog()
-    wait_for_view_text(dialog, path.read_text())
+    app, dialog = show_text_file(wrenpane, tmp_path, numbered_lines(3000) + "x " * 2000 + "\n")
     bar = next(b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
                if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100)
     scroll = bar.queryValue()
@@ -100,11 +103,8 @@ def test_keys_scroll_through_the_whole_file(wrenpane, tmp_path):
 
 
 def test_text_is_selected_with_the_mouse_or_ctrl_a_and_copied(wrenpane, tmp_path):
-    path = tmp_path / "f.txt"
-    path.write_text("alpha beta gamma delta\nsecond line\n")
-    app = wrenpane.start("--textbox", path, 0, 0)
-    dialog = app.dialog()
-    wait_for_view_text(dialog, path.read_text())
+    text = "alpha beta gamma delta\nsecond line\n"
+    app, dialog = show_text_file(wrenpane, tmp_path, text)
     view = text_view(dialog)
     # From the left edge of the first line to the middle of the view: the
     # start of the first line.
@@ -112,7 +112,7 @@ def test_text_is_selected_with_the_mouse_or_ctrl_a_and_copied(wrenpane, tmp_path
     primary = wait_until(lambda: selection_text("PRIMARY"), "a selection")
     assert primary and "alpha beta gamma delta".startswith(primary)
     dialog.key("ctrl+a", "ctrl+c")
-    wait_until(lambda: selection_text("CLIPBOARD") == path.read_text(), "the whole text copied")
+    wait_until(lambda: selection_text("CLIPBOARD") == text, "the whole text copied")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
