@@ -264,13 +264,23 @@ bool selection_key(GtkWidget *widget, const GdkEventKey *event) {
 
 // --- Scrolling --------------------------------------------------------------
 
+double bottom_value(GtkAdjustment *adjustment) {
+    return gtk_adjustment_get_upper(adjustment) - gtk_adjustment_get_page_size(adjustment);
+}
+
+// A view scrolled to the end of the text stays there when the paragraphs
+// that come into sight turn out taller or shorter than estimated.
 void on_value_changed(GtkAdjustment *adjustment, gpointer data) {
     GtkWidget *widget = GTK_WIDGET(data);
     ViewState &state = state_of(widget);
-    auto value = static_cast<int64_t>(gtk_adjustment_get_value(adjustment));
-    state.top_paragraph = state.store.paragraph_at(value);
-    state.top_offset = static_cast<int>(value - state.store.paragraph_y(state.top_paragraph));
+    double value = gtk_adjustment_get_value(adjustment);
+    bool at_end = value > 0 && value >= bottom_value(adjustment);
+    state.top_paragraph = state.store.paragraph_at(static_cast<int64_t>(value));
+    state.top_offset = static_cast<int>(static_cast<int64_t>(value) -
+                                        state.store.paragraph_y(state.top_paragraph));
     measure_paragraphs_in_sight(widget);
+    if (at_end && gtk_adjustment_get_value(adjustment) != bottom_value(adjustment))
+        gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
     gtk_widget_queue_draw(widget);
 }
 
