@@ -5,6 +5,7 @@
 // in time proportional to its depth.
 #pragma once
 
+#include <cstddef>
 #include <gtk/gtk.h>
 
 G_BEGIN_DECLS
@@ -14,6 +15,9 @@ G_END_DECLS
 
 // A new empty model with the given column types.
 ItemTree *item_tree_new(int n_columns, const GType *types);
+
+// Makes room for rows in all, so that appending them moves nothing.
+void item_tree_reserve(ItemTree *tree, size_t rows);
 
 // Appends a row as the last child of parent (null: the last top-level row)
 // and sets its first count columns from values, which it copies. iter (may

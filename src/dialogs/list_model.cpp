@@ -208,6 +208,7 @@ GtkTreeModel *item_model_new(ListKind kind, const std::vector<ItemRow> &items,
                              const std::vector<int> &parents, const char *default_item,
                              std::optional<GtkTreeIter> &default_row) {
     ItemTree *tree = item_model_columns(kind);
+    item_tree_reserve(tree, items.size());
     // Iterators stay valid while rows are added.
     std::vector<GtkTreeIter> iters(items.size());
     for (size_t i = 0; i < items.size(); ++i) {

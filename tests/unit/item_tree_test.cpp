@@ -121,4 +121,23 @@ TEST(ItemTree, SettingAValueTellsTheViews) {
     EXPECT_TRUE(state);
 }
 
+TEST(ItemTree, AppendingTellsTheViewsThatListen) {
+    // Rows appended before anyone listens are told to no one; a view that
+    // watches the model hears each new row and each row that gains a child.
+    Fixture f({-1});
+    std::string inserted;
+    std::string gained_child;
+    g_signal_connect(f.tree, "row-inserted", G_CALLBACK(count_change), &inserted);
+    g_signal_connect(f.tree, "row-has-child-toggled", G_CALLBACK(count_change), &gained_child);
+    GValue values[2] = {};
+    g_value_init(&values[0], G_TYPE_STRING);
+    g_value_init(&values[1], G_TYPE_BOOLEAN);
+    GtkTreeIter child;
+    item_tree_append(f.tree, &f.iters[0], values, 2, &child);
+    item_tree_append(f.tree, &child, values, 2, nullptr);
+    item_tree_append(f.tree, &child, values, 2, nullptr);
+    EXPECT_EQ(inserted, "0:00:0:00:0:1");
+    EXPECT_EQ(gained_child, "00:0");
+}
+
 } // namespace
