@@ -99,7 +99,16 @@ void measured_label_class_init(MeasuredLabelClass *klass) {
         measured_label_get_preferred_height_and_baseline_for_width;
 }
 
-void measured_label_init(MeasuredLabel *) {}
+// A new text, new attributes or any other property may change the sizes.
+void forget_sizes(GObject *object, GParamSpec *, gpointer) {
+    MeasuredLabel *label = reinterpret_cast<MeasuredLabel *>(object);
+    label->width.measured = false;
+    label->height.measured = false;
+}
+
+void measured_label_init(MeasuredLabel *label) {
+    g_signal_connect(label, "notify", G_CALLBACK(forget_sizes), nullptr);
+}
 
 } // namespace
 

@@ -1,10 +1,9 @@
-// A wrapping label that measures its width once. GTK asks a label for its
+// A wrapping label that measures its size once. GTK asks a label for its
 // width again after every style update (the window's realize and map bring
 // several), and a wrapping label answers by laying out its whole text twice:
 // on one line, and as narrow as it can go. For a long text that is most of
 // the time the window takes to show, so this label keeps its answer for as
-// long as its font stays the same. Its text and attributes are set before it
-// is shown and never change.
+// long as its font and its properties (its text among them) stay the same.
 #pragma once
 
 #include <gtk/gtk.h>

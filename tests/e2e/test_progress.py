@@ -7,10 +7,11 @@ import subprocess
 import textwrap
 import threading
 
+import pyatspi
 import pytest
 
 import harness
-from harness import base_env, progress_of, wait_until
+from harness import base_env, progress_of, text_of, wait_until
 from text_fields import unexpected
 
 
@@ -61,6 +62,27 @@ def test_gauge_follows_its_input_write_by_write(wrenpane):
     wait_for_bar(bar, "100 %", 1.0)
 
     app.send(b"EOF\n")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_gauge_text_that_grows_is_wrapped_whole(wrenpane):
+    # The label takes the size of each new text, not that of the first.
+    app = wrenpane.start("--gauge", "a", 10, 50, stdin=subprocess.PIPE)
+    dialog = app.dialog()
+    (label,) = [a for a in dialog.find_all(pyatspi.ROLE_LABEL) if text_of(a) == "a"]
+
+    def size():
+        extents = label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return extents.width, extents.height
+
+    one_letter, one_line = size()
+    text = "a longer text that wraps " * 40
+    app.send(f"XXX\n40\n{text}\nXXX\n".encode())
+    wait_for_labels(dialog, [text])
+    # Some ten lines across the dialog, not a letter a line.
+    wait_until(lambda: size()[0] > 20 * one_letter and 5 * one_line < size()[1] < 20 * one_line,
+               "the label to take its new text's width and lines")
+    dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
 
