@@ -1,0 +1,76 @@
+// The file viewer's text store over arbitrary bytes cut into arbitrary
+// reads, repaired to UTF-8 as the viewer does: the paragraphs must not
+// depend on the cuts, offsets must map both ways, and the heights must add
+// up wherever some paragraphs have been measured.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "frame/text_store.h"
+#include "frame/utf8_stream.h"
+
+namespace {
+
+TextStore store_in_pieces(std::string_view input, std::string_view cuts) {
+    CharWidths widths;
+    widths.ascii.fill(7);
+    widths.ascii['\t'] = 28;
+    widths.other = 12;
+    TextStore store;
+    store.set_geometry(widths, 15, 100);
+    Utf8Repair repair;
+    size_t cut = 0;
+    while (!input.empty()) {
+        size_t length =
+            cuts.empty() ? input.size() : 1 + static_cast<uint8_t>(cuts[cut++ % cuts.size()]) % 32;
+        length = std::min(length, input.size());
+        store.append(repair.push(input.substr(0, length)));
+        input.remove_prefix(length);
+    }
+    store.append(repair.finish());
+    return store;
+}
+
+void check(bool condition) {
+    if (!condition)
+        __builtin_trap();
+}
+
+void check_geometry(const TextStore &store) {
+    int64_t y = 0;
+    for (size_t i = 0; i < store.paragraph_count(); ++i) {
+        check(store.paragraph_y(i) == y);
+        check(store.paragraph_at(y) == i);
+        y += store.height(i);
+    }
+    check(store.total_height() == y);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size == 0)
+        return 0;
+    // The first byte says how many of the next bytes give the cuts.
+    size_t cut_count = std::min<size_t>(data[0] % 8, size - 1);
+    std::string_view cuts(reinterpret_cast<const char *>(data + 1), cut_count);
+    std::string_view input(reinterpret_cast<const char *>(data + 1 + cut_count),
+                           size - 1 - cut_count);
+    TextStore whole = store_in_pieces(input, {});
+    TextStore store = store_in_pieces(input, cuts);
+    check(store.text() == whole.text());
+    check(store.paragraph_count() == whole.paragraph_count());
+    for (size_t i = 0; i < store.paragraph_count(); ++i) {
+        check(store.paragraph(i) == whole.paragraph(i));
+        check(store.height(i) == whole.height(i));
+    }
+    for (size_t chars = 0; chars <= store.char_count(); ++chars)
+        check(store.char_offset(store.byte_offset(chars)) == chars);
+    check_geometry(store);
+    // Measure every paragraph that the cuts pick, as a view would.
+    for (size_t i = 0; i < cuts.size(); ++i)
+        store.set_measured_height(static_cast<uint8_t>(cuts[i]) % store.paragraph_count(),
+                                  static_cast<uint8_t>(cuts[i]) % 50);
+    check_geometry(store);
+    return 0;
+}
