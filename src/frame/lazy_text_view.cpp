@@ -169,6 +169,12 @@ void update_geometry(GtkWidget *widget) {
     measure_paragraphs_in_sight(widget);
 }
 
+void scroll_by(GtkWidget *widget, double pixels) {
+    GtkAdjustment *adjustment = state_of(widget).vadjustment.get();
+    if (adjustment != nullptr)
+        gtk_adjustment_set_value(adjustment, gtk_adjustment_get_value(adjustment) + pixels);
+}
+
 // --- Selecting ---------------------------------------------------------------
 
 // The byte offset of the text under a point of the view.
@@ -215,22 +221,66 @@ void select(GtkWidget *widget, size_t anchor, size_t end) {
     gtk_widget_queue_draw(widget);
 }
 
+bool is_word_character(gunichar c) {
+    return g_unichar_isalnum(c) || c == '_';
+}
+
+// Selects the word around offset (or the character there, when it is not
+// part of a word).
+void select_word(GtkWidget *widget, size_t offset) {
+    const std::string &text = state_of(widget).store.text();
+    const char *begin = text.data();
+    const char *end = begin + text.size();
+    const char *first = begin + offset;
+    const char *last = first;
+    while (first > begin) {
+        const char *before = g_utf8_find_prev_char(begin, first);
+        if (before == nullptr || !is_word_character(g_utf8_get_char(before)))
+            break;
+        first = before;
+    }
+    while (last < end && is_word_character(g_utf8_get_char(last)))
+        last = g_utf8_next_char(last);
+    if (last == first && last < end)
+        last = g_utf8_next_char(last);
+    select(widget, static_cast<size_t>(first - begin), static_cast<size_t>(last - begin));
+}
+
+// A click places the selection's start (or, with Shift, its end); a double
+// click selects a word and a triple click a paragraph.
 gboolean lazy_text_view_button_press(GtkWidget *widget, GdkEventButton *event) {
     gtk_widget_grab_focus(widget);
-    if (event->button != GDK_BUTTON_PRIMARY || event->type != GDK_BUTTON_PRESS)
+    if (event->button != GDK_BUTTON_PRIMARY)
         return FALSE;
     ViewState &state = state_of(widget);
     size_t offset = text_offset_at(widget, event->x, event->y);
-    bool extend = (event->state & GDK_SHIFT_MASK) != 0;
-    select(widget, extend ? state.selection_anchor : offset, offset);
-    state.selecting = true;
+    if (event->type == GDK_2BUTTON_PRESS) {
+        select_word(widget, offset);
+    } else if (event->type == GDK_3BUTTON_PRESS) {
+        size_t paragraph = state.store.paragraph_holding(offset);
+        select(widget, state.store.paragraph_start(paragraph),
+               state.store.paragraph_end(paragraph));
+    } else {
+        bool extend = (event->state & GDK_SHIFT_MASK) != 0;
+        select(widget, extend ? state.selection_anchor : offset, offset);
+        state.selecting = true;
+        return TRUE;
+    }
+    state.selecting = false;
+    copy_selection(widget, GDK_SELECTION_PRIMARY);
     return TRUE;
 }
 
+// Dragging past the top or the bottom of the view scrolls it.
 gboolean lazy_text_view_motion_notify(GtkWidget *widget, GdkEventMotion *event) {
     ViewState &state = state_of(widget);
     if (!state.selecting)
         return FALSE;
+    int height = gtk_widget_get_allocated_height(widget);
+    if (event->y < 0)
+        scroll_by(widget, event->y);
+    else if (event->y > height)
+        scroll_by(widget, event->y - height);
     select(widget, state.selection_anchor, text_offset_at(widget, event->x, event->y));
     return TRUE;
 }
@@ -294,12 +344,6 @@ void set_adjustment(GtkWidget *widget, GObjectPtr<GtkAdjustment> &slot, GtkAdjus
     if (vertical)
         g_signal_connect(adjustment, "value-changed", G_CALLBACK(on_value_changed), widget);
     configure_adjustments(widget);
-}
-
-void scroll_by(GtkWidget *widget, double pixels) {
-    GtkAdjustment *adjustment = state_of(widget).vadjustment.get();
-    if (adjustment != nullptr)
-        gtk_adjustment_set_value(adjustment, gtk_adjustment_get_value(adjustment) + pixels);
 }
 
 // The keys of a text view without a cursor: they scroll.

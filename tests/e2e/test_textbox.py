@@ -87,8 +87,12 @@ def test_keys_scroll_through_the_whole_file(wrenpane, tmp_path):
     # estimated. The keys still reach both ends, and the end stays the end
     # once the long last line there has been laid out.
     app, dialog = show_text_file(wrenpane, tmp_path, numbered_lines(3000) + "x " * 2000 + "\n")
-    bar = next(b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
-               if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100)
+
+    def vertical_bar():  # shown once the text has been laid out
+        return next((b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
+                     if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100), None)
+
+    bar = wait_until(vertical_bar, "the vertical scroll bar")
     scroll = bar.queryValue()
     assert scroll.currentValue == 0
     dialog.key("Page_Down")
@@ -110,6 +114,8 @@ def test_text_is_selected_with_the_mouse_or_ctrl_a_and_copied(wrenpane, tmp_path
     dialog.drag(view, (0.0, 0.01), (0.1, 0.01))
     primary = wait_until(lambda: selection_text("PRIMARY"), "a selection")
     assert primary and "alpha beta gamma delta".startswith(primary)
+    dialog.double_click(view, 0.01, 0.01)
+    wait_until(lambda: selection_text("PRIMARY") == "alpha", "the first word selected")
     dialog.key("ctrl+a", "ctrl+c")
     wait_until(lambda: selection_text("CLIPBOARD") == text, "the whole text copied")
     dialog.key("Escape")
