@@ -9,11 +9,11 @@
 #include "core/records.h"
 #include "dialogs/gauge_protocol.h"
 #include "frame/accessible.h"
+#include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/popup.h"
 #include "frame/utf8_stream.h"
-#include "frame/window.h"
 
 namespace {
 

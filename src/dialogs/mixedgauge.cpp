@@ -6,10 +6,10 @@
 #include "core/records.h"
 #include "dialogs/mixedgauge_bar.h"
 #include "frame/accessible.h"
+#include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
-#include "frame/window.h"
 
 namespace {
 

@@ -9,10 +9,6 @@
 // (when text is given) the text label. opts may be null only with no text.
 GtkWidget *dialog_window_new(DialogConf *conf, Options *opts, const char *text, int rows, int cols);
 
-// The label of a dialog text: wrapping, at most rows lines when rows > 0,
-// not shown yet. The gauge and the mixedgauge place their own.
-GtkWidget *text_label_new(const char *text, int rows, const Options *opts);
-
 // The infobox's window: a message dialog headed "Information" with text as
 // its secondary text, titled, placed and sized like the standard window.
 GtkWidget *message_window_new(DialogConf *conf, Options *opts, const char *text, int rows,

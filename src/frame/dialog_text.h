@@ -1,0 +1,19 @@
+// The dialog text above a dialog's own widgets: a wrapping label, or, for a
+// text that may be taller than the screen, a label or a read-only text view
+// that scrolls inside the window.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "core/records.h"
+
+// The label of a dialog text: wrapping, at most rows lines when rows > 0,
+// not shown yet. The gauge and the mixedgauge place their own.
+GtkWidget *text_label_new(const char *text, int rows, const Options *opts);
+
+// Shows text at the start of a dialog's content area. A text that may be
+// taller than the screen scrolls once it is taller than max_height pixels
+// (the content of a dialog of the default size); cols and unit are the
+// content area's width in character cells and a cell's width in pixels.
+void add_dialog_text(GtkWidget *content, const char *text, const Options *opts, int rows, int cols,
+                     double unit, int max_height);
