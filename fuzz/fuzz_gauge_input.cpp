@@ -7,6 +7,7 @@
 
 #include "dialogs/gauge_protocol.h"
 #include "frame/utf8_stream.h"
+#include "fuzz_input.h"
 
 namespace {
 
@@ -23,9 +24,7 @@ Shown run(std::string_view input, std::string_view cuts) {
     Utf8Repair repair;
     size_t cut = 0;
     while (!input.empty()) {
-        size_t length =
-            cuts.empty() ? input.size() : 1 + static_cast<uint8_t>(cuts[cut++ % cuts.size()]) % 16;
-        length = std::min(length, input.size());
+        size_t length = next_read_length(cuts, cut, 16, input.size());
         gauge.push(repair.push(input.substr(0, length)));
         input.remove_prefix(length);
         if (!g_utf8_validate(gauge.label().data(), gauge.label().size(), nullptr))
@@ -41,11 +40,7 @@ Shown run(std::string_view input, std::string_view cuts) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0)
         return 0;
-    // The first byte says how many of the next bytes give the cuts.
-    size_t cut_count = std::min<size_t>(data[0] % 8, size - 1);
-    std::string_view cuts(reinterpret_cast<const char *>(data + 1), cut_count);
-    std::string_view input(reinterpret_cast<const char *>(data + 1 + cut_count),
-                           size - 1 - cut_count);
+    auto [cuts, input] = split_cuts(data, size);
     Shown whole = run(input, {});
     Shown cut = run(input, cuts);
     if (whole.percent != cut.percent || whole.label != cut.label || whole.ended != cut.ended ||

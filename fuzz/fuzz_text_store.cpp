@@ -8,6 +8,7 @@
 
 #include "frame/text_store.h"
 #include "frame/utf8_stream.h"
+#include "fuzz_input.h"
 
 namespace {
 
@@ -21,9 +22,7 @@ TextStore store_in_pieces(std::string_view input, std::string_view cuts) {
     Utf8Repair repair;
     size_t cut = 0;
     while (!input.empty()) {
-        size_t length =
-            cuts.empty() ? input.size() : 1 + static_cast<uint8_t>(cuts[cut++ % cuts.size()]) % 32;
-        length = std::min(length, input.size());
+        size_t length = next_read_length(cuts, cut, 32, input.size());
         store.append(repair.push(input.substr(0, length)));
         input.remove_prefix(length);
     }
@@ -51,11 +50,7 @@ void check_geometry(const TextStore &store) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0)
         return 0;
-    // The first byte says how many of the next bytes give the cuts.
-    size_t cut_count = std::min<size_t>(data[0] % 8, size - 1);
-    std::string_view cuts(reinterpret_cast<const char *>(data + 1), cut_count);
-    std::string_view input(reinterpret_cast<const char *>(data + 1 + cut_count),
-                           size - 1 - cut_count);
+    auto [cuts, input] = split_cuts(data, size);
     TextStore whole = store_in_pieces(input, {});
     TextStore store = store_in_pieces(input, cuts);
     check(store.text() == whole.text());
