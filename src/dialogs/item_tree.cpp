@@ -159,13 +159,22 @@ gboolean iter_parent(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *child)
 // Whether anything listens to the model's signal: a list is filled before
 // any view watches its model, and a path and an emission per row for no one
 // are a noticeable part of the time that thousands of rows take.
-bool heard(GtkTreeModel *model, const char *signal) {
-    return g_signal_has_handler_pending(model, g_signal_lookup(signal, GTK_TYPE_TREE_MODEL), 0,
-                                        FALSE);
+bool heard(GtkTreeModel *model, guint signal) {
+    return g_signal_has_handler_pending(model, signal, 0, FALSE);
+}
+
+guint row_inserted_signal() {
+    static const guint signal = g_signal_lookup("row-inserted", GTK_TYPE_TREE_MODEL);
+    return signal;
+}
+
+guint row_has_child_toggled_signal() {
+    static const guint signal = g_signal_lookup("row-has-child-toggled", GTK_TYPE_TREE_MODEL);
+    return signal;
 }
 
 void emit_row_inserted(GtkTreeModel *model, GtkTreeIter *iter) {
-    if (!heard(model, "row-inserted"))
+    if (!heard(model, row_inserted_signal()))
         return;
     TreePathPtr path(get_path(model, iter));
     gtk_tree_model_row_inserted(model, path.get(), iter);
@@ -245,7 +254,7 @@ void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values,
     make_iter(GTK_TREE_MODEL(tree), &new_iter, row);
     emit_row_inserted(GTK_TREE_MODEL(tree), &new_iter);
     if (parent_row >= 0 && siblings.size() == 1 &&
-        heard(GTK_TREE_MODEL(tree), "row-has-child-toggled")) {
+        heard(GTK_TREE_MODEL(tree), row_has_child_toggled_signal())) {
         TreePathPtr path(get_path(GTK_TREE_MODEL(tree), parent));
         gtk_tree_model_row_has_child_toggled(GTK_TREE_MODEL(tree), path.get(), parent);
     }

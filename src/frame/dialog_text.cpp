@@ -98,14 +98,6 @@ static GtkWidget *scrolled_label_new(const char *text, const Options *opts, int 
     return scroller;
 }
 
-// Height in pixels of one line of text in widget's font.
-static int text_line_height(GtkWidget *widget) {
-    GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(widget, "X"));
-    int height = 0;
-    pango_layout_get_pixel_size(layout.get(), nullptr, &height);
-    return height;
-}
-
 // The label's look on a read-only text view: no background of its own.
 static void look_like_a_label(GtkWidget *view) {
     GObjectPtr<GtkCssProvider> css(gtk_css_provider_new());

@@ -7,6 +7,7 @@
 
 #include "frame/gobject_ptr.h"
 #include "frame/long_runs.h"
+#include "frame/text.h"
 #include "frame/text_store.h"
 
 namespace {
@@ -103,13 +104,6 @@ CharWidths char_widths(GtkWidget *widget) {
     return widths;
 }
 
-int line_height(GtkWidget *widget) {
-    GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(widget, "X"));
-    int height = 0;
-    pango_layout_get_pixel_size(layout.get(), nullptr, &height);
-    return height;
-}
-
 void configure_adjustments(GtkWidget *widget) {
     ViewState &state = state_of(widget);
     double width = gtk_widget_get_allocated_width(widget);
@@ -159,7 +153,7 @@ void update_geometry(GtkWidget *widget) {
         return;
     if (state.line_height == 0) {
         state.widths = char_widths(widget);
-        state.line_height = line_height(widget);
+        state.line_height = text_line_height(widget);
     }
     int old_wrap = state.store.wrap_width();
     state.store.set_geometry(state.widths, state.line_height, width);
@@ -450,7 +444,8 @@ void lazy_text_view_style_updated(GtkWidget *widget) {
     update_geometry(widget);
 }
 
-void lazy_text_view_set_property(GObject *object, guint id, const GValue *value, GParamSpec *spec) {
+void lazy_text_view_set_property(GObject *object, guint id, const GValue *value,
+                                 GParamSpec *param) {
     GtkWidget *widget = GTK_WIDGET(object);
     ViewState &state = state_of(widget);
     switch (id) {
@@ -467,11 +462,11 @@ void lazy_text_view_set_property(GObject *object, guint id, const GValue *value,
         state.vscroll_policy = static_cast<GtkScrollablePolicy>(g_value_get_enum(value));
         break;
     default:
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
     }
 }
 
-void lazy_text_view_get_property(GObject *object, guint id, GValue *value, GParamSpec *spec) {
+void lazy_text_view_get_property(GObject *object, guint id, GValue *value, GParamSpec *param) {
     ViewState &state = state_of(GTK_WIDGET(object));
     switch (id) {
     case PROP_HADJUSTMENT:
@@ -487,7 +482,7 @@ void lazy_text_view_get_property(GObject *object, guint id, GValue *value, GPara
         g_value_set_enum(value, state.vscroll_policy);
         break;
     default:
-        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+        G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
     }
 }
 
