@@ -16,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     reset_options(&config.opts);
     opterr = 0; // getopt's complaints about bad options would flood the log
     optind = 0; // scan afresh, as for a new process
-    parser.parse_segment(config, nullptr, static_cast<int>(args.size()), argv.data());
+    std::vector<char *> positional;
+    parser.parse_segment(config, nullptr, static_cast<int>(args.size()), argv.data(), positional);
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <getopt.h>
 #include <gtk/gtk.h>
 #include <sys/stat.h>
+#include <vector>
 
 #include "backdrop/backdrop.h"
 #include "cli/option_table.h"
@@ -32,11 +33,11 @@ int segment_length(int argc, char **argv) {
     return argc;
 }
 
-// End of the positional arguments argv[p..n-1] that the option pass left.
-// After a "--" the separator that ends the segment stays among them, but it
-// is never an argument of the dialog.
-int positional_end(int p, int n, char **argv) {
-    return p < n && is_separator(argv[n - 1]) ? n - 1 : n;
+// After a "--" the separator that ends the segment is among the positional
+// arguments, but it is never an argument of the dialog.
+void drop_separator(std::vector<char *> &positional) {
+    if (!positional.empty() && is_separator(positional.back()))
+        positional.pop_back();
 }
 
 // The style sheet of the theme in use: the deprecated default provider is
@@ -117,7 +118,7 @@ class DialogSequence {
 
   private:
     bool run_next_segment();
-    DialogResult run_segment_dialog(int p, int end);
+    DialogResult run_segment_dialog(std::vector<char *> &positional);
     bool fail() {
         exit_status_ = exit_code_for(RESULT_ERROR);
         return false;
@@ -132,14 +133,13 @@ class DialogSequence {
     int exit_status_ = 0;
 };
 
-// Runs the segment's dialog with positional arguments argv[p..end-1]. Returns
-// the result, or RESULT_ERROR after a diagnostic for a malformed segment.
-DialogResult DialogSequence::run_segment_dialog(int p, int end) {
+// Runs the segment's dialog with its positional arguments. Returns the
+// result, or RESULT_ERROR after a diagnostic for a malformed segment.
+DialogResult DialogSequence::run_segment_dialog(std::vector<char *> &positional) {
     Options &opts = config_.opts;
-    const int k = end - p;
+    const int k = static_cast<int>(positional.size());
     if (k < 3)
         return warn_msg(RESULT_ERROR, "expected <text> <rows> <cols>");
-    char **positional = argv_ + p;
     const size_t length = strlen(positional[0]);
     GCharPtr text(static_cast<char *>(g_try_malloc(length + 1)));
     if (text == nullptr)
@@ -149,7 +149,7 @@ DialogResult DialogSequence::run_segment_dialog(int p, int end) {
     int cols = static_cast<int>(strtol(positional[2], nullptr, 10));
     if (!opts.dialog->text_is_path)
         preprocess_text(&opts, positional[0], text.get());
-    return opts.dialog->builder(&config_.conf, text.get(), rows, cols, k - 3, positional + 3,
+    return opts.dialog->builder(&config_.conf, text.get(), rows, cols, k - 3, positional.data() + 3,
                                 &opts);
 }
 
@@ -164,9 +164,10 @@ bool DialogSequence::run_next_segment() {
     optind = 1;
 
     const int n = segment_length(argc_, argv_);
-    if (parser_.parse_segment(config_, screen_, n, argv_) != 0)
+    std::vector<char *> positional;
+    if (parser_.parse_segment(config_, screen_, n, argv_, positional) != 0)
         return fail();
-    const int p = optind;
+    drop_separator(positional);
 
     if (opts.save_theme != nullptr) {
         save_theme(opts.save_theme);
@@ -187,7 +188,7 @@ bool DialogSequence::run_next_segment() {
     if (opts.dialog == nullptr)
         return false;
 
-    DialogResult result = run_segment_dialog(p, positional_end(p, n, argv_));
+    DialogResult result = run_segment_dialog(positional);
     exit_status_ = exit_code_for(result);
     if (result == RESULT_ERROR)
         return false;

@@ -1,5 +1,7 @@
 #include "cli/option_table.h"
 
+#include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -13,9 +15,16 @@
 
 namespace {
 
+// getopt_long's code for an argument that is no option, in the order the
+// arguments stand (the "-" that starts the option string asks for that).
+constexpr int POSITIONAL_ARGUMENT = 1;
+
+// A dialog option's code is its index in the table of dialogs plus this,
+// above every code below.
+constexpr int FIRST_DIALOG_CODE = 2000;
+
 // Synonyms share a code, so that a prefix shared only by synonyms is not
-// ambiguous. A dialog option's code is its index in the table of dialogs,
-// below every code here.
+// ambiguous.
 enum OptionCode {
     OPT_AND_DIALOG = 1000,
     // DialogConf
@@ -108,6 +117,19 @@ int parse_begin(const char *name, const char *arg, int *field) {
     if (value < -1)
         return warn_msg(-1, "%s %d is < %d", name, value, -1);
     *field = value;
+    return 0;
+}
+
+// Unlike other numbers, a descriptor must be written out in full: taking
+// "abc" for 0 would send the answer into standard input.
+int parse_output_fd(const char *arg, int *output_fd) {
+    char *end = nullptr;
+    errno = 0;
+    long value = strtol(arg, &end, 10);
+    if (end == arg || *end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+        return warn_msg(-1, "--output-fd %s is not a number", arg);
+    // Never a descriptor the program opened itself.
+    *output_fd = answer_descriptor(static_cast<int>(value));
     return 0;
 }
 
@@ -216,16 +238,28 @@ uint32_t sleep_milliseconds(const char *arg) {
 
 OptionParser::OptionParser(std::span<const DialogEntry> dialogs) : dialogs_(dialogs) {
     for (size_t i = 0; i < dialogs.size(); ++i)
-        table_.push_back({dialogs[i].option + 2, no_argument, nullptr, static_cast<int>(i)});
+        table_.push_back(
+            {dialogs[i].option + 2, no_argument, nullptr, FIRST_DIALOG_CODE + static_cast<int>(i)});
     table_.insert(table_.end(), std::begin(fixed_options), std::end(fixed_options));
     table_.push_back({nullptr, 0, nullptr, 0});
 }
 
-int OptionParser::parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv) {
+// Positional arguments are collected here rather than left to getopt_long's
+// permutation, which POSIXLY_CORRECT in the environment would turn off: then
+// an option after the dialog's arguments would be taken for one of them.
+int OptionParser::parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv,
+                                std::vector<char *> &positional) {
     for (;;) {
-        int code = getopt_long(n, argv, "", table_.data(), nullptr);
-        if (code == -1)
+        int code = getopt_long(n, argv, "-", table_.data(), nullptr);
+        if (code == -1) {
+            // After "--", everything left is positional.
+            positional.insert(positional.end(), argv + optind, argv + n);
             return 0;
+        }
+        if (code == POSITIONAL_ARGUMENT) {
+            positional.push_back(optarg);
+            continue;
+        }
         if (code == '?') {
             // getopt_long has written its own diagnostic.
             if (config.opts.ignore)
@@ -242,8 +276,9 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
     DialogConf &conf = config.conf;
     Options &opts = config.opts;
 
-    if (code >= 0 && static_cast<size_t>(code) < dialogs_.size())
-        return select_dialog(opts, dialogs_[code]);
+    if (code >= FIRST_DIALOG_CODE &&
+        static_cast<size_t>(code - FIRST_DIALOG_CODE) < dialogs_.size())
+        return select_dialog(opts, dialogs_[code - FIRST_DIALOG_CODE]);
 
     switch (code) {
     case OPT_AND_DIALOG:
@@ -365,9 +400,7 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
         opts.max_input = static_cast<uint32_t>(strtoul(arg, nullptr, 10));
         break;
     case OPT_OUTPUT_FD:
-        // Never a descriptor the program opened itself.
-        opts.output_fd = answer_descriptor(static_cast<int>(strtol(arg, nullptr, 10)));
-        break;
+        return parse_output_fd(arg, &opts.output_fd);
     case OPT_OUTPUT_SEPARATOR:
         opts.output_separator = arg;
         break;

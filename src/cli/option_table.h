@@ -18,9 +18,11 @@ class OptionParser {
     // index in it.
     explicit OptionParser(std::span<const DialogEntry> dialogs);
 
-    // Runs getopt_long over the first n elements of argv and applies each
-    // option to config. Returns 0, or -1 after a diagnostic.
-    int parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv);
+    // Runs getopt_long over the first n elements of argv, applies each
+    // option to config and appends the other arguments to positional, in
+    // their order. Returns 0, or -1 after a diagnostic.
+    int parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv,
+                      std::vector<char *> &positional);
 
     // Every long option accepted, the dialogs' included, without the
     // table's terminator.

@@ -39,6 +39,10 @@ SEE_HELP = b"\nSee 'wrenpane --help' or 'man 1 wrenbox' for more information.\n"
         (["--infob", "a", 0, 0, "--msgb"], b"wrenpane: --infobox and --msgbox without --and-dialog\n"),
         (["--and-dialog", "--msgbox", "hi", 0, 0], b"wrenpane: --and-dialog without previous --<dialog>\n"),
         (["--title", "t", "--and-widget"], b"wrenpane: --and-dialog without previous --<dialog>\n"),
+        # A descriptor must be a number: strtol would take these for 0 or 3.
+        (["--output-fd", "abc", "--inputbox", "q", 0, 0], b"wrenpane: --output-fd abc is not a number\n"),
+        (["--output-fd", "", "--inputbox", "q", 0, 0], b"wrenpane: --output-fd  is not a number\n"),
+        (["--output-fd=3x", "--inputbox", "q", 0, 0], b"wrenpane: --output-fd 3x is not a number\n"),
     ],
 )
 def test_command_line_errors(wrenpane, args, stderr):
@@ -162,8 +166,10 @@ def test_load_theme_applies_a_style_sheet(wrenpane, tmp_path):
         (["--title", "T", "--msgbox", "--", "x", 0, 0], "x", "T"),
     ],
 )
-def test_argument_order_and_abbreviations(wrenpane, args, text, title):
-    app = wrenpane.start(*args)
+# The order rules hold whatever the environment asks of getopt.
+@pytest.mark.parametrize("env", [{}, {"POSIXLY_CORRECT": "1"}], ids=["default", "posixly-correct"])
+def test_argument_order_and_abbreviations(wrenpane, args, text, title, env):
+    app = wrenpane.start(*args, env=env)
     dialog = app.dialog()
     assert (dialog.labels()[0], dialog.title) == (text, title)
     dialog.press("OK")
