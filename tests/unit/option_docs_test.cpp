@@ -51,10 +51,14 @@ std::set<std::string> completed_options() {
 }
 
 TEST(OptionDocs, ManualPageDocumentsEveryOptionInBold) {
+#ifndef WRENPANE_MANUAL_PATH
+    GTEST_SKIP() << "the manual page is not built";
+#else
     const std::string manual = read_file(WRENPANE_MANUAL_PATH);
     ASSERT_FALSE(manual.empty()) << WRENPANE_MANUAL_PATH;
     for (const std::string &name : accepted_options())
         EXPECT_NE(manual.find("\\fB" + name + "\\fR"), std::string::npos) << name;
+#endif
 }
 
 // The names of one set that the other lacks, blank-separated.
