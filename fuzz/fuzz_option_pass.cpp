@@ -17,6 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     opterr = 0; // getopt's complaints about bad options would flood the log
     optind = 0; // scan afresh, as for a new process
     std::vector<char *> positional;
-    parser.parse_segment(config, nullptr, static_cast<int>(args.size()), argv.data(), positional);
+    // Side jobs are the driver's; the scan just goes on past them.
+    while (parser.scan(config, static_cast<int>(args.size()), argv.data(), positional).kind ==
+           ScanStep::Kind::side_job) {
+    }
     return 0;
 }

@@ -14,8 +14,10 @@
 #include "cli/preprocess.h"
 #include "core/diagnostics.h"
 #include "core/results.h"
+#include "core/version.h"
 #include "dialogs/catalog.h"
 #include "frame/gobject_ptr.h"
+#include "frame/window.h"
 
 namespace {
 
@@ -38,6 +40,34 @@ int segment_length(int argc, char **argv) {
 void drop_separator(std::vector<char *> &positional) {
     if (!positional.empty() && is_separator(positional.back()))
         positional.pop_back();
+}
+
+// Without a screen there is no size to report.
+void write_maxsize_line(GdkScreen *screen, int output_fd) {
+    if (screen == nullptr)
+        return;
+    double unit = char_unit_pixels(screen);
+    GdkRectangle area;
+    primary_workarea(screen, &area);
+    dprintf(output_fd, "MaxSize: %d, %d\n", default_rows(unit, area), default_cols(unit, area));
+}
+
+void run_side_job(GdkScreen *screen, const SideJob &job) {
+    switch (job.kind) {
+    case SideJob::Kind::print_maxsize:
+        write_maxsize_line(screen, job.output_fd);
+        break;
+    case SideJob::Kind::print_version:
+        write_version_line(job.output_fd);
+        break;
+    case SideJob::Kind::set_theme:
+        if (GtkSettings *settings = gtk_settings_get_default())
+            g_object_set(settings, "gtk-theme-name", job.arg, nullptr);
+        break;
+    case SideJob::Kind::set_exit_code:
+        set_exit_code_from_arg(job.result, job.arg);
+        break;
+    }
 }
 
 // The style sheet of the theme in use: the deprecated default provider is
@@ -165,8 +195,14 @@ bool DialogSequence::run_next_segment() {
 
     const int n = segment_length(argc_, argv_);
     std::vector<char *> positional;
-    if (parser_.parse_segment(config_, screen_, n, argv_, positional) != 0)
-        return fail();
+    for (;;) {
+        ScanStep step = parser_.scan(config_, n, argv_, positional);
+        if (step.kind == ScanStep::Kind::error)
+            return fail();
+        if (step.kind == ScanStep::Kind::end)
+            break;
+        run_side_job(screen_, step.job);
+    }
     drop_separator(positional);
 
     if (opts.save_theme != nullptr) {

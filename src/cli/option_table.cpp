@@ -5,13 +5,12 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <unistd.h>
 
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
 #include "core/results.h"
-#include "core/version.h"
-#include "frame/window.h"
 
 namespace {
 
@@ -92,16 +91,8 @@ enum OptionCode {
     OPT_NO_EFFECT,
 };
 
-// Without a screen (the option pass run without a display, as the fuzzer
-// does) there is no size to report.
-void write_maxsize_line(GdkScreen *screen, const Options &opts) {
-    if (screen == nullptr)
-        return;
-    double unit = char_unit_pixels(screen);
-    GdkRectangle area;
-    primary_workarea(screen, &area);
-    dprintf(opts.output_fd, "MaxSize: %d, %d\n", default_rows(unit, area),
-            default_cols(unit, area));
+std::optional<ScanStep> ask_for(SideJob job) {
+    return ScanStep{ScanStep::Kind::side_job, job};
 }
 
 int select_dialog(Options &opts, const DialogEntry &dialog) {
@@ -247,14 +238,14 @@ OptionParser::OptionParser(std::span<const DialogEntry> dialogs) : dialogs_(dial
 // Positional arguments are collected here rather than left to getopt_long's
 // permutation, which POSIXLY_CORRECT in the environment would turn off: then
 // an option after the dialog's arguments would be taken for one of them.
-int OptionParser::parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv,
-                                std::vector<char *> &positional) {
+ScanStep OptionParser::scan(SegmentConfig &config, int n, char **argv,
+                            std::vector<char *> &positional) const {
     for (;;) {
         int code = getopt_long(n, argv, "-", table_.data(), nullptr);
         if (code == -1) {
             // After "--", everything left is positional.
             positional.insert(positional.end(), argv + optind, argv + n);
-            return 0;
+            return {ScanStep::Kind::end};
         }
         if (code == POSITIONAL_ARGUMENT) {
             positional.push_back(optarg);
@@ -264,32 +255,40 @@ int OptionParser::parse_segment(SegmentConfig &config, GdkScreen *screen, int n,
             // getopt_long has written its own diagnostic.
             if (config.opts.ignore)
                 continue;
-            return warn_msg(-1, "--ignore to continue");
+            warn_msg(-1, "--ignore to continue");
+            return {ScanStep::Kind::error};
         }
-        if (apply_option(config, screen, code, optarg) != 0)
-            return -1;
+        if (std::optional<ScanStep> step = apply_option(config, code, optarg))
+            return *step;
     }
 }
 
-int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int code,
-                               const char *arg) {
+// Returns a side job, an error, or nothing when the scan simply goes on.
+std::optional<ScanStep> OptionParser::apply_option(SegmentConfig &config, int code,
+                                                   const char *arg) const {
+    // The checks below return 0, or -1 after a diagnostic.
+    auto checked = [](int status) -> std::optional<ScanStep> {
+        if (status == 0)
+            return std::nullopt;
+        return ScanStep{ScanStep::Kind::error};
+    };
     DialogConf &conf = config.conf;
     Options &opts = config.opts;
 
     if (code >= FIRST_DIALOG_CODE &&
         static_cast<size_t>(code - FIRST_DIALOG_CODE) < dialogs_.size())
-        return select_dialog(opts, dialogs_[code - FIRST_DIALOG_CODE]);
+        return checked(select_dialog(opts, dialogs_[code - FIRST_DIALOG_CODE]));
 
     switch (code) {
     case OPT_AND_DIALOG:
         if (opts.dialog_name == nullptr)
-            return warn_msg(-1, "--and-dialog without previous --<dialog>");
+            return checked(warn_msg(-1, "--and-dialog without previous --<dialog>"));
         break;
 
     case OPT_BEGIN_X:
-        return parse_begin("--begin-x", arg, &conf.begin_x);
+        return checked(parse_begin("--begin-x", arg, &conf.begin_x));
     case OPT_BEGIN_Y:
-        return parse_begin("--begin-y", arg, &conf.begin_y);
+        return checked(parse_begin("--begin-y", arg, &conf.begin_y));
     case OPT_CANCEL_LABEL:
         conf.cancel_label = arg;
         break;
@@ -400,18 +399,16 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
         opts.max_input = static_cast<uint32_t>(strtoul(arg, nullptr, 10));
         break;
     case OPT_OUTPUT_FD:
-        return parse_output_fd(arg, &opts.output_fd);
+        return checked(parse_output_fd(arg, &opts.output_fd));
     case OPT_OUTPUT_SEPARATOR:
         opts.output_separator = arg;
         break;
     case OPT_PRINT_MAXSIZE:
         opts.need_dialog = false;
-        write_maxsize_line(screen, opts);
-        break;
+        return ask_for({SideJob::Kind::print_maxsize, nullptr, opts.output_fd});
     case OPT_PRINT_VERSION:
         opts.need_dialog = false;
-        write_version_line(opts.output_fd);
-        break;
+        return ask_for({SideJob::Kind::print_version, nullptr, opts.output_fd});
     case OPT_QUOTED:
         opts.quoted = true;
         break;
@@ -438,37 +435,28 @@ int OptionParser::apply_option(SegmentConfig &config, GdkScreen *screen, int cod
         opts.text_unchanged = true;
         break;
     case OPT_THEME:
-        if (GtkSettings *settings = gtk_settings_get_default())
-            g_object_set(settings, "gtk-theme-name", arg, nullptr);
-        break;
+        return ask_for({SideJob::Kind::set_theme, arg});
     case OPT_TIME_FORMAT:
         opts.time_format = arg;
         break;
 
     case OPT_CANCEL_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_CANCEL, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_CANCEL});
     case OPT_ERROR_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_ERROR, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_ERROR});
     case OPT_ESC_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_ESC, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_ESC});
     case OPT_EXTRA_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_EXTRA, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_EXTRA});
     case OPT_HELP_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_HELP, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_HELP});
     case OPT_OK_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_OK, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_OK});
     case OPT_TIMEOUT_EXIT_CODE:
-        set_exit_code_from_arg(RESULT_TIMEOUT, arg);
-        break;
+        return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_TIMEOUT});
 
     case OPT_NO_EFFECT:
         break;
     }
-    return 0;
+    return std::nullopt;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <getopt.h>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -12,24 +13,51 @@
 // main-loop timeout can take when that many milliseconds do not fit.
 uint32_t sleep_milliseconds(const char *arg);
 
+// A job that an option asks for besides configuring the dialog. The driver
+// does it the moment the scan reaches the option, so that its output keeps
+// its place among the scan's own diagnostics.
+struct SideJob {
+    enum class Kind {
+        print_maxsize, // "MaxSize: ..." on output_fd
+        print_version, // the version line on output_fd
+        set_theme,     // arg names the GTK theme to use
+        set_exit_code, // arg is the exit code for result
+    };
+    Kind kind;
+    const char *arg = nullptr;
+    int output_fd = -1;
+    DialogResult result = RESULT_OK;
+};
+
+// What one call of OptionParser::scan found.
+struct ScanStep {
+    enum class Kind {
+        side_job, // job is to be done now; then scan on
+        end,      // the segment is read
+        error,    // a diagnostic has been written
+    };
+    Kind kind;
+    SideJob job = {};
+};
+
 class OptionParser {
   public:
     // The dialogs' options come from their table; their codes are their
     // index in it.
     explicit OptionParser(std::span<const DialogEntry> dialogs);
 
-    // Runs getopt_long over the first n elements of argv, applies each
+    // Runs getopt_long over the first n elements of argv, from where the
+    // last call stopped (set optind to 1 for a new segment): applies each
     // option to config and appends the other arguments to positional, in
-    // their order. Returns 0, or -1 after a diagnostic.
-    int parse_segment(SegmentConfig &config, GdkScreen *screen, int n, char **argv,
-                      std::vector<char *> &positional);
+    // their order, until an option asks for a side job or the segment ends.
+    ScanStep scan(SegmentConfig &config, int n, char **argv, std::vector<char *> &positional) const;
 
     // Every long option accepted, the dialogs' included, without the
     // table's terminator.
     std::span<const struct option> options() const { return {table_.data(), table_.size() - 1}; }
 
   private:
-    int apply_option(SegmentConfig &config, GdkScreen *screen, int code, const char *arg);
+    std::optional<ScanStep> apply_option(SegmentConfig &config, int code, const char *arg) const;
 
     std::span<const DialogEntry> dialogs_;
     std::vector<struct option> table_;
