@@ -14,10 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     opts.item_bottom_desc = data[0] & 16;
     std::vector<std::string> args = split_arguments(data + 1, size - 1, 4096);
     std::vector<char *> argv = argv_of(args);
-    const int argc = static_cast<int>(args.size());
-    if (!list_args_ok(kind, argc, argv.data(), &opts))
+    std::span<const char *const> given(argv.data(), args.size());
+    if (!list_args_ok(kind, given, opts))
         return 0;
-    std::vector<ItemRow> rows = parse_item_rows(kind, argc, argv.data(), &opts);
+    std::vector<ItemRow> rows = parse_item_rows(kind, given, &opts);
     if (!list_nests(kind, &opts))
         return 0;
     std::vector<int> depths;

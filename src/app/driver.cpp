@@ -6,6 +6,7 @@
 #include <cstring>
 #include <getopt.h>
 #include <gtk/gtk.h>
+#include <span>
 #include <sys/stat.h>
 #include <vector>
 
@@ -148,7 +149,7 @@ class DialogSequence {
 
   private:
     bool run_next_segment();
-    DialogResult run_segment_dialog(std::vector<char *> &positional);
+    DialogResult run_segment_dialog(std::span<const char *const> positional);
     bool fail() {
         exit_status_ = exit_code_for(RESULT_ERROR);
         return false;
@@ -165,30 +166,28 @@ class DialogSequence {
 
 // Runs the segment's dialog with its positional arguments. Returns the
 // result, or RESULT_ERROR after a diagnostic for a malformed segment.
-DialogResult DialogSequence::run_segment_dialog(std::vector<char *> &positional) {
-    Options &opts = config_.opts;
-    const int k = static_cast<int>(positional.size());
-    if (k < 3)
+DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> positional) {
+    if (positional.size() < 3)
         return warn_msg(RESULT_ERROR, "expected <text> <rows> <cols>");
-    const size_t length = strlen(positional[0]);
-    GCharPtr text(static_cast<char *>(g_try_malloc(length + 1)));
-    if (text == nullptr)
-        return warn_msg(RESULT_ERROR, "cannot allocate <text>");
-    memcpy(text.get(), positional[0], length + 1);
-    int rows = static_cast<int>(strtol(positional[1], nullptr, 10));
-    int cols = static_cast<int>(strtol(positional[2], nullptr, 10));
-    if (!opts.dialog->text_is_path)
-        preprocess_text(&opts, positional[0], text.get());
-    return opts.dialog->builder(&config_.conf, text.get(), rows, cols, k - 3, positional.data() + 3,
-                                &opts);
+    DialogRequest request{config_.conf,
+                          config_.opts,
+                          positional[0],
+                          static_cast<int>(strtol(positional[1], nullptr, 10)),
+                          static_cast<int>(strtol(positional[2], nullptr, 10)),
+                          positional.subspan(3)};
+    if (!request.opts.dialog->text_is_path) {
+        // Preprocessing never lengthens the text.
+        preprocess_text(&request.opts, positional[0], request.text.data());
+        request.text.resize(strlen(request.text.c_str()));
+    }
+    return request.opts.dialog->builder(request);
 }
 
 // Returns true to be called again for the next segment, false when the
 // chain has ended.
 bool DialogSequence::run_next_segment() {
-    DialogConf &conf = config_.conf;
     Options &opts = config_.opts;
-    reset_dialog_conf(&conf);
+    reset_dialog_conf(&config_.conf);
     reset_options(&opts);
     // Each segment is scanned afresh from its element 1.
     optind = 1;
@@ -226,12 +225,7 @@ bool DialogSequence::run_next_segment() {
 
     DialogResult result = run_segment_dialog(positional);
     exit_status_ = exit_code_for(result);
-    if (result == RESULT_ERROR)
-        return false;
-    if (conf.size_height_out != nullptr && conf.size_width_out != nullptr)
-        dprintf(opts.output_fd, "DialogSize: %d, %d\n", *conf.size_height_out,
-                *conf.size_width_out);
-    if (result == RESULT_CANCEL || result == RESULT_ESC)
+    if (result == RESULT_ERROR || result == RESULT_CANCEL || result == RESULT_ESC)
         return false;
 
     if (n == argc_)

@@ -324,7 +324,7 @@ std::optional<ScanStep> OptionParser::apply_option(SegmentConfig &config, int co
         conf.help_message = arg;
         break;
     case OPT_INSECURE:
-        conf.secure_char = '*';
+        conf.insecure = true;
         break;
     case OPT_NO_CANCEL:
         conf.no_cancel = true;
@@ -345,8 +345,7 @@ std::optional<ScanStep> OptionParser::apply_option(SegmentConfig &config, int co
         conf.shadow = false;
         break;
     case OPT_PRINT_SIZE:
-        conf.size_height_out = &opts.size_height;
-        conf.size_width_out = &opts.size_width;
+        conf.print_size = true;
         break;
     case OPT_SHADOW:
         conf.shadow = true;

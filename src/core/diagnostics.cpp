@@ -1,5 +1,6 @@
 #include "core/diagnostics.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 
@@ -15,10 +16,13 @@ int warn_msg(int ret, const char *format, ...) {
     return ret;
 }
 
-DialogResult unexpected_args(const Options *opts, int count, char **args) {
-    printf("Error: %s unexpected argument%s:", opts->dialog_name, count >= 2 ? "s" : "");
-    for (int i = 0; i < count; ++i)
-        printf(" \"%s\"", args[i]);
+DialogResult unexpected_args(const DialogRequest &request, size_t first) {
+    std::span<const char *const> surplus =
+        request.args.subspan(std::min(first, request.args.size()));
+    printf("Error: %s unexpected argument%s:", request.opts.dialog_name,
+           surplus.size() >= 2 ? "s" : "");
+    for (const char *arg : surplus)
+        printf(" \"%s\"", arg);
     puts(".\n");
     printf("See '%s --help' or 'man 1 %s' ", PROGRAM_NAME, TERMINAL_UTILITY);
     puts("for more information.");

@@ -12,6 +12,4 @@ void reset_options(Options *opts) {
     opts->output_fd = 2;
     opts->max_input = 2048;
     opts->need_dialog = true;
-    opts->label_halign = GTK_ALIGN_START;
-    opts->window_position = GTK_WIN_POS_CENTER;
 }

@@ -1,17 +1,17 @@
-// The configuration records of one dialog, and the entry of a dialog in the
-// program's table of dialogs.
+// The configuration records of one dialog, the request a dialog is built
+// from, and the entry of a dialog in the program's table of dialogs.
 #pragma once
 
 #include <cstdint>
-#include <gtk/gtk.h>
+#include <span>
+#include <string>
 
 #include "core/results.h"
 
 // Presentation and buttons. Strings are borrowed from the argument vector.
 struct DialogConf {
     const char *subtitle;
-    int *size_height_out;
-    int *size_width_out;
+    bool print_size; // the window's size is written after the answer
     bool no_lines;
     bool shadow;
     uint32_t sleep_ms;
@@ -23,7 +23,7 @@ struct DialogConf {
     const char *help_message;
     bool no_descriptions;
     bool no_names;
-    char secure_char;
+    bool insecure; // typed text shows as masked characters (always in a passwordform)
     bool enter_activates_default;
     bool no_ok;
     const char *ok_label;
@@ -36,13 +36,7 @@ struct DialogConf {
     const char *help_label;
 };
 
-struct Options;
 struct DialogEntry;
-
-// The one signature of every dialog. text is a heap copy owned by the
-// caller; args points into the process's argument vector.
-using DialogBuilder = DialogResult (*)(DialogConf *conf, char *text, int rows, int cols, int argc,
-                                       char **args, Options *opts);
 
 // Output, lists, text handling, side jobs and the selected dialog.
 struct Options {
@@ -57,8 +51,6 @@ struct Options {
     uint32_t max_input;
     const char *date_format;
     const char *time_format;
-    int size_height;
-    int size_width;
     bool ignore;
     int output_fd;
     bool cr_wrap;
@@ -70,8 +62,6 @@ struct Options {
     const char *load_theme;
     const char *save_theme;
     bool need_dialog;
-    GtkAlign label_halign;
-    GtkWindowPosition window_position;
     const char *dialog_name;
     const DialogEntry *dialog;
 };
@@ -81,6 +71,20 @@ struct SegmentConfig {
     DialogConf conf;
     Options opts;
 };
+
+// One dialog as its segment of the command line asks for it, read and
+// checked. A dialog is built from it and changes nothing in it.
+struct DialogRequest {
+    DialogConf conf;
+    Options opts;
+    std::string text; // preprocessed, unless the dialog takes it verbatim
+    int rows;
+    int cols;
+    std::span<const char *const> args; // the dialog's own, after <cols>
+};
+
+// The one signature of every dialog.
+using DialogBuilder = DialogResult (*)(const DialogRequest &request);
 
 // A dialog the program knows: its option as written on the command line
 // ("--msgbox"), its line in the --help text, and its builder.

@@ -3,9 +3,7 @@
 // the order of the --help text.
 #include "dialogs/catalog.h"
 
-#define DIALOG_BUILDER(name)                                                                       \
-    DialogResult name(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,     \
-                      Options *opts)
+#define DIALOG_BUILDER(name) DialogResult name(const DialogRequest &request)
 
 DIALOG_BUILDER(dialog_calendar);
 DIALOG_BUILDER(dialog_checklist);

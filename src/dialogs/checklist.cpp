@@ -55,9 +55,7 @@ DialogResult run_toggle_list(DialogWindow &dialog, ListView &list, const Options
     GtkTreeModel *model = list.model.get();
     DialogAnswer answer;
     if (radio)
-        answer.write = [&] {
-            gtk_tree_model_foreach(model, print_checked_item, const_cast<Options *>(opts));
-        };
+        answer.write = [&] { print_first_checked_item(opts, model); };
     else
         answer.write = [&] { print_checked_list(opts, model); };
     answer.write_help = [&] {
@@ -82,23 +80,21 @@ void connect_radio_handlers(ListView &list) {
     g_signal_connect(list.view, "row-activated", G_CALLBACK(on_radio_row_activated), nullptr);
 }
 
-DialogResult dialog_checklist(DialogConf *conf, char *text, int rows, int cols, int argc,
-                              char **args, Options *opts) {
-    if (!list_args_ok(ListKind::checklist, argc, args, opts))
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    ListView list = list_view_new(dialog, ListKind::checklist, conf, argc, args, opts);
+DialogResult dialog_checklist(const DialogRequest &request) {
+    if (!list_args_ok(ListKind::checklist, request.args, request.opts))
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    ListView list = list_view_new(dialog, ListKind::checklist, request);
     g_signal_connect(list.toggle, "toggled", G_CALLBACK(on_check_toggled), list.model.get());
     g_signal_connect(list.view, "row-activated", G_CALLBACK(on_check_row_activated), nullptr);
-    return run_toggle_list(dialog, list, opts, false);
+    return run_toggle_list(dialog, list, &request.opts, false);
 }
 
-DialogResult dialog_radiolist(DialogConf *conf, char *text, int rows, int cols, int argc,
-                              char **args, Options *opts) {
-    if (!list_args_ok(ListKind::radiolist, argc, args, opts))
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    ListView list = list_view_new(dialog, ListKind::radiolist, conf, argc, args, opts);
+DialogResult dialog_radiolist(const DialogRequest &request) {
+    if (!list_args_ok(ListKind::radiolist, request.args, request.opts))
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    ListView list = list_view_new(dialog, ListKind::radiolist, request);
     connect_radio_handlers(list);
-    return run_toggle_list(dialog, list, opts, true);
+    return run_toggle_list(dialog, list, &request.opts, true);
 }

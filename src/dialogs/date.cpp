@@ -91,52 +91,50 @@ bool read_today(DateArgs *today) {
 
 } // namespace
 
-DialogResult dialog_calendar(DialogConf *conf, char *text, int rows, int cols, int argc,
-                             char **args, Options *opts) {
-    if (!date_args_count_ok(argc))
-        return unexpected_args(opts, argc, args);
+DialogResult dialog_calendar(const DialogRequest &request) {
+    if (!date_args_count_ok(request.args.size()))
+        return unexpected_args(request);
 
-    DialogWindow dialog(conf, opts, text, rows, cols);
+    DialogWindow dialog(request);
     GtkWidget *calendar = gtk_calendar_new();
     dialog.label_input(calendar);
-    if (argc == 3) {
-        DateArgs date = parse_date_args(args);
+    if (request.args.size() == 3) {
+        DateArgs date = parse_date_args(request.args.data());
         if (calendar_accepts(date)) {
             gtk_calendar_select_day(GTK_CALENDAR(calendar), date.day);
             gtk_calendar_select_month(GTK_CALENDAR(calendar), month_index(date.month), date.year);
         }
     }
-    if (conf->enter_activates_default)
+    if (request.conf.enter_activates_default)
         g_signal_connect_swapped(calendar, "day-selected-double-click",
                                  G_CALLBACK(gtk_window_activate_default), dialog.widget());
     gtk_widget_show(calendar);
     gtk_box_pack_start(GTK_BOX(dialog.content()), calendar, TRUE, TRUE, 4);
-    add_standard_buttons(dialog.dialog(), conf);
+    add_standard_buttons(dialog.dialog(), &request.conf);
 
     return run_dialog(dialog, {[&] {
                           guint year, month, day;
                           gtk_calendar_get_date(GTK_CALENDAR(calendar), &year, &month, &day);
-                          write_date(opts, static_cast<int>(day), static_cast<int>(month),
+                          write_date(&request.opts, static_cast<int>(day), static_cast<int>(month),
                                      static_cast<int>(year));
                       }});
 }
 
-DialogResult dialog_datebox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                            Options *opts) {
-    if (!date_args_count_ok(argc))
-        return unexpected_args(opts, argc, args);
+DialogResult dialog_datebox(const DialogRequest &request) {
+    if (!date_args_count_ok(request.args.size()))
+        return unexpected_args(request);
     DateArgs start;
-    if (argc == 3) {
-        start = parse_date_args(args);
+    if (request.args.size() == 3) {
+        start = parse_date_args(request.args.data());
     } else if (!read_today(&start)) {
-        show_error_popup(nullptr, conf, opts, strerror(errno));
+        show_error_popup(nullptr, &request.conf, strerror(errno));
         return RESULT_ERROR;
     }
 
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    GtkWidget *day = number_spin_new(1, 31, start.day, conf);
+    DialogWindow dialog(request);
+    GtkWidget *day = number_spin_new(1, 31, start.day, &request.conf);
     GtkWidget *month = month_combo_new(month_index(start.month));
-    GtkWidget *year = number_spin_new(-9999, 9999, start.year, conf);
+    GtkWidget *year = number_spin_new(-9999, 9999, start.year, &request.conf);
     g_signal_connect(year, "value-changed", G_CALLBACK(on_year_value_changed), nullptr);
     set_accessible_name(day, "Day");
     set_accessible_name(year, "Year");
@@ -150,10 +148,11 @@ DialogResult dialog_datebox(DialogConf *conf, char *text, int rows, int cols, in
     pack_field(row, year);
     gtk_widget_show_all(row);
     gtk_container_add(GTK_CONTAINER(dialog.content()), row);
-    add_standard_buttons(dialog.dialog(), conf);
+    add_standard_buttons(dialog.dialog(), &request.conf);
 
     return run_dialog(dialog, {[&] {
-                          write_date(opts, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(day)),
+                          write_date(&request.opts,
+                                     gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(day)),
                                      gtk_combo_box_get_active(GTK_COMBO_BOX(month)),
                                      gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(year)));
                       }});

@@ -30,7 +30,7 @@ uint32_t date_arg_number(const char *text) {
     return static_cast<uint32_t>(strtoul(text, nullptr, 10));
 }
 
-DateArgs parse_date_args(char **args) {
+DateArgs parse_date_args(const char *const *args) {
     return {date_arg_number(args[0]), date_arg_number(args[1]), date_arg_number(args[2])};
 }
 

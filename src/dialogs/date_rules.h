@@ -18,7 +18,7 @@ struct DateArgs {
 };
 
 // args holds exactly three texts: day, month, year.
-DateArgs parse_date_args(char **args);
+DateArgs parse_date_args(const char *const *args);
 
 // The 0-based month index of a month counted from 1 (month 0 gives -1).
 int month_index(uint32_t month);

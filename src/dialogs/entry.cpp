@@ -10,8 +10,8 @@
 namespace {
 
 // Limits shared by both dialogs: --max-input and the width in columns.
-void limit_entry(GtkWidget *entry, int cols, const Options *opts) {
-    limit_entry_length(GTK_ENTRY(entry), opts->max_input);
+void limit_entry(GtkWidget *entry, int cols, const Options &opts) {
+    limit_entry_length(GTK_ENTRY(entry), opts.max_input);
     if (cols > 0) {
         double unit = char_unit_pixels(gdk_screen_get_default());
         gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(cols, unit));
@@ -24,36 +24,34 @@ void on_show_password_toggled(GtkToggleButton *toggle, gpointer data) {
 
 } // namespace
 
-DialogResult dialog_inputbox(DialogConf *conf, char *text, int rows, int cols, int argc,
-                             char **args, Options *opts) {
-    if (argc >= 2)
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
+DialogResult dialog_inputbox(const DialogRequest &request) {
+    if (request.args.size() >= 2)
+        return unexpected_args(request);
+    DialogWindow dialog(request);
     GtkWidget *content = dialog.content();
 
-    EntryField field = entry_field_new(argc == 1 ? args[0] : nullptr);
-    GtkWidget *entry = entry_new(field.buffer.get(), conf);
-    limit_entry(entry, cols, opts);
-    if (conf->secure_char != 0)
+    EntryField field = entry_field_new(request.args.empty() ? nullptr : request.args[0]);
+    GtkWidget *entry = entry_new(field.buffer.get(), &request.conf);
+    limit_entry(entry, request.cols, request.opts);
+    if (request.conf.insecure)
         gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
     dialog.label_input(entry);
     gtk_widget_show(entry);
     gtk_container_add(GTK_CONTAINER(content), entry);
 
-    add_standard_buttons(dialog.dialog(), conf);
-    return run_dialog(dialog, {[&] { print_entry_text(field, opts); }});
+    add_standard_buttons(dialog.dialog(), &request.conf);
+    return run_dialog(dialog, {[&] { print_entry_text(field, &request.opts); }});
 }
 
-DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols, int argc,
-                                char **args, Options *opts) {
-    if (argc >= 1)
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
+DialogResult dialog_passwordbox(const DialogRequest &request) {
+    if (!request.args.empty())
+        return unexpected_args(request);
+    DialogWindow dialog(request);
     GtkWidget *content = dialog.content();
 
     EntryField field = entry_field_new(nullptr);
-    GtkWidget *entry = entry_new(field.buffer.get(), conf);
-    limit_entry(entry, cols, opts);
+    GtkWidget *entry = entry_new(field.buffer.get(), &request.conf);
+    limit_entry(entry, request.cols, request.opts);
     gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
     dialog.label_input(entry);
     gtk_box_pack_start(GTK_BOX(content), entry, FALSE, TRUE, 4);
@@ -64,6 +62,6 @@ DialogResult dialog_passwordbox(DialogConf *conf, char *text, int rows, int cols
     gtk_container_add(GTK_CONTAINER(content), show);
 
     gtk_widget_show_all(content);
-    add_standard_buttons(dialog.dialog(), conf);
-    return run_dialog(dialog, {[&] { print_entry_text(field, opts); }});
+    add_standard_buttons(dialog.dialog(), &request.conf);
+    return run_dialog(dialog, {[&] { print_entry_text(field, &request.opts); }});
 }

@@ -42,22 +42,13 @@ void print_field_text(const FieldList &fields, const Options *opts) {
         print_entry_text(field, opts);
 }
 
-// Text inside a label made wider than its text follows the label's
-// alignment.
-float label_xalign(GtkAlign align) {
-    if (align == GTK_ALIGN_START)
-        return 0.0F;
-    if (align == GTK_ALIGN_END)
-        return 1.0F;
-    return 0.5F;
-}
-
-// A label too long for any window is cut short with an ellipsis.
-GtkWidget *field_label_new(const char *text, double unit, const Options *opts) {
+// A label too long for any window is cut short with an ellipsis. Its text
+// keeps to the start when the label is made wider.
+GtkWidget *field_label_new(const char *text, double unit) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = gtk_label_new(shown.get());
-    gtk_widget_set_halign(label, opts->label_halign);
-    gtk_label_set_xalign(GTK_LABEL(label), label_xalign(opts->label_halign));
+    gtk_widget_set_halign(label, GTK_ALIGN_START);
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     gtk_label_set_max_width_chars(GTK_LABEL(label), widest_field_chars(unit));
     return label;
@@ -67,7 +58,7 @@ GtkWidget *field_label_new(const char *text, double unit, const Options *opts) {
 GtkWidget *field_entry_new(GtkEntryBuffer *buffer, const FieldLayout &layout, double unit,
                            const DialogConf *conf) {
     GtkWidget *entry = entry_new(buffer, conf);
-    if (conf->secure_char != 0)
+    if (conf->insecure)
         gtk_entry_set_visibility(GTK_ENTRY(entry), FALSE);
     if (layout.width_chars > 0)
         gtk_entry_set_width_chars(GTK_ENTRY(entry), entry_width_chars(layout.width_chars, unit));
@@ -126,9 +117,8 @@ int natural_height(GtkWidget *widget) {
 // closes.
 class FieldRows {
   public:
-    FieldRows(DialogWindow &dialog, std::vector<RowPlan> plans, const DialogConf *conf,
-              const Options *opts)
-        : dialog_(dialog), plans_(std::move(plans)), conf_(conf), opts_(opts),
+    FieldRows(DialogWindow &dialog, std::vector<RowPlan> plans, const DialogConf *conf)
+        : dialog_(dialog), plans_(std::move(plans)), conf_(conf),
           unit_(char_unit_pixels(gdk_screen_get_default())) {
         GtkWidget *content = dialog.content();
         gtk_box_set_spacing(GTK_BOX(content), SPACING);
@@ -186,7 +176,7 @@ class FieldRows {
     // A row of label and entry; an expanding entry takes the rest of its row.
     GtkWidget *row_new(const RowPlan &plan) {
         GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, SPACING);
-        GtkWidget *label = field_label_new(plan.label, unit_, opts_);
+        GtkWidget *label = field_label_new(plan.label, unit_);
         if (label_width_ > 0)
             gtk_widget_set_size_request(label, label_width_, -1);
         gtk_box_pack_start(GTK_BOX(row), label, FALSE, TRUE, 0);
@@ -244,7 +234,6 @@ class FieldRows {
     DialogWindow &dialog_;
     std::vector<RowPlan> plans_;
     const DialogConf *conf_;
-    const Options *opts_;
     double unit_;
     int greatest_height_;
     GtkWidget *groups_;
@@ -264,8 +253,8 @@ FieldLayout field_layout(long fieldlen, long maxletters) {
     return layout;
 }
 
-bool form_args_valid(int argc, char **args, int group_size) {
-    return argc >= 1 && form_number(args[0]) >= 0 && (argc - 1) % group_size == 0;
+bool form_args_valid(std::span<const char *const> args, int group_size) {
+    return !args.empty() && form_number(args[0]) >= 0 && (args.size() - 1) % group_size == 0;
 }
 
 long form_number(const char *text) {
@@ -274,15 +263,14 @@ long form_number(const char *text) {
 
 // The form and the mixedform differ only in the mixedform's flag word; a
 // form field has no flags.
-static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, int argc,
-                             char **args, Options *opts, int group_size) {
-    if (!form_args_valid(argc, args, group_size))
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
+static DialogResult run_form(const DialogRequest &request, int group_size) {
+    if (!form_args_valid(request.args, group_size))
+        return unexpected_args(request);
+    DialogWindow dialog(request);
     FieldList fields;
     std::vector<RowPlan> plans;
-    for (int first = 1; first < argc; first += group_size) {
-        char **group = args + first;
+    for (size_t first = 1; first < request.args.size(); first += group_size) {
+        const char *const *group = request.args.data() + first;
         fields.push_back(entry_field_new(group[MEMBER_INIT]));
         long flags = group_size == MIXEDFORM_GROUP_SIZE ? form_number(group[MEMBER_FLAGS]) : 0;
         // A read-only field whose text repeats its label is shown as the
@@ -294,25 +282,22 @@ static DialogResult run_form(DialogConf *conf, char *text, int rows, int cols, i
                                       form_number(group[MEMBER_MAXLETTERS])),
                          flags});
     }
-    FieldRows rows_of_fields(dialog, std::move(plans), conf, opts);
+    FieldRows rows_of_fields(dialog, std::move(plans), &request.conf);
     rows_of_fields.show();
-    add_standard_buttons(dialog.dialog(), conf);
-    return run_dialog(dialog, {[&] { print_field_text(fields, opts); }});
+    add_standard_buttons(dialog.dialog(), &request.conf);
+    return run_dialog(dialog, {[&] { print_field_text(fields, &request.opts); }});
 }
 
-DialogResult dialog_form(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                         Options *opts) {
-    return run_form(conf, text, rows, cols, argc, args, opts, FORM_GROUP_SIZE);
+DialogResult dialog_form(const DialogRequest &request) {
+    return run_form(request, FORM_GROUP_SIZE);
 }
 
-DialogResult dialog_passwordform(DialogConf *conf, char *text, int rows, int cols, int argc,
-                                 char **args, Options *opts) {
-    DialogConf hidden = *conf;
-    hidden.secure_char = '*';
-    return dialog_form(&hidden, text, rows, cols, argc, args, opts);
+DialogResult dialog_passwordform(const DialogRequest &request) {
+    DialogRequest hidden = request;
+    hidden.conf.insecure = true;
+    return dialog_form(hidden);
 }
 
-DialogResult dialog_mixedform(DialogConf *conf, char *text, int rows, int cols, int argc,
-                              char **args, Options *opts) {
-    return run_form(conf, text, rows, cols, argc, args, opts, MIXEDFORM_GROUP_SIZE);
+DialogResult dialog_mixedform(const DialogRequest &request) {
+    return run_form(request, MIXEDFORM_GROUP_SIZE);
 }

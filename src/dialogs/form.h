@@ -1,6 +1,8 @@
 // Rules of the form dialogs that need no widgets.
 #pragma once
 
+#include <span>
+
 // Extra arguments per field: label, its position, initial text, field
 // position, field length and maximum letters; the mixedform adds a flag word.
 constexpr int FORM_GROUP_SIZE = 8;
@@ -21,7 +23,7 @@ struct FieldLayout {
 FieldLayout field_layout(long fieldlen, long maxletters);
 
 // The extra arguments are formrows (not negative) and whole field groups.
-bool form_args_valid(int argc, char **args, int group_size);
+bool form_args_valid(std::span<const char *const> args, int group_size);
 
 // Numbers in the field groups: decimal, text without digits reads as 0.
 long form_number(const char *text);

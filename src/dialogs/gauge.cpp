@@ -23,8 +23,7 @@ constexpr size_t read_size = 64 * 1024;
 
 struct GaugeWatch {
     DialogWindow *dialog;
-    DialogConf *conf;
-    Options *opts;
+    const DialogConf *conf;
     GtkWidget *label;
     GtkWidget *bar;
     GaugeProtocol protocol;
@@ -73,8 +72,7 @@ gboolean on_gauge_input(GIOChannel *channel, GIOCondition, gpointer data) {
     case ReadStatus::Again:
         return G_SOURCE_CONTINUE;
     case ReadStatus::Error:
-        show_error_popup(watch->dialog->widget(), watch->conf, watch->opts,
-                         g_strerror(outcome.error));
+        show_error_popup(watch->dialog->widget(), watch->conf, g_strerror(outcome.error));
         return end_gauge(watch);
     case ReadStatus::End:
         watch->protocol.push(watch->repair.finish());
@@ -92,15 +90,14 @@ gboolean on_gauge_input(GIOChannel *channel, GIOCondition, gpointer data) {
 
 } // namespace
 
-DialogResult dialog_gauge(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                          Options *opts) {
-    if (argc > 1)
-        return unexpected_args(opts, argc - 1, args + 1);
-    unsigned percent = argc == 1 ? gauge_initial_percent(args[0]) : 0;
+DialogResult dialog_gauge(const DialogRequest &request) {
+    if (request.args.size() > 1)
+        return unexpected_args(request, 1);
+    unsigned percent = request.args.size() == 1 ? gauge_initial_percent(request.args[0]) : 0;
 
-    DialogWindow dialog(conf, opts, nullptr, rows, cols);
+    DialogWindow dialog(request, WindowStyle::without_text);
     GtkWidget *content = dialog.content();
-    GtkWidget *label = text_label_new(text, rows, opts);
+    GtkWidget *label = text_label_new(request.text.c_str(), request.rows);
     gtk_widget_show(label);
     gtk_box_pack_start(GTK_BOX(content), label, FALSE, TRUE, 4);
     GtkWidget *bar = gtk_progress_bar_new();
@@ -112,7 +109,7 @@ DialogResult dialog_gauge(DialogConf *conf, char *text, int rows, int cols, int 
     gtk_widget_show_all(box);
     gtk_container_add(GTK_CONTAINER(content), box);
 
-    GaugeWatch watch{&dialog, conf, opts, label, bar, GaugeProtocol(percent), {}};
+    GaugeWatch watch{&dialog, &request.conf, label, bar, GaugeProtocol(percent), {}};
     GIOChannel *input = g_io_channel_unix_new(STDIN_FILENO);
     // The end of the input and errors are watched too: a watch for input
     // alone never wakes up when the writer goes away.

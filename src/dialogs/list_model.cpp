@@ -27,14 +27,15 @@ ItemLayout item_layout(ListKind kind, const Options *opts) {
     return layout;
 }
 
-bool list_args_valid(int argc, char **args, int group_size) {
+bool list_args_valid(std::span<const char *const> args, int group_size) {
+    const int argc = static_cast<int>(args.size());
     if (argc < 1 || strtol(args[0], nullptr, 10) < 0)
         return false;
     return (argc - 1) % group_size == 0;
 }
 
-bool list_args_ok(ListKind kind, int argc, char **args, const Options *opts) {
-    return list_args_valid(argc, args, item_layout(kind, opts).group_size);
+bool list_args_ok(ListKind kind, std::span<const char *const> args, const Options &opts) {
+    return list_args_valid(args, item_layout(kind, &opts).group_size);
 }
 
 bool state_word_on(const char *word) {
@@ -48,14 +49,16 @@ static int read_depth(const char *text) {
     return depth < INT_MIN ? INT_MIN : static_cast<int>(depth);
 }
 
-std::vector<ItemRow> parse_item_rows(ListKind kind, int argc, char **args, const Options *opts) {
+std::vector<ItemRow> parse_item_rows(ListKind kind, std::span<const char *const> args,
+                                     const Options *opts) {
+    const int argc = static_cast<int>(args.size());
     const ItemLayout layout = item_layout(kind, opts);
     const bool radio = kind == ListKind::radiolist || kind == ListKind::treeview;
     bool radio_taken = false;
     std::vector<ItemRow> rows;
     rows.reserve((argc - 1) / layout.group_size);
     for (int base = 1; base + layout.group_size <= argc; base += layout.group_size) {
-        char **group = args + base;
+        const char *const *group = args.data() + base;
         ItemRow row{};
         row.prefix = layout.prefix >= 0 ? group[layout.prefix] : nullptr;
         row.depth = layout.depth >= 0 ? read_depth(group[layout.depth]) : 0;
@@ -300,9 +303,10 @@ GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const Dialog
 
 } // namespace
 
-ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *conf, int argc,
-                       char **args, const Options *opts) {
-    const std::vector<ItemRow> items = parse_item_rows(kind, argc, args, opts);
+ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
+    const DialogConf *conf = &request.conf;
+    const Options *opts = &request.opts;
+    const std::vector<ItemRow> items = parse_item_rows(kind, request.args, opts);
     std::vector<int> parents(items.size(), -1);
     if (list_nests(kind, opts)) {
         std::vector<int> depths;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <gtk/gtk.h>
+#include <span>
 #include <vector>
 
 #include "core/records.h"
@@ -25,10 +26,10 @@ struct ItemLayout {
 ItemLayout item_layout(ListKind kind, const Options *opts);
 
 // menurows and the group count are right. Only the checks; see check_list_args.
-bool list_args_valid(int argc, char **args, int group_size);
+bool list_args_valid(std::span<const char *const> args, int group_size);
 
 // The arguments of this kind of list are right for the options given.
-bool list_args_ok(ListKind kind, int argc, char **args, const Options *opts);
+bool list_args_ok(ListKind kind, std::span<const char *const> args, const Options &opts);
 
 // One item as given on the command line; strings are borrowed from args.
 struct ItemRow {
@@ -45,7 +46,8 @@ bool state_word_on(const char *word);
 
 // The items in argument order, with the radio rule applied: in a radiolist
 // or treeview only the first item marked on starts on.
-std::vector<ItemRow> parse_item_rows(ListKind kind, int argc, char **args, const Options *opts);
+std::vector<ItemRow> parse_item_rows(ListKind kind, std::span<const char *const> args,
+                                     const Options *opts);
 
 // Checklist and menu look for a parent among the top-level rows only;
 // radiolist and treeview among all rows.
@@ -82,8 +84,7 @@ struct ListView {
 // Fills the dialog (whose arguments list_args_ok accepted) with the filled
 // model and its view, the default item selected, and the standard buttons.
 // The caller connects its handlers.
-ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogConf *conf, int argc,
-                       char **args, const Options *opts);
+ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request);
 
 // The radio behaviour of radiolist and treeview.
 void connect_radio_handlers(ListView &list);

@@ -14,33 +14,32 @@ void on_menu_row_activated(GtkWidget *dialog) {
 
 } // namespace
 
-DialogResult dialog_menu(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                         Options *opts) {
-    if (!list_args_ok(ListKind::menu, argc, args, opts))
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    ListView list = list_view_new(dialog, ListKind::menu, conf, argc, args, opts);
+DialogResult dialog_menu(const DialogRequest &request) {
+    if (!list_args_ok(ListKind::menu, request.args, request.opts))
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    ListView list = list_view_new(dialog, ListKind::menu, request);
     g_signal_connect_swapped(list.view, "row-activated", G_CALLBACK(on_menu_row_activated),
                              dialog.widget());
     GtkTreeSelection *selection = gtk_tree_view_get_selection(list.view);
     GtkTreeModel *model = list.model.get();
     const int column = name_column(ListKind::menu);
-    return run_dialog(dialog,
-                      {[&] { print_selected_item(opts, selection, model, column, nullptr); },
-                       [&] { print_selected_item(opts, selection, model, column, "HELP "); }});
+    return run_dialog(
+        dialog, {[&] { print_selected_item(&request.opts, selection, model, column, nullptr); },
+                 [&] { print_selected_item(&request.opts, selection, model, column, "HELP "); }});
 }
 
-DialogResult dialog_treeview(DialogConf *conf, char *text, int rows, int cols, int argc,
-                             char **args, Options *opts) {
-    if (!list_args_ok(ListKind::treeview, argc, args, opts))
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    ListView list = list_view_new(dialog, ListKind::treeview, conf, argc, args, opts);
+DialogResult dialog_treeview(const DialogRequest &request) {
+    if (!list_args_ok(ListKind::treeview, request.args, request.opts))
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    ListView list = list_view_new(dialog, ListKind::treeview, request);
     connect_radio_handlers(list);
     GtkTreeModel *model = list.model.get();
-    return run_dialog(dialog, {[&] { gtk_tree_model_foreach(model, print_checked_item, opts); },
+    return run_dialog(dialog, {[&] { print_first_checked_item(&request.opts, model); },
                                [&] {
-                                   print_selected_item(opts, gtk_tree_view_get_selection(list.view),
+                                   print_selected_item(&request.opts,
+                                                       gtk_tree_view_get_selection(list.view),
                                                        model, ITEM_NAME_COLUMN, "HELP ");
                                }});
 }

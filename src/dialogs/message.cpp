@@ -3,7 +3,6 @@
 #include "core/diagnostics.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
-#include "frame/window.h"
 
 namespace {
 
@@ -18,32 +17,29 @@ unsigned infobox_interval_ms(uint32_t sleep_ms) {
 
 } // namespace
 
-DialogResult dialog_msgbox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                           Options *opts) {
-    if (argc > 0)
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    add_msgbox_buttons(dialog.dialog(), conf);
+DialogResult dialog_msgbox(const DialogRequest &request) {
+    if (!request.args.empty())
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    add_msgbox_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog);
 }
 
-DialogResult dialog_yesno(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                          Options *opts) {
-    if (argc > 0)
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    add_yesno_buttons(dialog.dialog(), conf);
+DialogResult dialog_yesno(const DialogRequest &request) {
+    if (!request.args.empty())
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    add_yesno_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog);
 }
 
 // The infobox has no buttons and closes itself after --sleep (one second by
 // default). However it was closed, it answers OK.
-DialogResult dialog_infobox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                            Options *opts) {
-    if (argc > 0)
-        return unexpected_args(opts, argc, args);
-    DialogWindow dialog(message_window_new(conf, opts, text, rows, cols), conf);
-    dialog.add_timeout(infobox_interval_ms(conf->sleep_ms), on_infobox_timeout, &dialog);
+DialogResult dialog_infobox(const DialogRequest &request) {
+    if (!request.args.empty())
+        return unexpected_args(request);
+    DialogWindow dialog(request, WindowStyle::message);
+    dialog.add_timeout(infobox_interval_ms(request.conf.sleep_ms), on_infobox_timeout, &dialog);
     run_dialog(dialog);
     return RESULT_OK;
 }

@@ -25,12 +25,12 @@ GtkWidget *mixedgauge_bar_new(int value) {
     return bar;
 }
 
-GtkWidget *task_row_new(const char *name, int value, const Options *opts) {
+GtkWidget *task_row_new(const char *name, int value) {
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
     GCharPtr shown = valid_utf8(name);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_label_set_single_line_mode(GTK_LABEL(label), TRUE);
-    gtk_widget_set_halign(label, opts->label_halign);
+    gtk_widget_set_halign(label, GTK_ALIGN_START);
     gtk_box_pack_start(GTK_BOX(row), label, TRUE, TRUE, 0);
     GtkWidget *bar = mixedgauge_bar_new(value);
     relate_label(label, bar);
@@ -41,20 +41,20 @@ GtkWidget *task_row_new(const char *name, int value, const Options *opts) {
 
 } // namespace
 
-DialogResult dialog_mixedgauge(DialogConf *conf, char *text, int rows, int cols, int argc,
-                               char **args, Options *opts) {
-    if (!mixedgauge_args_count_ok(argc))
-        return unexpected_args(opts, argc - 1, args + 1);
+DialogResult dialog_mixedgauge(const DialogRequest &request) {
+    std::span<const char *const> args = request.args;
+    if (!mixedgauge_args_count_ok(static_cast<int>(args.size())))
+        return unexpected_args(request, 1);
 
-    DialogWindow dialog(conf, opts, nullptr, rows, cols);
+    DialogWindow dialog(request, WindowStyle::without_text);
     GtkWidget *content = dialog.content();
-    for (int i = 1; i + 1 < argc; i += 2)
+    for (size_t i = 1; i + 1 < args.size(); i += 2)
         gtk_container_add(GTK_CONTAINER(content),
-                          task_row_new(args[i], mixedgauge_value(args[i + 1]), opts));
-    GtkWidget *label = text_label_new(text, rows, opts);
+                          task_row_new(args[i], mixedgauge_value(args[i + 1])));
+    GtkWidget *label = text_label_new(request.text.c_str(), request.rows);
     gtk_widget_show(label);
     gtk_box_pack_start(GTK_BOX(content), label, FALSE, TRUE, 4);
-    GtkWidget *main_bar = mixedgauge_bar_new(argc > 0 ? mixedgauge_value(args[0]) : 0);
+    GtkWidget *main_bar = mixedgauge_bar_new(args.empty() ? 0 : mixedgauge_value(args[0]));
     relate_label(label, main_bar);
     gtk_widget_show(main_bar);
     gtk_box_pack_start(GTK_BOX(content), main_bar, FALSE, TRUE, 0);

@@ -37,24 +37,22 @@ gboolean on_pause_tick(gpointer data) {
 
 } // namespace
 
-DialogResult dialog_pause(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                          Options *opts) {
-    if (argc != 1)
-        return argc == 0 ? unexpected_args(opts, 0, args)
-                         : unexpected_args(opts, argc - 1, args + 1);
+DialogResult dialog_pause(const DialogRequest &request) {
+    if (request.args.size() != 1)
+        return unexpected_args(request, 1);
 
-    DialogWindow dialog(conf, opts, text, rows, cols);
+    DialogWindow dialog(request);
     GtkWidget *bar = gtk_progress_bar_new();
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), 1.0);
-    GCharPtr typed = valid_utf8(args[0]);
+    GCharPtr typed = valid_utf8(request.args[0]);
     set_progress_text(bar, typed.get()); // as typed until the first tick
     dialog.label_input(bar);
     gtk_widget_show(bar);
     gtk_container_add(GTK_CONTAINER(dialog.content()), bar);
 
-    PauseTimer timer{&dialog, bar, pause_seconds(args[0])};
+    PauseTimer timer{&dialog, bar, pause_seconds(request.args[0])};
     dialog.add_timeout(1000, on_pause_tick, &timer);
-    add_standard_buttons(dialog.dialog(), conf);
+    add_standard_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog, {});
 }

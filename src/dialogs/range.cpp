@@ -38,11 +38,11 @@ bool range_args_count_ok(int argc) {
     return argc == 2 || argc == 3;
 }
 
-RangeArgs parse_range_args(int argc, char **args) {
+RangeArgs parse_range_args(std::span<const char *const> args) {
     RangeArgs range{};
     range.min = range_number(args[0]);
     range.max = range_number(args[1]);
-    range.init = argc == 3 ? range_number(args[2]) : range.min;
+    range.init = args.size() == 3 ? range_number(args[2]) : range.min;
     return range;
 }
 
@@ -50,24 +50,23 @@ int range_answer(double value) {
     return static_cast<int>(value);
 }
 
-DialogResult dialog_rangebox(DialogConf *conf, char *text, int rows, int cols, int argc,
-                             char **args, Options *opts) {
-    if (!range_args_count_ok(argc))
-        return unexpected_args(opts, argc, args);
-    RangeArgs range = parse_range_args(argc, args);
+DialogResult dialog_rangebox(const DialogRequest &request) {
+    if (!range_args_count_ok(static_cast<int>(request.args.size())))
+        return unexpected_args(request);
+    RangeArgs range = parse_range_args(request.args);
     if (range.min > range.max) {
         puts("Error: min > max");
         return RESULT_ERROR;
     }
 
-    DialogWindow dialog(conf, opts, text, rows, cols);
+    DialogWindow dialog(request);
     GtkWidget *slider = range_slider_new(range);
     dialog.label_input(slider);
     gtk_widget_show(slider);
     gtk_box_pack_start(GTK_BOX(dialog.content()), slider, FALSE, TRUE, 4);
-    add_standard_buttons(dialog.dialog(), conf);
+    add_standard_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog, {[&] {
                           int answer = range_answer(gtk_range_get_value(GTK_RANGE(slider)));
-                          dprintf(opts->output_fd, "%d\n", answer);
+                          dprintf(request.opts.output_fd, "%d\n", answer);
                       }});
 }

@@ -1,6 +1,8 @@
 // Rules of the rangebox that need no widgets.
 #pragma once
 
+#include <span>
+
 // <min> <max> [<init>], each kept to its low 32 bits.
 struct RangeArgs {
     int min;
@@ -11,7 +13,8 @@ struct RangeArgs {
 // 2 or 3 extra arguments.
 bool range_args_count_ok(int argc);
 
-RangeArgs parse_range_args(int argc, char **args);
+// Two or three arguments.
+RangeArgs parse_range_args(std::span<const char *const> args);
 
 // The answer for a slider value: truncated towards zero.
 int range_answer(double value);

@@ -3,9 +3,8 @@
 #include "core/diagnostics.h"
 #include "frame/file_view.h"
 
-DialogResult dialog_textbox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                            Options *opts) {
-    if (argc > 0)
-        return unexpected_args(opts, argc, args);
-    return run_file_viewer(conf, opts, text, rows, cols);
+DialogResult dialog_textbox(const DialogRequest &request) {
+    if (!request.args.empty())
+        return unexpected_args(request);
+    return run_file_viewer(request);
 }

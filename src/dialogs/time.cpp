@@ -40,24 +40,26 @@ int spin_value(GtkWidget *spin) {
 
 } // namespace
 
-DialogResult dialog_timebox(DialogConf *conf, char *text, int rows, int cols, int argc, char **args,
-                            Options *opts) {
+DialogResult dialog_timebox(const DialogRequest &request) {
     // The clock comes first, arguments or not: the answer keeps the date of
     // the moment the dialog opened.
     time_t now = time(nullptr);
     struct tm opened = {};
     if (now == static_cast<time_t>(-1) || localtime_r(&now, &opened) == nullptr) {
-        show_error_popup(nullptr, conf, opts, strerror(errno));
+        show_error_popup(nullptr, &request.conf, strerror(errno));
         return RESULT_ERROR;
     }
-    if (argc != 0 && argc != 3)
-        return unexpected_args(opts, argc, args);
-    bool given = argc == 3;
+    if (request.args.size() != 0 && request.args.size() != 3)
+        return unexpected_args(request);
+    bool given = request.args.size() == 3;
 
-    DialogWindow dialog(conf, opts, text, rows, cols);
-    GtkWidget *hours = time_spin_new(23, given ? date_arg_number(args[0]) : opened.tm_hour, conf);
-    GtkWidget *minutes = time_spin_new(59, given ? date_arg_number(args[1]) : opened.tm_min, conf);
-    GtkWidget *seconds = time_spin_new(60, given ? date_arg_number(args[2]) : opened.tm_sec, conf);
+    DialogWindow dialog(request);
+    GtkWidget *hours =
+        time_spin_new(23, given ? date_arg_number(request.args[0]) : opened.tm_hour, &request.conf);
+    GtkWidget *minutes =
+        time_spin_new(59, given ? date_arg_number(request.args[1]) : opened.tm_min, &request.conf);
+    GtkWidget *seconds =
+        time_spin_new(60, given ? date_arg_number(request.args[2]) : opened.tm_sec, &request.conf);
     set_accessible_name(hours, "Hours");
     set_accessible_name(minutes, "Minutes");
     set_accessible_name(seconds, "Seconds");
@@ -69,11 +71,11 @@ DialogResult dialog_timebox(DialogConf *conf, char *text, int rows, int cols, in
     gtk_box_pack_start(GTK_BOX(row), seconds, TRUE, TRUE, 0);
     gtk_widget_show_all(row);
     gtk_container_add(GTK_CONTAINER(dialog.content()), row);
-    add_standard_buttons(dialog.dialog(), conf);
+    add_standard_buttons(dialog.dialog(), &request.conf);
 
     return run_dialog(dialog, {[&] {
-                          write_answer_line(opts->output_fd,
-                                            time_answer_line(opts->time_format, opened,
+                          write_answer_line(request.opts.output_fd,
+                                            time_answer_line(request.opts.time_format, opened,
                                                              spin_value(hours), spin_value(minutes),
                                                              spin_value(seconds)));
                       }});

@@ -18,7 +18,7 @@ static void cut_long_runs(GtkLabel *label) {
     pango_attr_list_unref(attributes);
 }
 
-GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
+GtkWidget *text_label_new(const char *text, int rows) {
     GCharPtr shown = valid_utf8(text);
     GtkWidget *label = measured_label_new(shown.get());
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
@@ -27,7 +27,7 @@ GtkWidget *text_label_new(const char *text, int rows, const Options *opts) {
     if (rows > 0)
         gtk_label_set_lines(GTK_LABEL(label), rows);
     cut_long_runs(GTK_LABEL(label));
-    gtk_widget_set_halign(label, opts->label_halign);
+    gtk_widget_set_halign(label, GTK_ALIGN_START);
     return label;
 }
 
@@ -39,8 +39,8 @@ static void set_text_margins(GtkWidget *widget) {
     gtk_widget_set_margin_end(widget, TEXT_MARGIN_PIXELS);
 }
 
-static GtkWidget *padded_text_label_new(const char *text, const Options *opts, int rows) {
-    GtkWidget *label = text_label_new(text, rows, opts);
+static GtkWidget *padded_text_label_new(const char *text, int rows) {
+    GtkWidget *label = text_label_new(text, rows);
     set_text_margins(label);
     return label;
 }
@@ -85,9 +85,9 @@ static int characters_in_columns(GtkWidget *label, int cols, double unit) {
 // line for a long unbroken run: thousands of lines, each costing time. A
 // least width that the content area has anyway keeps that layout as short
 // as the one shown.
-static GtkWidget *scrolled_label_new(const char *text, const Options *opts, int rows, int cols,
-                                     double unit, int max_height) {
-    GtkWidget *label = padded_text_label_new(text, opts, rows);
+static GtkWidget *scrolled_label_new(const char *text, int rows, int cols, double unit,
+                                     int max_height) {
+    GtkWidget *label = padded_text_label_new(text, rows);
     int least_chars = characters_in_columns(label, cols, unit);
     if (least_chars > 1)
         gtk_label_set_width_chars(GTK_LABEL(label), least_chars);
@@ -155,17 +155,18 @@ static bool fills_the_default_height(std::string_view text, int line_height, int
     return line_height > 0 && lines >= static_cast<size_t>(max_height / line_height) + 1;
 }
 
-void add_dialog_text(GtkWidget *content, const char *text, const Options *opts, int rows, int cols,
-                     double unit, int max_height) {
+GtkWidget *add_dialog_text(GtkWidget *content, const char *text, int rows, int cols, double unit,
+                           int max_height) {
     GCharPtr shown = valid_utf8(text);
     std::string_view shown_text(shown.get());
     GtkWidget *text_widget;
     if (!may_be_taller_than_the_screen(shown_text))
-        text_widget = padded_text_label_new(shown.get(), opts, rows);
+        text_widget = padded_text_label_new(shown.get(), rows);
     else if (fills_the_default_height(shown_text, text_line_height(content), max_height))
         text_widget = scrolled_text_view_new(shown_text, max_height);
     else
-        text_widget = scrolled_label_new(shown.get(), opts, rows, cols, unit, max_height);
+        text_widget = scrolled_label_new(shown.get(), rows, cols, unit, max_height);
     gtk_widget_show_all(text_widget);
     gtk_box_pack_start(GTK_BOX(content), text_widget, FALSE, TRUE, 0);
+    return text_widget;
 }

@@ -5,15 +5,14 @@
 
 #include <gtk/gtk.h>
 
-#include "core/records.h"
-
 // The label of a dialog text: wrapping, at most rows lines when rows > 0,
 // not shown yet. The gauge and the mixedgauge place their own.
-GtkWidget *text_label_new(const char *text, int rows, const Options *opts);
+GtkWidget *text_label_new(const char *text, int rows);
 
-// Shows text at the start of a dialog's content area. A text that may be
+// Shows text at the start of a dialog's content area and returns the widget
+// that shows it. A text that may be
 // taller than the screen scrolls once it is taller than max_height pixels
 // (the content of a dialog of the default size); cols and unit are the
 // content area's width in character cells and a cell's width in pixels.
-void add_dialog_text(GtkWidget *content, const char *text, const Options *opts, int rows, int cols,
-                     double unit, int max_height);
+GtkWidget *add_dialog_text(GtkWidget *content, const char *text, int rows, int cols, double unit,
+                           int max_height);

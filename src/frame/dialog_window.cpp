@@ -1,8 +1,16 @@
 #include "frame/dialog_window.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
+#include <utility>
+
 #include "frame/accessible.h"
 #include "frame/buttons.h"
+#include "frame/dialog_text.h"
+#include "frame/gobject_ptr.h"
 #include "frame/help.h"
+#include "frame/text.h"
 #include "frame/window.h"
 
 // A dialog with nothing to type or choose in starts on its default button,
@@ -14,20 +22,80 @@ static void focus_default_when_unfocused(GtkWidget *window, gpointer) {
         gtk_widget_grab_focus(default_widget);
 }
 
-DialogWindow::DialogWindow(DialogConf *conf, Options *opts, const char *text, int rows, int cols)
-    : window_(dialog_window_new(conf, opts, text, rows, cols)), conf_(conf) {
-    // The text is the first thing in a new window's content.
-    if (text != nullptr) {
-        GList *children = gtk_container_get_children(GTK_CONTAINER(content()));
-        text_ = children != nullptr ? GTK_WIDGET(children->data) : nullptr;
-        g_list_free(children);
+namespace {
+
+// The title bar: title, subtitle and whether it offers to close the window.
+// A message dialog has no header bar, so no subtitle either.
+void set_heading(GtkWindow *window, const DialogConf &conf, const char *title) {
+    if (title != nullptr) {
+        GCharPtr shown = valid_utf8(title);
+        gtk_window_set_title(window, shown.get());
     }
-    connect_help_key(window_, conf);
+    GtkWidget *header = gtk_dialog_get_header_bar(GTK_DIALOG(window));
+    if (!conf.deletable) {
+        gtk_window_set_deletable(window, FALSE);
+        if (header != nullptr)
+            gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
+    }
+    if (conf.subtitle != nullptr && header != nullptr) {
+        GCharPtr subtitle = valid_utf8(conf.subtitle);
+        gtk_header_bar_set_subtitle(GTK_HEADER_BAR(header), subtitle.get());
+    }
 }
 
-DialogWindow::DialogWindow(GtkWidget *window, const DialogConf *conf)
-    : window_(window), conf_(conf) {
-    connect_help_key(window_, conf);
+// A GtkDialog with a header bar whose content area is rows x cols character
+// cells (0: the default for the screen), with the dialog text at its top
+// when asked. Returns the window and what shows the text.
+std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &request,
+                                                        bool with_text) {
+    GtkWidget *window =
+        gtk_dialog_new_with_buttons(nullptr, nullptr, GTK_DIALOG_USE_HEADER_BAR, nullptr, nullptr);
+    set_heading(GTK_WINDOW(window), request.conf, request.conf.title);
+
+    GdkScreen *screen = gdk_screen_get_default();
+    double unit = char_unit_pixels(screen);
+    GdkRectangle area;
+    primary_workarea(screen, &area);
+    int rows = request.rows != 0 ? request.rows : default_rows(unit, area);
+    int cols = request.cols != 0 ? request.cols : default_cols(unit, area);
+
+    GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(window));
+    request_cell_size(content, rows, cols, unit);
+    GtkWidget *text = nullptr;
+    if (with_text) {
+        int max_height = size_request_pixels(default_rows(unit, area) * unit * 2);
+        text = add_dialog_text(content, request.text.c_str(), rows, cols, unit,
+                               std::max(max_height, 1));
+    }
+    return {window, text};
+}
+
+// The infobox's window: a message dialog headed "Information" with the text
+// as its secondary text, sized only when both rows and cols are given.
+GtkWidget *message_window_new(const DialogRequest &request) {
+    GtkWidget *window = gtk_message_dialog_new(nullptr, GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_INFO,
+                                               GTK_BUTTONS_NONE, "%s", "Information");
+    GCharPtr shown = valid_utf8(request.text.c_str());
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(window), "%s", shown.get());
+    if (request.rows != 0 && request.cols != 0) {
+        GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(window));
+        request_cell_size(content, request.rows, request.cols,
+                          char_unit_pixels(gdk_screen_get_default()));
+    }
+    set_heading(GTK_WINDOW(window), request.conf,
+                request.conf.title != nullptr ? request.conf.title : "Information");
+    return window;
+}
+
+} // namespace
+
+DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style) : request_(request) {
+    if (style == WindowStyle::message)
+        window_ = message_window_new(request);
+    else
+        std::tie(window_, text_) = standard_window_new(request, style == WindowStyle::standard);
+    place_window(GTK_WINDOW(window_), request.conf);
+    connect_help_key(window_, &request.conf);
 }
 
 DialogWindow::~DialogWindow() {
@@ -91,10 +159,19 @@ void DialogWindow::end_with(DialogResult result) {
 DialogResult DialogWindow::run() {
     g_signal_connect_after(window_, "map", G_CALLBACK(focus_default_when_unfocused), nullptr);
     int response = gtk_dialog_run(dialog());
-    store_dialog_size(window_, conf_);
+    if (request_.conf.print_size) {
+        Size size;
+        gtk_window_get_size(GTK_WINDOW(window_), &size.width, &size.height);
+        size_ = size;
+    }
     gtk_widget_hide(window_);
     remove_sources();
     return forced_result_ ? *forced_result_ : response_to_result(response);
+}
+
+void DialogWindow::write_size_line() const {
+    if (size_)
+        dprintf(request_.opts.output_fd, "DialogSize: %d, %d\n", size_->height, size_->width);
 }
 
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer) {
@@ -103,5 +180,7 @@ DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer) {
         answer.write();
     else if (result == RESULT_HELP && answer.write_help)
         answer.write_help();
+    if (result != RESULT_ERROR)
+        dialog.write_size_line();
     return result;
 }

@@ -9,15 +9,21 @@
 
 #include "core/records.h"
 
-// A dialog window together with the main-loop sources that serve it
-// (timers, idle work, watches on descriptors), none of which may outlive it.
-// Either way it is made, F1 shows the help when conf has --hmsg or --hfile.
+// How a dialog's window looks.
+enum class WindowStyle {
+    standard,     // a header bar, and the dialog text above the content
+    without_text, // the same, but the dialog shows its text itself, if any
+    message,      // an information message with the text (the infobox)
+};
+
+// A hidden dialog window, titled, sized in character cells and placed as the
+// request says, together with the main-loop sources that serve it (timers,
+// idle work, watches on descriptors), none of which may outlive it. F1 shows
+// the help when the request has --hmsg or --hfile. The request must outlive
+// the window.
 class DialogWindow {
   public:
-    // The standard window (see dialog_window_new).
-    DialogWindow(DialogConf *conf, Options *opts, const char *text, int rows, int cols);
-    // Takes over a window built otherwise, such as the infobox's.
-    DialogWindow(GtkWidget *window, const DialogConf *conf);
+    explicit DialogWindow(const DialogRequest &request, WindowStyle style = WindowStyle::standard);
     ~DialogWindow();
     DialogWindow(const DialogWindow &) = delete;
     DialogWindow &operator=(const DialogWindow &) = delete;
@@ -44,19 +50,28 @@ class DialogWindow {
     // response (a timer running out, a file that cannot be opened).
     void end_with(DialogResult result);
 
-    // Runs the window modally, stores its size for --print-size, hides it,
+    // Runs the window modally, measures it for --print-size, hides it,
     // removes its sources and returns the result of the response.
     DialogResult run();
 
+    // The "DialogSize" line of --print-size, when it was asked for.
+    void write_size_line() const;
+
   private:
+    struct Size {
+        int height;
+        int width;
+    };
+
     void own_source(GSource *source);
     void remove_sources();
 
+    const DialogRequest &request_;
     GtkWidget *window_;
-    GtkWidget *text_ = nullptr; // the text's label or labels, if any
-    const DialogConf *conf_;
+    GtkWidget *text_ = nullptr; // what shows the dialog text, if the window does
     std::vector<GSource *> sources_;
     std::optional<DialogResult> forced_result_;
+    std::optional<Size> size_;
 };
 
 // How a dialog writes its answer: write for OK and EXTRA, write_help (the
@@ -67,5 +82,6 @@ struct DialogAnswer {
 };
 
 // The standard finish: runs the dialog, then writes the answer its result
-// calls for. Returns the result.
+// calls for and, unless the dialog failed, the --print-size line. Returns
+// the result.
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer = {});

@@ -25,16 +25,14 @@ constexpr size_t PIECE_BYTES = 64 * 1024;
 struct FileFeed {
     const char *path;
     const DialogConf *conf;
-    const Options *opts;
     DialogWindow *dialog;
     GtkWidget *view;
     GIOChannel *channel = nullptr;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
 
-    FileFeed(const char *path, const DialogConf *conf, const Options *opts, DialogWindow *dialog,
-             GtkWidget *view)
-        : path(path), conf(conf), opts(opts), dialog(dialog), view(view) {}
+    FileFeed(const char *path, const DialogConf *conf, DialogWindow *dialog, GtkWidget *view)
+        : path(path), conf(conf), dialog(dialog), view(view) {}
     FileFeed(const FileFeed &) = delete;
     FileFeed &operator=(const FileFeed &) = delete;
     ~FileFeed() { close_file(); }
@@ -50,7 +48,7 @@ struct FileFeed {
     void append(const std::string &text) { lazy_text_view_append(view, text); }
 
     void show_error(const char *message) const {
-        show_error_popup(dialog->widget(), conf, opts, message);
+        show_error_popup(dialog->widget(), conf, message);
     }
 
     // Reading is over: a character left cut at the end becomes U+FFFD.
@@ -130,10 +128,10 @@ GtkWidget *text_view_new(GtkWidget *content, const DialogConf *conf) {
 
 } // namespace
 
-DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, int rows,
-                             int cols) {
-    DialogWindow dialog(conf, opts, nullptr, rows, cols);
-    GtkWidget *view = text_view_new(dialog.content(), conf);
+DialogResult run_file_viewer(const DialogRequest &request) {
+    const char *path = request.text.c_str();
+    DialogWindow dialog(request, WindowStyle::without_text);
+    GtkWidget *view = text_view_new(dialog.content(), &request.conf);
     GCharPtr shown_path = valid_utf8(path);
     set_accessible_name(view, shown_path.get());
     gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
@@ -141,7 +139,7 @@ DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, 
     if (header != nullptr)
         gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
 
-    FileFeed feed(path, conf, opts, &dialog, view);
+    FileFeed feed(path, &request.conf, &dialog, view);
     g_signal_connect(dialog.widget(), "map-event", G_CALLBACK(on_viewer_mapped), &feed);
     return run_dialog(dialog);
 }

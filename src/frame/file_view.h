@@ -5,7 +5,7 @@
 
 #include "core/records.h"
 
-// Shows path in a dialog window of rows x cols cells with one "Exit" button
-// and runs it. Exit gives OK, Escape ESC, a file that cannot be opened
-// ERROR (after an "Error" popup with the reason). opts may be null.
-DialogResult run_file_viewer(DialogConf *conf, Options *opts, const char *path, int rows, int cols);
+// Shows the file named by the request's text in a dialog window with one
+// "Exit" button and runs it. Exit gives OK, Escape ESC, a file that cannot
+// be opened ERROR (after an "Error" popup with the reason).
+DialogResult run_file_viewer(const DialogRequest &request);

@@ -41,7 +41,8 @@ void show_help(GtkWidget *parent, const DialogConf *conf) {
     }
     // The viewer takes nothing from the dialog's configuration: no subtitle,
     // no close button, no F1 of its own, the default size, centred.
-    DialogConf help{};
-    help.title = "Help";
-    run_file_viewer(&help, nullptr, conf->help_file, 0, 0);
+    DialogRequest help{};
+    help.conf.title = "Help";
+    help.text = conf->help_file;
+    run_file_viewer(help);
 }

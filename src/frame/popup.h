@@ -6,7 +6,6 @@
 #include "core/records.h"
 
 // A modal "Error" message with a Close button, run to its end. With a
-// parent GTK places it; without one conf (and opts, when given) place it as
-// a dialog window is placed. conf and opts may be null.
-void show_error_popup(GtkWidget *parent, const DialogConf *conf, const Options *opts,
-                      const char *message);
+// parent GTK places it; without one conf places it as a dialog window is
+// placed. conf may be null.
+void show_error_popup(GtkWidget *parent, const DialogConf *conf, const char *message);

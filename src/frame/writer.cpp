@@ -52,7 +52,15 @@ void print_selected_item(const Options *opts, GtkTreeSelection *selection, GtkTr
     write_name_line(opts, name != nullptr ? name : "");
 }
 
-gboolean print_checked_item(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter, gpointer data) {
+namespace {
+
+struct FirstCheckedWriter {
+    const Options *opts;
+};
+
+// Writes the row's name and stops the walk when the row is checked.
+gboolean on_first_checked_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter,
+                              gpointer data) {
     gboolean checked = FALSE;
     gtk_tree_model_get(model, iter, ITEM_STATE_COLUMN, &checked, -1);
     if (!checked)
@@ -60,11 +68,9 @@ gboolean print_checked_item(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *ite
     char *name = nullptr;
     gtk_tree_model_get(model, iter, ITEM_NAME_COLUMN, &name, -1);
     GCharPtr owned(name);
-    write_name_line(static_cast<const Options *>(data), name != nullptr ? name : "");
+    write_name_line(static_cast<FirstCheckedWriter *>(data)->opts, name != nullptr ? name : "");
     return TRUE;
 }
-
-namespace {
 
 struct CheckedListWriter {
     const Options *opts;
@@ -102,6 +108,11 @@ gboolean on_checked_list_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *it
 }
 
 } // namespace
+
+void print_first_checked_item(const Options *opts, GtkTreeModel *model) {
+    FirstCheckedWriter writer{opts};
+    gtk_tree_model_foreach(model, on_first_checked_row, &writer);
+}
 
 void print_checked_list(const Options *opts, GtkTreeModel *model) {
     CheckedListWriter writer{opts, ""};

@@ -30,10 +30,9 @@ void write_name_line(const Options *opts, const char *name);
 void print_selected_item(const Options *opts, GtkTreeSelection *selection, GtkTreeModel *model,
                          int name_column, const char *prefix);
 
-// gtk_tree_model_foreach callback (data: the Options): writes the first
-// checked row's name and stops the walk.
-gboolean print_checked_item(GtkTreeModel *model, GtkTreePath *path, GtkTreeIter *iter,
-                            gpointer data);
+// The first checked row's name, in depth-first order; nothing when no row
+// is checked.
+void print_first_checked_item(const Options *opts, GtkTreeModel *model);
 
 // Every checked row, at every depth in depth-first order, joined by the
 // output separator, then a newline.

@@ -33,7 +33,7 @@ TEST_F(DateRulesTest, ArgumentsAreUnsigned32BitNumbers) {
         EXPECT_EQ(date_arg_number(c.text), c.expected) << c.text;
 
     const char *args[] = {"31", "2", "1900"};
-    DateArgs date = parse_date_args(const_cast<char **>(args));
+    DateArgs date = parse_date_args(args);
     EXPECT_EQ(date.day, 31u);
     EXPECT_EQ(date.month, 2u);
     EXPECT_EQ(date.year, 1900u);

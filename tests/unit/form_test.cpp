@@ -54,11 +54,10 @@ TEST(FormArgsTest, FormrowsAndWholeGroups) {
         {{"-3", "a", "1", "1", "i", "1", "9", "10", "0"}, FORM_GROUP_SIZE, false},
     };
     for (const auto &c : cases) {
-        std::vector<char *> argv;
+        std::vector<const char *> argv;
         for (const std::string &arg : c.args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
-        EXPECT_EQ(form_args_valid(static_cast<int>(argv.size()), argv.data(), c.group_size),
-                  c.valid)
+            argv.push_back(arg.c_str());
+        EXPECT_EQ(form_args_valid(argv, c.group_size), c.valid)
             << argv.size() << " arguments, groups of " << c.group_size;
     }
 }

@@ -63,22 +63,18 @@ TEST(ListArgs, MenurowsAndGroupCountAreChecked) {
         {{"5", "a", "b", "on", "c", "d", "off"}, 3, true},
     };
     for (const auto &c : cases) {
-        std::vector<char *> args;
-        for (const char *arg : c.args)
-            args.push_back(const_cast<char *>(arg));
-        EXPECT_EQ(list_args_valid(static_cast<int>(args.size()), args.data(), c.group_size),
-                  c.expected)
+        std::vector<const char *> args(c.args.begin(), c.args.end());
+        EXPECT_EQ(list_args_valid(args, c.group_size), c.expected)
             << "count " << args.size() << " group size " << c.group_size;
     }
 }
 
 TEST(ParseItemRows, RadioListsStartWithAtMostOneRowOn) {
-    const char *argv[] = {"5", "a", "A", "off", "b", "B", "On", "c", "C", "ON", "d", "D", "yes"};
-    char **args = const_cast<char **>(argv);
+    const char *args[] = {"5", "a", "A", "off", "b", "B", "On", "c", "C", "ON", "d", "D", "yes"};
     Options opts = list_options(false, false, false);
 
-    std::vector<ItemRow> check = parse_item_rows(ListKind::checklist, 13, args, &opts);
-    std::vector<ItemRow> radio = parse_item_rows(ListKind::radiolist, 13, args, &opts);
+    std::vector<ItemRow> check = parse_item_rows(ListKind::checklist, args, &opts);
+    std::vector<ItemRow> radio = parse_item_rows(ListKind::radiolist, args, &opts);
     ASSERT_EQ(check.size(), 4u);
     ASSERT_EQ(radio.size(), 4u);
     const bool check_on[] = {false, true, true, false};
@@ -94,8 +90,7 @@ TEST(ParseItemRows, RadioListsStartWithAtMostOneRowOn) {
 TEST(ParseItemRows, ReadsEveryMemberWhereTheLayoutPutsIt) {
     const char *argv[] = {"0", "p", "x", "desc", "on", "7", "tip"};
     Options opts = list_options(true, false, true);
-    std::vector<ItemRow> rows =
-        parse_item_rows(ListKind::treeview, 7, const_cast<char **>(argv), &opts);
+    std::vector<ItemRow> rows = parse_item_rows(ListKind::treeview, argv, &opts);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_STREQ(rows[0].prefix, "p");
     EXPECT_STREQ(rows[0].name, "x");

@@ -24,8 +24,7 @@ TEST(RangeArgsTest, Parsing) {
         {{"4294967297", "-4294967295", "2147483648"}, {1, 1, -2147483648}},
     };
     for (const auto &c : cases) {
-        RangeArgs got =
-            parse_range_args(static_cast<int>(c.args.size()), const_cast<char **>(c.args.data()));
+        RangeArgs got = parse_range_args(c.args);
         EXPECT_EQ(got.min, c.expected.min) << c.args[0];
         EXPECT_EQ(got.max, c.expected.max) << c.args[1];
         EXPECT_EQ(got.init, c.expected.init);

@@ -74,25 +74,28 @@ TEST(SleepOptionTest, SaturatesInsteadOfWrapping) {
         EXPECT_EQ(sleep_milliseconds(arg), expected) << "--sleep " << arg;
 }
 
-// Returns what unexpected_args printed, and checks that it asks for the
-// ERROR result.
-std::string unexpected_output(int count, std::vector<std::string> args) {
+// Returns what unexpected_args printed for the arguments from first on, and
+// checks that it asks for the ERROR result.
+std::string unexpected_output(std::vector<std::string> args, size_t first) {
     std::vector<char *> argv;
     for (auto &a : args)
         argv.push_back(a.data());
-    Options opts{};
-    opts.dialog_name = "--msgbox";
+    DialogRequest request{};
+    request.opts.dialog_name = "--msgbox";
+    request.args = argv;
     testing::internal::CaptureStdout();
-    EXPECT_EQ(unexpected_args(&opts, count, argv.data()), RESULT_ERROR);
+    EXPECT_EQ(unexpected_args(request, first), RESULT_ERROR);
     return testing::internal::GetCapturedStdout();
 }
 
 TEST(UnexpectedArgsTest, WritesMessageAndAsksForErrorResult) {
     const std::string tail = "\nSee 'wrenpane --help' or 'man 1 wrenbox' for more information.\n";
-    EXPECT_EQ(unexpected_output(2, {"a", "b"}),
+    EXPECT_EQ(unexpected_output({"a", "b"}, 0),
               "Error: --msgbox unexpected arguments: \"a\" \"b\".\n" + tail);
-    EXPECT_EQ(unexpected_output(1, {"a"}), "Error: --msgbox unexpected argument: \"a\".\n" + tail);
-    EXPECT_EQ(unexpected_output(0, {}), "Error: --msgbox unexpected argument:.\n" + tail);
+    EXPECT_EQ(unexpected_output({"5", "a"}, 1),
+              "Error: --msgbox unexpected argument: \"a\".\n" + tail);
+    // No argument at all where one was expected.
+    EXPECT_EQ(unexpected_output({}, 1), "Error: --msgbox unexpected argument:.\n" + tail);
 }
 
 TEST(ResponseMapTest, MapsEveryResponse) {

@@ -179,8 +179,8 @@ TEST(Writers, CheckedItemWritesTheFirstCheckedRowOnly) {
     opts.quoted = true;
     EXPECT_EQ(written_by(opts,
                          [&](Options *o) {
-                             gtk_tree_model_foreach(model, print_checked_item, o);
-                             gtk_tree_model_foreach(unchecked, print_checked_item, o);
+                             print_first_checked_item(o, model);
+                             print_first_checked_item(o, unchecked);
                          }),
               "\"a b\"\n");
     g_object_unref(model);
