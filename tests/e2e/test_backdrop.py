@@ -15,7 +15,7 @@ import pyatspi
 import pytest
 
 from harness import Dialog, MonitorServer, pixel, pixels, request_close
-from harness import wait_until, x_geometry, x_windows
+from harness import screen_size, wait_until, x_geometry, x_windows
 
 MONITOR_WIDTH, MONITOR_HEIGHT = 1024, 768
 
@@ -174,6 +174,20 @@ def test_a_chain_keeps_the_first_backdrop(wrenpane):
     the_dialog(app).press("OK")
     wait_until(lambda: the_dialog(app).labels() == ["two"], "the second box")
     assert backdrops(app)[0].labels() == ["A"]
+    the_dialog(app).press("OK")
+    assert app.finish() == (0, b"", b"")
+
+
+def test_a_long_title_ends_in_an_ellipsis_on_the_screen(wrenpane):
+    title = "Installing " + "W" * 240
+    app = wrenpane.start("--backtitle", title, "--msgbox", "hi", 0, 0)
+    (window,) = wait_backdrops(app, 1)
+    # Screen readers still get the whole title.
+    wait_label(window, title)
+    width, height = screen_size()
+    assert window.extents() == (0, 0, width, height)
+    label = window.find(pyatspi.ROLE_LABEL)
+    assert label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width < width
     the_dialog(app).press("OK")
     assert app.finish() == (0, b"", b"")
 
