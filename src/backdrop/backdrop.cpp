@@ -62,7 +62,7 @@ bool start_relay(Backdrop *backdrop) {
             warn_msg(0, "%s: %s: %s", error.step, path.c_str(), strerror(error.error));
         return false;
     }
-    GIOChannel *channel = g_io_channel_unix_new(backdrop->relay.fd);
+    GIOChannel *channel = g_io_channel_unix_new(backdrop->relay.fd.get());
     g_io_channel_set_encoding(channel, nullptr, nullptr);
     g_io_add_watch(channel, G_IO_IN, on_relay_connection, backdrop);
     g_io_channel_unref(channel); // the watch keeps it

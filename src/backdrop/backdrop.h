@@ -21,7 +21,7 @@ struct Backdrop {
     const SegmentConfig *segment;
     bool built = false; // this process has its own backdrop
     BackdropWindows windows;
-    RelayServer relay; // fd -1 unless this process is the relay
+    RelayServer relay; // closed unless this process is the relay
 };
 
 // Hands the segment's back title (non-null) to a listening relay, or builds this
