@@ -5,7 +5,6 @@
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -15,8 +14,6 @@ namespace {
 // address any system offers holds 104 bytes.
 constexpr size_t PATH_MAX_LENGTH = 103;
 constexpr int LISTEN_BACKLOG = 5;
-// A peer that connects and then sends nothing must not stall the relay.
-constexpr time_t RECEIVE_TIMEOUT_SECONDS = 2;
 
 sockaddr_un socket_address(const std::string &path) {
     sockaddr_un address{};
@@ -25,8 +22,8 @@ sockaddr_un socket_address(const std::string &path) {
     return address;
 }
 
-UniqueFd new_socket() {
-    return UniqueFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+UniqueFd new_socket(int flags = 0) {
+    return UniqueFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0));
 }
 
 int connect_to(const UniqueFd &fd, const std::string &path) {
@@ -107,7 +104,7 @@ bool relay_send(const std::string &path, std::string_view title, RelayError *err
 
 bool relay_listen(const std::string &path, RelayServer *server, RelayError *error) {
     *error = {};
-    UniqueFd fd = new_socket();
+    UniqueFd fd = new_socket(SOCK_NONBLOCK);
     if (!fd.is_open())
         return fail(error, "socket", errno);
     if (int code = bind_in_place_of_stale(fd, path); code != 0)
@@ -123,19 +120,35 @@ bool relay_listen(const std::string &path, RelayServer *server, RelayError *erro
     return true;
 }
 
-bool relay_receive(const RelayServer &server, std::string *message, RelayError *error) {
+bool relay_accept(const RelayServer &server, RelayClient *client, RelayError *error) {
     *error = {};
-    message->clear();
-    UniqueFd fd(accept4(server.fd.get(), nullptr, nullptr, SOCK_CLOEXEC));
-    if (!fd.is_open())
+    *client = {};
+    UniqueFd fd(accept4(server.fd.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    if (!fd.is_open()) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return true; // none waiting
         return fail(error, "accept", errno);
-    if (peer_is_own_user(fd)) {
-        timeval timeout{RECEIVE_TIMEOUT_SECONDS, 0};
-        setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        char buffer[RELAY_MESSAGE_MAX];
-        ssize_t received = recv(fd.get(), buffer, sizeof buffer, 0);
+    }
+    if (peer_is_own_user(fd))
+        client->fd = std::move(fd);
+    return true;
+}
+
+bool relay_read(RelayClient *client) {
+    std::string &message = client->message;
+    char buffer[RELAY_MESSAGE_MAX];
+    while (message.size() < RELAY_MESSAGE_MAX) {
+        ssize_t received = recv(client->fd.get(), buffer, RELAY_MESSAGE_MAX - message.size(), 0);
+        if (received == 0)
+            return true; // the peer has closed
         if (received > 0)
-            message->assign(buffer, static_cast<size_t>(received));
+            message.append(buffer, static_cast<size_t>(received));
+        else if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return false;
+        else if (errno != EINTR) {
+            message.clear();
+            return true;
+        }
     }
     return true;
 }
