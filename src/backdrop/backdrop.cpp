@@ -3,7 +3,9 @@
 #include <csignal>
 #include <cstring>
 #include <glib-unix.h>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "core/diagnostics.h"
 
@@ -27,19 +29,58 @@ void on_size_changed(Backdrop *backdrop) {
     build(backdrop);
 }
 
+// A peer has this long to send its title and close; a silent one holds a
+// descriptor, never the backdrop.
+constexpr gint64 RELAY_CLIENT_TIMEOUT_US = 5 * G_USEC_PER_SEC;
+// Bounds the descriptors and memory that a flood of connections can take.
+constexpr size_t RELAY_CONNECTIONS_MAX = 8;
+
+void forget_relay_connection(Backdrop *backdrop, const RelayConnection *connection) {
+    auto &connections = backdrop->relay_connections;
+    std::erase_if(connections, [connection](const auto &held) { return held.get() == connection; });
+}
+
+gboolean on_relay_client(gint, GIOCondition, gpointer data) {
+    RelayConnection *connection = static_cast<RelayConnection *>(data);
+    Backdrop *backdrop = connection->backdrop;
+    const bool complete = relay_read(&connection->client);
+    if (!complete && g_get_monotonic_time() < connection->deadline)
+        return G_SOURCE_CONTINUE;
+    if (complete)
+        show_backtitle(&backdrop->windows, connection->client.message);
+    forget_relay_connection(backdrop, connection); // and its source
+    return G_SOURCE_REMOVE;
+}
+
+void read_relay_client(Backdrop *backdrop, RelayClient client) {
+    auto &connections = backdrop->relay_connections;
+    // The oldest, the likeliest to be silent, makes room: a flood then
+    // keeps no later sender out.
+    if (connections.size() == RELAY_CONNECTIONS_MAX)
+        connections.erase(connections.begin());
+    const gint64 deadline = g_get_monotonic_time() + RELAY_CLIENT_TIMEOUT_US;
+    GSource *source =
+        g_unix_fd_source_new(client.fd.get(), GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR));
+    auto connection = std::make_unique<RelayConnection>(
+        RelayConnection{backdrop, std::move(client), deadline, GSourcePtr(source)});
+    g_source_set_callback(source, G_SOURCE_FUNC(on_relay_client), connection.get(), nullptr);
+    g_source_set_ready_time(source, deadline);
+    g_source_attach(source, nullptr);
+    connections.push_back(std::move(connection));
+}
+
 gboolean on_relay_connection(GIOChannel *, GIOCondition condition, gpointer data) {
     Backdrop *backdrop = static_cast<Backdrop *>(data);
     if ((condition & ~G_IO_IN) != 0) {
         warn_msg(0, "%s", "Unexpected condition");
         return FALSE;
     }
-    std::string message;
+    RelayClient client;
     RelayError error;
-    if (!relay_receive(backdrop->relay, &message, &error)) {
+    if (!relay_accept(backdrop->relay, &client, &error))
         warn_relay_error(error);
-        return TRUE;
-    }
-    show_backtitle(&backdrop->windows, message);
+    else if (client.fd.is_open())
+        read_relay_client(backdrop, std::move(client));
     return TRUE;
 }
 
@@ -62,7 +103,7 @@ bool start_relay(Backdrop *backdrop) {
             warn_msg(0, "%s: %s: %s", error.step, path.c_str(), strerror(error.error));
         return false;
     }
-    GIOChannel *channel = g_io_channel_unix_new(backdrop->relay.fd);
+    GIOChannel *channel = g_io_channel_unix_new(backdrop->relay.fd.get());
     g_io_channel_set_encoding(channel, nullptr, nullptr);
     g_io_add_watch(channel, G_IO_IN, on_relay_connection, backdrop);
     g_io_channel_unref(channel); // the watch keeps it

@@ -4,10 +4,24 @@
 #pragma once
 
 #include <gtk/gtk.h>
+#include <memory>
+#include <vector>
 
 #include "backdrop/backdrop_windows.h"
 #include "backdrop/relay_socket.h"
 #include "core/records.h"
+#include "frame/gobject_ptr.h"
+
+struct Backdrop;
+
+// A relay connection being read, and the main-loop source that reads it
+// whenever it has bytes, until its deadline.
+struct RelayConnection {
+    Backdrop *backdrop;
+    RelayClient client;
+    gint64 deadline; // monotonic, in microseconds
+    GSourcePtr source;
+};
 
 // The backdrop state of one process, held by the driver for the whole run.
 struct Backdrop {
@@ -21,7 +35,10 @@ struct Backdrop {
     const SegmentConfig *segment;
     bool built = false; // this process has its own backdrop
     BackdropWindows windows;
-    RelayServer relay; // fd -1 unless this process is the relay
+    RelayServer relay; // closed unless this process is the relay
+    // The connections being read, oldest first. Each is read as its bytes
+    // come, so that a peer that sends nothing holds up no other.
+    std::vector<std::unique_ptr<RelayConnection>> relay_connections;
 };
 
 // Hands the segment's back title (non-null) to a listening relay, or builds this

@@ -68,6 +68,10 @@ GtkWidget *title_label(const char *text) {
     GtkWidget *label = gtk_label_new(valid.get());
     gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_LEFT);
     gtk_widget_set_halign(label, GTK_ALIGN_START);
+    // A title wider than the monitor would widen the window past its edge;
+    // cut short on screen, it stays whole in the label's text for screen
+    // readers.
+    gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
     PangoFontDescription *font = pango_font_description_from_string(TITLE_FONT);
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
     gtk_widget_override_font(label, font);

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -15,8 +14,6 @@ namespace {
 // address any system offers holds 104 bytes.
 constexpr size_t PATH_MAX_LENGTH = 103;
 constexpr int LISTEN_BACKLOG = 5;
-// A peer that connects and then sends nothing must not stall the relay.
-constexpr time_t RECEIVE_TIMEOUT_SECONDS = 2;
 
 sockaddr_un socket_address(const std::string &path) {
     sockaddr_un address{};
@@ -25,27 +22,43 @@ sockaddr_un socket_address(const std::string &path) {
     return address;
 }
 
-int connect_to(int fd, const std::string &path) {
+UniqueFd new_socket(int flags = 0) {
+    return UniqueFd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0));
+}
+
+int connect_to(const UniqueFd &fd, const std::string &path) {
     sockaddr_un address = socket_address(path);
-    return connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    return connect(fd.get(), reinterpret_cast<sockaddr *>(&address), sizeof address);
+}
+
+int bind_to(const UniqueFd &fd, const std::string &path) {
+    sockaddr_un address = socket_address(path);
+    return bind(fd.get(), reinterpret_cast<sockaddr *>(&address), sizeof address);
 }
 
 // Whether path is a socket owned by this process's user.
-bool is_own_socket(const std::string &path, struct stat *info) {
-    return lstat(path.c_str(), info) == 0 && S_ISSOCK(info->st_mode) && info->st_uid == geteuid();
+bool is_own_socket(const std::string &path) {
+    struct stat info;
+    return lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode) && info.st_uid == geteuid();
 }
 
 // A socket file of this user that refuses connections: its relay has died.
 bool is_stale_socket(const std::string &path) {
-    struct stat info;
-    if (!is_own_socket(path, &info))
+    if (!is_own_socket(path))
         return false;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return false;
-    bool refused = connect_to(fd, path) != 0 && errno == ECONNREFUSED;
-    close(fd);
-    return refused;
+    UniqueFd fd = new_socket();
+    return fd.is_open() && connect_to(fd, path) != 0 && errno == ECONNREFUSED;
+}
+
+// Binds fd to path, once more after removing the file of a dead relay that
+// was in the way. Returns 0, or the errno of the bind that failed.
+int bind_in_place_of_stale(const UniqueFd &fd, const std::string &path) {
+    if (bind_to(fd, path) == 0)
+        return 0;
+    const int code = errno;
+    if (code != EADDRINUSE || !is_stale_socket(path) || unlink(path.c_str()) != 0)
+        return code;
+    return bind_to(fd, path) == 0 ? 0 : errno;
 }
 
 bool fail(RelayError *error, const char *step, int code) {
@@ -54,10 +67,11 @@ bool fail(RelayError *error, const char *step, int code) {
     return false;
 }
 
-bool peer_is_own_user(int fd) {
+bool peer_is_own_user(const UniqueFd &fd) {
     ucred peer{};
     socklen_t length = sizeof peer;
-    return getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 && peer.uid == geteuid();
+    return getsockopt(fd.get(), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
+           peer.uid == geteuid();
 }
 
 } // namespace
@@ -71,74 +85,78 @@ std::string relay_socket_path(const char *tmp_dir, const char *display_name) {
 
 bool relay_send(const std::string &path, std::string_view title, RelayError *error) {
     *error = {};
-    struct stat info;
-    if (!is_own_socket(path, &info) || access(path.c_str(), W_OK) != 0)
+    if (!is_own_socket(path) || access(path.c_str(), W_OK) != 0)
         return false;
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    UniqueFd fd = new_socket();
+    if (!fd.is_open())
         return fail(error, "socket", errno);
     if (connect_to(fd, path) != 0) {
-        int code = errno;
-        close(fd);
-        return fail(error, "connect", code);
+        if (errno == ECONNREFUSED)
+            return false; // a relay killed before it could remove its socket
+        return fail(error, "connect", errno);
     }
     // No SIGPIPE: a relay that hangs up early must not end this process.
-    ssize_t sent = send(fd, title.data(), title.size(), MSG_NOSIGNAL);
-    int code = sent < 0 ? errno : EPIPE;
-    close(fd);
+    ssize_t sent = send(fd.get(), title.data(), title.size(), MSG_NOSIGNAL);
     if (sent != static_cast<ssize_t>(title.size()))
-        return fail(error, "send", code);
+        return fail(error, "send", sent < 0 ? errno : EPIPE);
     return true;
 }
 
 bool relay_listen(const std::string &path, RelayServer *server, RelayError *error) {
     *error = {};
-    int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0)
+    UniqueFd fd = new_socket(SOCK_NONBLOCK);
+    if (!fd.is_open())
         return fail(error, "socket", errno);
-    sockaddr_un address = socket_address(path);
-    if (bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-        int code = errno;
-        close(fd);
-        if (is_stale_socket(path))
-            unlink(path.c_str());
+    if (int code = bind_in_place_of_stale(fd, path); code != 0)
         return fail(error, "bind", code);
-    }
-    if (listen(fd, LISTEN_BACKLOG) != 0) {
+    if (listen(fd.get(), LISTEN_BACKLOG) != 0) {
         int code = errno;
-        close(fd);
         unlink(path.c_str()); // the file this call has just made
         return fail(error, "listen", code);
     }
     struct stat info {}; // left zero if it cannot be read: then the file stays
     lstat(path.c_str(), &info);
-    *server = {fd, path, info.st_dev, info.st_ino};
+    *server = {std::move(fd), path, info.st_dev, info.st_ino};
     return true;
 }
 
-bool relay_receive(const RelayServer &server, std::string *message, RelayError *error) {
+bool relay_accept(const RelayServer &server, RelayClient *client, RelayError *error) {
     *error = {};
-    message->clear();
-    int fd = accept4(server.fd, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0)
+    *client = {};
+    UniqueFd fd(accept4(server.fd.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    if (!fd.is_open()) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return true; // none waiting
         return fail(error, "accept", errno);
-    if (peer_is_own_user(fd)) {
-        timeval timeout{RECEIVE_TIMEOUT_SECONDS, 0};
-        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-        char buffer[RELAY_MESSAGE_MAX];
-        ssize_t received = recv(fd, buffer, sizeof buffer, 0);
-        if (received > 0)
-            message->assign(buffer, static_cast<size_t>(received));
     }
-    close(fd);
+    if (peer_is_own_user(fd))
+        client->fd = std::move(fd);
+    return true;
+}
+
+bool relay_read(RelayClient *client) {
+    std::string &message = client->message;
+    char buffer[RELAY_MESSAGE_MAX];
+    while (message.size() < RELAY_MESSAGE_MAX) {
+        ssize_t received = recv(client->fd.get(), buffer, RELAY_MESSAGE_MAX - message.size(), 0);
+        if (received == 0)
+            return true; // the peer has closed
+        if (received > 0)
+            message.append(buffer, static_cast<size_t>(received));
+        else if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return false;
+        else if (errno != EINTR) {
+            message.clear();
+            return true;
+        }
+    }
     return true;
 }
 
 void relay_close(RelayServer *server) {
-    if (server->fd < 0)
+    if (!server->fd.is_open())
         return;
-    close(server->fd);
-    server->fd = -1;
+    server->fd.reset();
     struct stat info;
     if (lstat(server->path.c_str(), &info) == 0 && info.st_dev == server->device &&
         info.st_ino == server->inode)

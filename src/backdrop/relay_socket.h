@@ -13,6 +13,8 @@
 #include <string_view>
 #include <sys/types.h>
 
+#include "core/unique_fd.h"
+
 // The listener keeps at most this many bytes of one message.
 constexpr size_t RELAY_MESSAGE_MAX = 256;
 
@@ -26,7 +28,7 @@ struct RelayError {
 // A listening relay socket and the identity of the file it is bound to, so
 // that only that file is ever removed again.
 struct RelayServer {
-    int fd = -1;
+    UniqueFd fd; // non-blocking
     std::string path;
     dev_t device = 0;
     ino_t inode = 0;
@@ -38,21 +40,34 @@ std::string relay_socket_path(const char *tmp_dir, const char *display_name);
 
 // Sends title to the relay listening at path. Returns true when the whole
 // title went out. Returns false when there is no relay: quietly (error->step
-// null) when path is not a socket of this user that it may write to,
-// otherwise with the failed call in *error.
+// null) when path is not a socket of this user that it may write to, or a
+// socket that nobody listens on any more; otherwise with the failed call in
+// *error.
 bool relay_send(const std::string &path, std::string_view title, RelayError *error);
 
-// Starts listening at path. Returns false with the failed call in *error;
-// when the bind failed because a dead relay left its socket file behind, that
-// file is removed so that the next start succeeds, while the socket of a
-// relay that still listens is left alone.
+// Starts listening at path, in place of a socket file that a dead relay left
+// there. Returns false with the failed call in *error; the socket of a relay
+// that still listens is left alone.
 bool relay_listen(const std::string &path, RelayServer *server, RelayError *error);
 
-// Takes one waiting connection and reads its message into *message (at most
-// RELAY_MESSAGE_MAX bytes, raw). Returns false with *error set when accept
-// fails. A peer of another user, an empty read or a failed read leave
-// *message empty.
-bool relay_receive(const RelayServer &server, std::string *message, RelayError *error);
+// A connection from a peer of this user, and what it has sent so far.
+struct RelayClient {
+    UniqueFd fd; // non-blocking
+    std::string message;
+};
+
+// Takes one waiting connection into *client without waiting for one.
+// Returns false with *error set when accept fails. client->fd stays closed
+// when no connection waits, or when the peer is another user's (then the
+// connection is closed at once).
+bool relay_accept(const RelayServer &server, RelayClient *client, RelayError *error);
+
+// Reads what the client has sent since the last call, without waiting.
+// Returns true once its message is complete: the peer has closed, or
+// RELAY_MESSAGE_MAX bytes have come (any more are not read). A failed read
+// completes it too, with an empty message, as bytes from a broken
+// connection are not to be trusted. Returns false while more may come.
+bool relay_read(RelayClient *client);
 
 // Closes the listening socket and removes its file, unless the path now
 // names another file.

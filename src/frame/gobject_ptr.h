@@ -26,3 +26,12 @@ struct TreePathFree {
     void operator()(GtkTreePath *path) const { gtk_tree_path_free(path); }
 };
 using TreePathPtr = std::unique_ptr<GtkTreePath, TreePathFree>;
+
+// Owns an attached source: removes it from its main loop, then drops it.
+struct GSourceDestroy {
+    void operator()(GSource *source) const {
+        g_source_destroy(source);
+        g_source_unref(source);
+    }
+};
+using GSourcePtr = std::unique_ptr<GSource, GSourceDestroy>;

@@ -15,7 +15,7 @@ import pyatspi
 import pytest
 
 from harness import Dialog, MonitorServer, pixel, pixels, request_close
-from harness import wait_until, x_geometry, x_windows
+from harness import TIMEOUT, screen_size, wait_until, x_geometry, x_windows
 
 MONITOR_WIDTH, MONITOR_HEIGHT = 1024, 768
 
@@ -178,6 +178,20 @@ def test_a_chain_keeps_the_first_backdrop(wrenpane):
     assert app.finish() == (0, b"", b"")
 
 
+def test_a_long_title_ends_in_an_ellipsis_on_the_screen(wrenpane):
+    title = "Installing " + "W" * 240
+    app = wrenpane.start("--backtitle", title, "--msgbox", "hi", 0, 0)
+    (window,) = wait_backdrops(app, 1)
+    # Screen readers still get the whole title.
+    wait_label(window, title)
+    width, height = screen_size()
+    assert window.extents() == (0, 0, width, height)
+    label = window.find(pyatspi.ROLE_LABEL)
+    assert label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width < width
+    the_dialog(app).press("OK")
+    assert app.finish() == (0, b"", b"")
+
+
 # --- Relay ---------------------------------------------------------------------
 
 
@@ -245,18 +259,14 @@ def test_relay_removes_its_socket_when_ended(wrenpane, tmp_path, signum):
     end_by_signal(successor)
 
 
-def test_stale_socket_fails_one_start_and_is_removed(wrenpane, tmp_path):
+def test_new_owner_takes_the_place_of_a_killed_one(wrenpane, tmp_path):
     owner, _ = start_relay(wrenpane, tmp_path)
     owner.kill()  # SIGKILL leaves the socket file behind
-    path = socket_path(tmp_path)
-    assert os.path.exists(path)
-    code, _, stderr = wrenpane.run("--backtitle", "B", "--clear-screen")
-    assert (code, stderr.decode()) == (
-        0, f"wrenpane: connect: Connection refused\n"
-           f"wrenpane: bind: {path}: Address already in use\n")
-    assert not os.path.exists(path)
-    successor, _ = start_relay(wrenpane, tmp_path, "C")
-    end_by_signal(successor)
+    assert os.path.exists(socket_path(tmp_path))
+    successor, window = start_relay(wrenpane, tmp_path, "B")
+    assert wrenpane.run("--backtitle", "C", "--print-version").code == 0
+    wait_label(window, "C")
+    end_by_signal(successor)  # and nothing said about the stale socket
 
 
 def test_second_owner_leaves_the_live_relay_reachable(wrenpane, tmp_path):
@@ -268,6 +278,57 @@ def test_second_owner_leaves_the_live_relay_reachable(wrenpane, tmp_path):
     assert os.path.exists(path)
     assert wrenpane.run("--backtitle", "C", "--print-version").code == 0
     wait_label(window, "C")
+    end_by_signal(owner)
+
+
+def connect(tmp_path) -> socket.socket:
+    """A connection to the relay, open until the caller closes it. While the
+    relay's queue of waiting connections is full, connecting waits."""
+    peer = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    peer.setsockopt(socket.SOL_SOCKET, socket.SO_SNDTIMEO, struct.pack("ll", int(TIMEOUT), 0))
+    peer.connect(socket_path(tmp_path))
+    peer.settimeout(TIMEOUT)
+    return peer
+
+
+def send_title(tmp_path, title: bytes) -> None:
+    with connect(tmp_path) as peer:
+        peer.sendall(title)
+
+
+def socket_descriptors(pid: int) -> int:
+    """How many sockets the process has open."""
+    count = 0
+    for name in os.listdir(f"/proc/{pid}/fd"):
+        try:
+            count += os.readlink(f"/proc/{pid}/fd/{name}").startswith("socket:")
+        except FileNotFoundError:
+            pass  # closed meanwhile
+    return count
+
+
+def test_a_slow_sender_holds_up_no_other_title(wrenpane, tmp_path):
+    owner, window = start_relay(wrenpane, tmp_path)
+    slow = connect(tmp_path)
+    send_title(tmp_path, b"Next")
+    wait_label(window, "Next")
+    # Still waited for, not dropped to make way for the other.
+    slow.sendall(b"Slow")
+    slow.close()
+    wait_label(window, "Slow")
+    end_by_signal(owner)
+
+
+def test_a_flood_of_silent_connections_is_bounded(wrenpane, tmp_path):
+    owner, window = start_relay(wrenpane, tmp_path)
+    before = socket_descriptors(owner.pid)
+    flood = [connect(tmp_path) for _ in range(100)]
+    send_title(tmp_path, b"Through")
+    wait_label(window, "Through")
+    assert socket_descriptors(owner.pid) < before + 20, "the owner holds every connection"
+    for peer in flood:  # each one dropped in the end
+        assert peer.recv(1) == b""
+        peer.close()
     end_by_signal(owner)
 
 

@@ -57,16 +57,34 @@ class RelayTest : public ::testing::Test {
     std::string relay(std::string_view title) {
         RelayError error;
         EXPECT_TRUE(relay_send(path, title, &error)) << (error.step ? error.step : "no relay");
-        std::string message;
-        EXPECT_TRUE(relay_receive(server, &message, &error));
-        return message;
+        RelayClient client = accept_client();
+        EXPECT_TRUE(relay_read(&client)) << "sent and closed, yet incomplete";
+        return client.message;
+    }
+
+    RelayClient accept_client() {
+        RelayClient client;
+        RelayError error;
+        EXPECT_TRUE(relay_accept(server, &client, &error)) << strerror(error.error);
+        EXPECT_TRUE(client.fd.is_open());
+        return client;
+    }
+
+    // A peer that holds its connection open, to send what and when it likes.
+    UniqueFd connect_peer() {
+        UniqueFd peer(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+        EXPECT_EQ(connect(peer.get(), reinterpret_cast<sockaddr *>(&address), sizeof address), 0)
+            << strerror(errno);
+        return peer;
     }
 
     // A socket file whose listener has gone, as a killed relay leaves it.
     void leave_stale_socket() {
         start_server();
-        close(server.fd);
-        server.fd = -1;
+        server.fd.reset();
     }
 
     std::string dir;
@@ -91,10 +109,15 @@ TEST_F(RelayTest, DeliversTitlesUpToTheLimit) {
         EXPECT_EQ(relay(c.sent), c.received) << c.sent;
 }
 
-TEST_F(RelayTest, NoRelayWithoutAnOwnSocketThere) {
+TEST_F(RelayTest, NoRelayWithoutAListeningSocketOfOurOwn) {
     RelayError error;
     EXPECT_FALSE(relay_send(path, "t", &error)) << "no file";
     EXPECT_EQ(error.step, nullptr);
+
+    leave_stale_socket();
+    EXPECT_FALSE(relay_send(path, "t", &error)) << "stale socket";
+    EXPECT_EQ(error.step, nullptr);
+    unlink(path.c_str());
 
     FILE *file = fopen(path.c_str(), "w");
     ASSERT_NE(file, nullptr);
@@ -103,23 +126,8 @@ TEST_F(RelayTest, NoRelayWithoutAnOwnSocketThere) {
     EXPECT_EQ(error.step, nullptr);
 }
 
-TEST_F(RelayTest, StaleSocketFailsToConnect) {
+TEST_F(RelayTest, StartTakesThePlaceOfAStaleSocket) {
     leave_stale_socket();
-    RelayError error;
-    EXPECT_FALSE(relay_send(path, "t", &error));
-    EXPECT_STREQ(error.step, "connect");
-    EXPECT_EQ(error.error, ECONNREFUSED);
-}
-
-TEST_F(RelayTest, StartOverAStaleSocketFailsOnceAndClearsIt) {
-    leave_stale_socket();
-    RelayServer second;
-    RelayError error;
-    EXPECT_FALSE(relay_listen(path, &second, &error));
-    EXPECT_STREQ(error.step, "bind");
-    EXPECT_EQ(error.error, EADDRINUSE);
-    EXPECT_NE(access(path.c_str(), F_OK), 0) << "stale file kept";
-
     start_server();
     EXPECT_EQ(relay("again"), "again");
 }
@@ -130,12 +138,69 @@ TEST_F(RelayTest, StartBesideALiveRelayLeavesItReachable) {
     RelayError error;
     EXPECT_FALSE(relay_listen(path, &second, &error));
     EXPECT_STREQ(error.step, "bind");
-    EXPECT_EQ(second.fd, -1);
+    EXPECT_EQ(error.error, EADDRINUSE);
+    EXPECT_FALSE(second.fd.is_open());
     // The failed start probed the relay with an empty connection.
-    std::string probe = "unchanged";
-    EXPECT_TRUE(relay_receive(server, &probe, &error));
-    EXPECT_EQ(probe, "");
+    RelayClient probe = accept_client();
+    EXPECT_TRUE(relay_read(&probe));
+    EXPECT_EQ(probe.message, "");
     EXPECT_EQ(relay("still there"), "still there");
+}
+
+TEST_F(RelayTest, AcceptsWithoutWaitingForAConnection) {
+    start_server();
+    RelayClient client;
+    RelayError error;
+    EXPECT_TRUE(relay_accept(server, &client, &error));
+    EXPECT_EQ(error.step, nullptr);
+    EXPECT_FALSE(client.fd.is_open());
+}
+
+// Each read takes what has come and returns: a silent peer holds up no other.
+TEST_F(RelayTest, ReadsConnectionsAsTheirBytesCome) {
+    start_server();
+    UniqueFd slow = connect_peer();
+    UniqueFd quick = connect_peer();
+    RelayClient slow_client = accept_client();
+    RelayClient quick_client = accept_client();
+
+    EXPECT_FALSE(relay_read(&slow_client)) << "nothing sent yet";
+    ASSERT_EQ(send(quick.get(), "quick", 5, 0), 5);
+    quick.reset();
+    EXPECT_TRUE(relay_read(&quick_client));
+    EXPECT_EQ(quick_client.message, "quick");
+
+    ASSERT_EQ(send(slow.get(), "sl", 2, 0), 2);
+    EXPECT_FALSE(relay_read(&slow_client)) << "still open";
+    ASSERT_EQ(send(slow.get(), "ow", 2, 0), 2);
+    slow.reset();
+    EXPECT_TRUE(relay_read(&slow_client));
+    EXPECT_EQ(slow_client.message, "slow");
+}
+
+TEST_F(RelayTest, MessageEndsAtTheLimitWhileThePeerStaysOpen) {
+    start_server();
+    UniqueFd peer = connect_peer();
+    RelayClient client = accept_client();
+    const std::string bytes(RELAY_MESSAGE_MAX + 10, 'x');
+    ASSERT_EQ(send(peer.get(), bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
+    EXPECT_TRUE(relay_read(&client));
+    EXPECT_EQ(client.message, bytes.substr(0, RELAY_MESSAGE_MAX));
+}
+
+TEST_F(RelayTest, BrokenConnectionGivesAnEmptyMessage) {
+    start_server();
+    UniqueFd peer = connect_peer();
+    RelayClient client = accept_client();
+    ASSERT_EQ(send(peer.get(), "partial", 7, 0), 7);
+    EXPECT_FALSE(relay_read(&client));
+    EXPECT_EQ(client.message, "partial");
+    // Closing with unread bytes resets the connection.
+    std::string unread = "x";
+    ASSERT_EQ(send(client.fd.get(), unread.data(), 1, 0), 1);
+    peer.reset();
+    EXPECT_TRUE(relay_read(&client));
+    EXPECT_EQ(client.message, "");
 }
 
 TEST_F(RelayTest, StartInAMissingDirectoryFailsToBind) {
@@ -195,10 +260,10 @@ TEST_F(RelayTest, DropsMessagesFromAnotherUser) {
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 
-    std::string message = "unchanged";
+    RelayClient client;
     RelayError error;
-    EXPECT_TRUE(relay_receive(server, &message, &error));
-    EXPECT_EQ(message, "");
+    EXPECT_TRUE(relay_accept(server, &client, &error));
+    EXPECT_FALSE(client.fd.is_open());
 }
 
 } // namespace
