@@ -9,9 +9,6 @@
 
 namespace {
 
-// strftime's room: the formatted text and its terminating zero.
-constexpr size_t ANSWER_LIMIT = 1023;
-
 // Weekday and day of the year of the date that day, month and year come to,
 // worked out on a copy so that the fields the user chose stay untouched.
 // Noon keeps the copy clear of the -1 that timegm returns on failure.
@@ -43,9 +40,16 @@ bool calendar_accepts(const DateArgs &date) {
 }
 
 std::string format_answer_line(const char *format, const struct tm &when) {
-    char text[ANSWER_LIMIT + 1];
-    size_t length = strftime(text, ANSWER_LIMIT, format, &when);
-    return std::string(text, length) + '\n';
+    // A blank ahead of the format keeps the result from ever being empty, so
+    // that strftime's 0 always means a buffer too small for the whole text.
+    const std::string padded = std::string(" ") + format;
+    std::string text(1024, '\0');
+    size_t length;
+    while ((length = strftime(text.data(), text.size(), padded.c_str(), &when)) == 0)
+        text.resize(text.size() * 2);
+    text.resize(length);
+    text.erase(0, 1);
+    return text + '\n';
 }
 
 std::string date_answer_line(const char *format, int day, int month_index, int year) {

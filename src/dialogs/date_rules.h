@@ -27,8 +27,8 @@ int month_index(uint32_t month);
 // own starting date. Day 0 passes: the calendar then selects no day.
 bool calendar_accepts(const DateArgs &date);
 
-// strftime of when with format, then a newline; a lone newline when the
-// result is empty or longer than the 1023-byte limit leaves room for.
+// strftime of when with format, whatever the length of the result, then a
+// newline.
 std::string format_answer_line(const char *format, const struct tm &when);
 
 // The answer of the date dialogs. Day, month and year are written exactly

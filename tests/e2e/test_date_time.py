@@ -385,12 +385,15 @@ def test_enter_activates_the_default_button(wrenpane, name, options, code):
          b"Saturday 062 31/02/1900\n"),
         (["--date-format", "%a %u %U", "--calendar", "t", 0, 0, "10", "12", "2026"],
          b"Thu 4 49\n"),
-        # An empty or overlong result is a lone newline.
+        # The whole formatted text is the answer, however long; an empty
+        # one is a lone newline.
         (["--date-format", "", "--calendar", "t", 0, 0, "5", "3", "1900"], b"\n"),
-        (["--date-format", "x" * 1023, "--datebox", "t", 0, 0, "5", "3", "1900"], b"\n"),
-        (["--date-format", "x" * 1022, "--datebox", "t", 0, 0, "5", "3", "1900"],
-         b"x" * 1022 + b"\n"),
-        (["--time-format", "%H" * 600, "--timebox", "t", 0, 0, "9", "5", "0"], b"\n"),
+        (["--date-format", "x" * 1023, "--datebox", "t", 0, 0, "5", "3", "1900"],
+         b"x" * 1023 + b"\n"),
+        (["--date-format", "%20000d", "--calendar", "t", 0, 0, "5", "3", "1900"],
+         b"0" * 19999 + b"5\n"),
+        (["--time-format", "%H" * 600, "--timebox", "t", 0, 0, "9", "5", "0"],
+         b"09" * 600 + b"\n"),
         (["--time-format", "", "--timebox", "t", 0, 0, "9", "5", "0"], b"\n"),
     ],
 )

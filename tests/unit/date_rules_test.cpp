@@ -119,18 +119,18 @@ TEST_F(DateRulesTest, WeekdayDoesNotDependOnTheTimeZone) {
     }
 }
 
-TEST_F(DateRulesTest, EmptyOrOverlongResultIsALoneNewline) {
-    std::string fits(1022, 'x');
-    std::string too_long(1023, 'x');
+TEST_F(DateRulesTest, AnswerIsTheWholeFormattedText) {
     struct {
         std::string format;
         std::string expected;
     } cases[] = {
         {"", "\n"},
-        {fits, fits + "\n"},
-        {too_long, "\n"},
-        {std::string(1020, 'x') + "%Y", "\n"}, // the conversion pushes it over
-        {std::string(1018, 'x') + "%Y", std::string(1018, 'x') + "2026\n"},
+        {std::string(1022, 'x'), std::string(1022, 'x') + "\n"},
+        {std::string(1023, 'x'), std::string(1023, 'x') + "\n"},
+        {std::string(1020, 'x') + "%Y", std::string(1020, 'x') + "2026\n"},
+        {std::string(100000, 'x') + "%Y", std::string(100000, 'x') + "2026\n"},
+        {"%5000Y", std::string(4996, '0') + "2026\n"},
+        {"%d%", "10%\n"}, // a lone % at the end stays as the C library writes it
     };
     for (const auto &c : cases)
         EXPECT_EQ(date_answer_line(c.format.c_str(), 10, 11, 2026), c.expected)
@@ -155,6 +155,14 @@ TEST_F(DateRulesTest, TimeAnswerReplacesOnlyTheClock) {
     for (const auto &c : cases)
         EXPECT_EQ(time_answer_line(c.format, when, c.hour, c.minute, c.second), c.expected)
             << (c.format ? c.format : "(default)");
+
+    std::string long_format;
+    std::string long_answer;
+    for (int i = 0; i < 600; ++i) {
+        long_format += "%H";
+        long_answer += "09";
+    }
+    EXPECT_EQ(time_answer_line(long_format.c_str(), when, 9, 5, 0), long_answer + "\n");
 }
 
 TEST_F(DateRulesTest, MonthNamesFollowTheLocale) {
@@ -168,6 +176,9 @@ TEST_F(DateRulesTest, MonthNamesFollowTheLocale) {
     for (int index = 0; index < 12; ++index)
         EXPECT_EQ(month_name(index), german[index]) << index;
     EXPECT_EQ(date_answer_line("%A, %d. %B %Y", 5, 2, 1900), "Montag, 05. März 1900\n");
+    // This locale has no AM and PM: a conversion that is empty by right.
+    EXPECT_EQ(date_answer_line("%p", 5, 2, 1900), "\n");
+    EXPECT_EQ(date_answer_line("x%p", 5, 2, 1900), "x\n");
 }
 
 TEST(DateAnswerWriteTest, WritesTheLineUnchanged) {
