@@ -51,8 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (args.size() == 4) {
         std::vector<char *> argv = argv_of(args);
         DateArgs date = parse_date_args(argv.data() + 1);
-        if (calendar_accepts(date) && (date.day > 31 || date.month < 1 || date.month > 12))
-            __builtin_trap();
+        if (calendar_accepts(date)) {
+            // A date it can show, starting on the day given or on a month's
+            // last day before it.
+            const uint32_t start = calendar_start_day(date);
+            if (date.day > 31 || date.month < 1 || date.month > 12 || start > date.day ||
+                (start < date.day && start < 28))
+                __builtin_trap();
+        }
     }
     return 0;
 }

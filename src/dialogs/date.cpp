@@ -102,7 +102,7 @@ DialogResult dialog_calendar(DialogConf *conf, char *text, int rows, int cols, i
     if (argc == 3) {
         DateArgs date = parse_date_args(args);
         if (calendar_accepts(date)) {
-            gtk_calendar_select_day(GTK_CALENDAR(calendar), date.day);
+            gtk_calendar_select_day(GTK_CALENDAR(calendar), calendar_start_day(date));
             gtk_calendar_select_month(GTK_CALENDAR(calendar), month_index(date.month), date.year);
         }
     }
