@@ -101,7 +101,7 @@ DialogResult dialog_calendar(const DialogRequest &request) {
     if (request.args.size() == 3) {
         DateArgs date = parse_date_args(request.args.data());
         if (calendar_accepts(date)) {
-            gtk_calendar_select_day(GTK_CALENDAR(calendar), date.day);
+            gtk_calendar_select_day(GTK_CALENDAR(calendar), calendar_start_day(date));
             gtk_calendar_select_month(GTK_CALENDAR(calendar), month_index(date.month), date.year);
         }
     }

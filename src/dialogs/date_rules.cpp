@@ -1,7 +1,9 @@
 #include "dialogs/date_rules.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <glib.h>
+#include <langinfo.h>
 #include <unistd.h>
 
 #include "frame/gobject_ptr.h"
@@ -9,12 +11,24 @@
 
 namespace {
 
-// strftime's room: the formatted text and its terminating zero.
-constexpr size_t ANSWER_LIMIT = 1023;
+bool is_leap_year(int64_t year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
-// Weekday and day of the year of the date that day, month and year come to,
-// worked out on a copy so that the fields the user chose stay untouched.
-// Noon keeps the copy clear of the -1 that timegm returns on failure.
+int days_in_month(int month_index, int64_t year) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month_index == 1 && is_leap_year(year) ? 29 : days[month_index];
+}
+
+// Before year 1 nothing says what the count of years starts from (the
+// datebox knows no year 0), so no such date has a weekday either.
+bool date_exists(int day, int month_index, int year) {
+    return year >= 1 && month_index >= 0 && month_index <= 11 && day >= 1 &&
+           day <= days_in_month(month_index, year);
+}
+
+// Weekday and day of the year of a date that exists. Noon keeps timegm
+// clear of the -1 that it returns on failure.
 void fill_weekday_and_yearday(struct tm *date) {
     struct tm copy = *date;
     copy.tm_hour = 12;
@@ -22,6 +36,42 @@ void fill_weekday_and_yearday(struct tm *date) {
         return;
     date->tm_wday = copy.tm_wday;
     date->tm_yday = copy.tm_yday;
+}
+
+// The conversions that only a date that exists can answer: weekday, day of
+// the year, week numbers, week-based year, seconds since the epoch.
+constexpr char REAL_DATE_CONVERSIONS[] = "aAuwjUWVGgs";
+
+// The format with each conversion that needs a date that exists written as
+// "?", the C library's own text for a weekday it cannot name. %c and %x are
+// spelt out first, as the locale writes them, since they may hold a weekday.
+std::string without_real_date_conversions(const char *format, bool spell_out = true) {
+    std::string result;
+    const char *at = format;
+    while (*at != '\0') {
+        if (*at != '%') {
+            result += *at++;
+            continue;
+        }
+        const char *start = at++;
+        at += strspn(at, "_-0^#");
+        at += strspn(at, "0123456789");
+        if (*at == 'E' || *at == 'O')
+            ++at;
+        if (*at == '\0') {
+            result += start;
+            break;
+        }
+        const char conversion = *at++;
+        if (strchr(REAL_DATE_CONVERSIONS, conversion) != nullptr)
+            result += '?';
+        else if (spell_out && (conversion == 'c' || conversion == 'x'))
+            result += without_real_date_conversions(
+                nl_langinfo(conversion == 'c' ? D_T_FMT : D_FMT), false);
+        else
+            result.append(start, at);
+    }
+    return result;
 }
 
 } // namespace
@@ -42,10 +92,22 @@ bool calendar_accepts(const DateArgs &date) {
     return date.day <= 31 && static_cast<uint32_t>(month_index(date.month)) <= 11 && date.year != 0;
 }
 
+uint32_t calendar_start_day(const DateArgs &date) {
+    const uint32_t last = static_cast<uint32_t>(days_in_month(month_index(date.month), date.year));
+    return date.day < last ? date.day : last;
+}
+
 std::string format_answer_line(const char *format, const struct tm &when) {
-    char text[ANSWER_LIMIT + 1];
-    size_t length = strftime(text, ANSWER_LIMIT, format, &when);
-    return std::string(text, length) + '\n';
+    // A blank ahead of the format keeps the result from ever being empty, so
+    // that strftime's 0 always means a buffer too small for the whole text.
+    const std::string padded = std::string(" ") + format;
+    std::string text(1024, '\0');
+    size_t length;
+    while ((length = strftime(text.data(), text.size(), padded.c_str(), &when)) == 0)
+        text.resize(text.size() * 2);
+    text.resize(length);
+    text.erase(0, 1);
+    return text + '\n';
 }
 
 std::string date_answer_line(const char *format, int day, int month_index, int year) {
@@ -56,8 +118,12 @@ std::string date_answer_line(const char *format, int day, int month_index, int y
     // INT_MAX come back negative) does not overflow; tm_year wraps around
     // and strftime still writes the year as given.
     date.tm_year = static_cast<int>(static_cast<int64_t>(year) - 1900);
+    if (format == nullptr)
+        format = "%d/%m/%Y";
+    if (!date_exists(day, month_index, year))
+        return format_answer_line(without_real_date_conversions(format).c_str(), date);
     fill_weekday_and_yearday(&date);
-    return format_answer_line(format ? format : "%d/%m/%Y", date);
+    return format_answer_line(format, date);
 }
 
 std::string time_answer_line(const char *format, struct tm when, int hour, int minute, int second) {

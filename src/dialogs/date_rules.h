@@ -27,14 +27,21 @@ int month_index(uint32_t month);
 // own starting date. Day 0 passes: the calendar then selects no day.
 bool calendar_accepts(const DateArgs &date);
 
-// strftime of when with format, then a newline; a lone newline when the
-// result is empty or longer than the 1023-byte limit leaves room for.
+// The day the calendar starts on for a date it accepts: the given day, or
+// the last of its month when the month is shorter (29/02/2023 starts on
+// 28/02/2023), so that OK answers a day the user saw selected. Day 0 stays.
+uint32_t calendar_start_day(const DateArgs &date);
+
+// strftime of when with format, whatever the length of the result, then a
+// newline.
 std::string format_answer_line(const char *format, const struct tm &when);
 
 // The answer of the date dialogs. Day, month and year are written exactly
-// as given, even when they name no real date (31/02 stays 31/02); weekday
-// and day of the year are those of the date they come to when counted on
-// (31/02 is then 3 or 2 March). format null means "%d/%m/%Y".
+// as given, even when they name no date that exists (31/02 stays 31/02).
+// Weekday, day of the year, week numbers, week-based year and seconds since
+// the epoch belong only to dates that exist (proleptic Gregorian, from year
+// 1); for any other date each such conversion, in %c and %x too, is written
+// as "?". format null means "%d/%m/%Y".
 std::string date_answer_line(const char *format, int day, int month_index, int year);
 
 // The answer of the timebox: when (the moment the dialog opened) with its

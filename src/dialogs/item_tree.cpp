@@ -57,6 +57,31 @@ int row_of(const GtkTreeIter *iter) {
     return GPOINTER_TO_INT(iter->user_data);
 }
 
+// Whether iter is one of this model's, and names one of its rows. Rows are
+// only ever added, so every iterator the model made stays valid and the
+// stamp never has to change; it tells apart iterators of another model and
+// those left invalid by a move past the end. Warns, as GTK's own models do,
+// about any other.
+bool iter_is_ours(GtkTreeModel *model, const GtkTreeIter *iter) {
+    g_return_val_if_fail(iter != nullptr, false);
+    g_return_val_if_fail(iter->stamp == ITEM_TREE(model)->stamp, false);
+    g_return_val_if_fail(row_of(iter) >= 0 && static_cast<size_t>(row_of(iter)) <
+                                                  ITEM_TREE(model)->data->rows.size(),
+                         false);
+    return true;
+}
+
+// A parent may be null for the top level.
+bool parent_is_ours(GtkTreeModel *model, const GtkTreeIter *parent) {
+    return parent == nullptr || iter_is_ours(model, parent);
+}
+
+bool column_is_ours(GtkTreeModel *model, int column) {
+    g_return_val_if_fail(
+        column >= 0 && static_cast<size_t>(column) < ITEM_TREE(model)->data->types.size(), false);
+    return true;
+}
+
 const std::vector<int> &children_of(const TreeData &data, const GtkTreeIter *parent) {
     return parent == nullptr ? data.top : data.rows[row_of(parent)].children;
 }
@@ -99,6 +124,8 @@ gboolean get_iter(GtkTreeModel *model, GtkTreeIter *iter, GtkTreePath *path) {
 }
 
 GtkTreePath *get_path(GtkTreeModel *model, GtkTreeIter *iter) {
+    if (!iter_is_ours(model, iter))
+        return nullptr;
     const TreeData &data = data_of(model);
     GtkTreePath *path = gtk_tree_path_new();
     for (int row = row_of(iter); row >= 0; row = data.rows[row].parent)
@@ -106,13 +133,20 @@ GtkTreePath *get_path(GtkTreeModel *model, GtkTreeIter *iter) {
     return path;
 }
 
+// A refused iterator still gets a value of the column's type, its default,
+// so that the caller's copy out of it holds no garbage.
 void get_value(GtkTreeModel *model, GtkTreeIter *iter, int column, GValue *value) {
+    if (!column_is_ours(model, column))
+        return;
     const TreeData &data = data_of(model);
     g_value_init(value, data.types[column]);
-    g_value_copy(&data.values[row_of(iter) * data.types.size() + column], value);
+    if (iter_is_ours(model, iter))
+        g_value_copy(&data.values[row_of(iter) * data.types.size() + column], value);
 }
 
 gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
+    if (!iter_is_ours(model, iter))
+        return invalid_iter(iter);
     const TreeData &data = data_of(model);
     const int row = row_of(iter);
     const std::vector<int> &siblings = siblings_of(data, row);
@@ -123,6 +157,8 @@ gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
 }
 
 gboolean iter_previous(GtkTreeModel *model, GtkTreeIter *iter) {
+    if (!iter_is_ours(model, iter))
+        return invalid_iter(iter);
     const TreeData &data = data_of(model);
     const int row = row_of(iter);
     if (data.rows[row].position == 0)
@@ -131,6 +167,8 @@ gboolean iter_previous(GtkTreeModel *model, GtkTreeIter *iter) {
 }
 
 gboolean iter_nth_child(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *parent, int n) {
+    if (!parent_is_ours(model, parent))
+        return invalid_iter(iter);
     const std::vector<int> &children = children_of(data_of(model), parent);
     if (n < 0 || n >= static_cast<int>(children.size()))
         return invalid_iter(iter);
@@ -142,14 +180,20 @@ gboolean iter_children(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *pare
 }
 
 gboolean iter_has_child(GtkTreeModel *model, GtkTreeIter *iter) {
+    if (!iter_is_ours(model, iter))
+        return FALSE;
     return !children_of(data_of(model), iter).empty();
 }
 
 int iter_n_children(GtkTreeModel *model, GtkTreeIter *iter) {
+    if (!parent_is_ours(model, iter))
+        return 0;
     return static_cast<int>(children_of(data_of(model), iter).size());
 }
 
 gboolean iter_parent(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *child) {
+    if (!iter_is_ours(model, child))
+        return invalid_iter(iter);
     const int parent = data_of(model).rows[row_of(child)].parent;
     if (parent < 0)
         return invalid_iter(iter);
@@ -232,6 +276,11 @@ void item_tree_reserve(ItemTree *tree, size_t rows) {
 
 void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values, int count,
                       GtkTreeIter *iter) {
+    if (!parent_is_ours(GTK_TREE_MODEL(tree), parent)) {
+        if (iter != nullptr)
+            invalid_iter(iter);
+        return;
+    }
     TreeData &data = *tree->data;
     const int row = static_cast<int>(data.rows.size());
     const int parent_row = parent != nullptr ? row_of(parent) : -1;
@@ -263,7 +312,10 @@ void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values,
 }
 
 void item_tree_set_value(ItemTree *tree, GtkTreeIter *iter, int column, const GValue *value) {
+    if (!iter_is_ours(GTK_TREE_MODEL(tree), iter) || !column_is_ours(GTK_TREE_MODEL(tree), column))
+        return;
     TreeData &data = *tree->data;
+    g_return_if_fail(G_VALUE_HOLDS(value, data.types[column]));
     g_value_copy(value, &data.values[row_of(iter) * data.types.size() + column]);
     TreePathPtr path(get_path(GTK_TREE_MODEL(tree), iter));
     gtk_tree_model_row_changed(GTK_TREE_MODEL(tree), path.get(), iter);

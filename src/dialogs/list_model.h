@@ -67,7 +67,9 @@ int name_column(ListKind kind);
 int description_column(ListKind kind);
 int bottom_column(ListKind kind);
 
-// Sets the state column of a row of an item model (list or tree store).
+// Sets the state column of a row of a checklist, radiolist or treeview
+// model. The menu's model has no state: its column 1, the depth, refuses
+// the value with a warning.
 void set_item_state(GtkTreeModel *model, GtkTreeIter *iter, bool on);
 
 // gtk_tree_model_foreach callback: turns the first checked row off.

@@ -105,6 +105,28 @@ def test_calendar_starts_on_the_given_date(wrenpane, clock_env, date, answer):
     assert app.finish() == (0, b"", answer)
 
 
+@pytest.mark.parametrize(
+    "date, answer",
+    [
+        # A day past the end of its month starts on the month's last day,
+        # selected: the answer is a day the user saw, weekday and all.
+        (["29", "2", "2023"], b"Tue 28/02/2023 059\n"),
+        (["31", "4", "2026"], b"Thu 30/04/2026 120\n"),
+        (["29", "2", "1900"], b"Wed 28/02/1900 059\n"),
+        (["30", "2", "2000"], b"Tue 29/02/2000 060\n"),
+        (["29", "2", "2024"], b"Thu 29/02/2024 060\n"),
+        # No day selected: day 0 exists in no month, so it has no weekday.
+        (["0", "2", "2023"], b"? 00/02/2023 ?\n"),
+    ],
+)
+def test_calendar_starts_on_a_day_of_its_month(wrenpane, date, answer):
+    app = wrenpane.start(
+        "--date-format", "%a %d/%m/%Y %j", "--calendar", "t", 0, 0, *date, env=ENV
+    )
+    app.dialog().press("OK")
+    assert app.finish() == (0, b"", answer)
+
+
 # Where a click falls on a day in the middle of the month shown (not the 5th)
 # when the calendar keeps its natural height (1 row asked for): fractions of
 # its width and height.
@@ -379,18 +401,23 @@ def test_enter_activates_the_default_button(wrenpane, name, options, code):
 @pytest.mark.parametrize(
     "args, answer",
     [
-        # Weekday and day of the year are those of the date, which is
-        # written as chosen even when it does not exist.
+        # The date is written as chosen even when it does not exist; such a
+        # date has no weekday and no day of the year.
         (["--date-format", "%A %j %d/%m/%Y", "--datebox", "t", 0, 0, "31", "2", "1900"],
-         b"Saturday 062 31/02/1900\n"),
+         b"? ? 31/02/1900\n"),
+        (["--date-format", "%A %j %d/%m/%Y", "--datebox", "t", 0, 0, "28", "2", "1900"],
+         b"Wednesday 059 28/02/1900\n"),
         (["--date-format", "%a %u %U", "--calendar", "t", 0, 0, "10", "12", "2026"],
          b"Thu 4 49\n"),
-        # An empty or overlong result is a lone newline.
+        # The whole formatted text is the answer, however long; an empty
+        # one is a lone newline.
         (["--date-format", "", "--calendar", "t", 0, 0, "5", "3", "1900"], b"\n"),
-        (["--date-format", "x" * 1023, "--datebox", "t", 0, 0, "5", "3", "1900"], b"\n"),
-        (["--date-format", "x" * 1022, "--datebox", "t", 0, 0, "5", "3", "1900"],
-         b"x" * 1022 + b"\n"),
-        (["--time-format", "%H" * 600, "--timebox", "t", 0, 0, "9", "5", "0"], b"\n"),
+        (["--date-format", "x" * 1023, "--datebox", "t", 0, 0, "5", "3", "1900"],
+         b"x" * 1023 + b"\n"),
+        (["--date-format", "%20000d", "--calendar", "t", 0, 0, "5", "3", "1900"],
+         b"0" * 19999 + b"5\n"),
+        (["--time-format", "%H" * 600, "--timebox", "t", 0, 0, "9", "5", "0"],
+         b"09" * 600 + b"\n"),
         (["--time-format", "", "--timebox", "t", 0, 0, "9", "5", "0"], b"\n"),
     ],
 )

@@ -66,6 +66,21 @@ TEST_F(DateRulesTest, CalendarTakesOnlyDatesItCanShow) {
             << c.date.day << "/" << c.date.month << "/" << c.date.year;
 }
 
+TEST_F(DateRulesTest, CalendarStartsOnADayOfItsMonth) {
+    struct {
+        DateArgs date;
+        uint32_t day;
+    } cases[] = {
+        {{15, 6, 2026}, 15},        {{29, 2, 2023}, 28}, {{29, 2, 2024}, 29},
+        {{30, 2, 2000}, 29},        {{29, 2, 1900}, 28}, {{31, 4, 2026}, 30},
+        {{31, 12, 9999}, 31},       {{0, 2, 2023}, 0}, // no day selected
+        {{31, 2, 4294967295u}, 28},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(calendar_start_day(c.date), c.day)
+            << c.date.day << "/" << c.date.month << "/" << c.date.year;
+}
+
 TEST_F(DateRulesTest, DateAnswerKeepsTheFieldsAsGiven) {
     struct {
         const char *format;
@@ -101,14 +116,39 @@ TEST_F(DateRulesTest, WeekdayAndDayOfYearAreThoseOfTheDate) {
         {29, 1, 2000, "Tuesday Tue 060 09 2 2 09 09 2000|29/02/2000\n"},
         {5, 2, 1900, "Monday Mon 064 09 1 1 10 10 1900|05/03/1900\n"},
         {1, 0, 1, "Monday Mon 001 00 1 1 01 01 1|01/01/1\n"},
-        // Dates that do not exist count on: 31/02/1900 is 3 March, 0/03/1900
-        // is 28 February; the written day and month stay as given.
-        {31, 1, 1900, "Saturday Sat 062 08 6 6 09 09 1900|31/02/1900\n"},
-        {0, 2, 1900, "Wednesday Wed 059 08 3 3 09 09 1900|00/03/1900\n"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(date_answer_line(format, c.day, c.month_index, c.year), c.expected)
             << c.day << "/" << c.month_index << "/" << c.year;
+    EXPECT_EQ(date_answer_line("%c|%x", 10, 11, 2026), "Thu Dec 10 00:00:00 2026|12/10/26\n");
+}
+
+TEST_F(DateRulesTest, DatesThatDoNotExistHaveNoWeekday) {
+    struct {
+        const char *format;
+        int day, month_index, year;
+        const char *expected;
+    } cases[] = {
+        {"%A %a %j %U %u %w %W %V %G %g %s|%d/%m/%Y", 31, 1, 1900,
+         "? ? ? ? ? ? ? ? ? ? ?|31/02/1900\n"},
+        {"%a %d/%m/%Y %j", 29, 1, 2023, "? 29/02/2023 ?\n"},
+        {"%a %d/%m/%Y %j", 29, 1, 2024, "Thu 29/02/2024 060\n"}, // a leap year's
+        {"%a %d/%m/%Y", 0, 2, 1900, "? 00/03/1900\n"},           // the calendar with no day
+        {"%a %d/%m/%Y", 32, 0, 1900, "? 32/01/1900\n"},
+        {"%a %d/%m/%Y", 1, -1, 2000, "? 01/00/2000\n"}, // the datebox with no month
+        {"%a %d/%m/%Y", 1, 12, 2000, "? 01/13/2000\n"},
+        {"%a %Y", 1, 0, 0, "? 0\n"},
+        {"%a %Y", 1, 0, -44, "? -44\n"},
+        {"%a %Y", 1, 0, INT_MIN, "? -2147483648\n"},
+        // Flags, widths and modifiers belong to the conversion they replace.
+        {"%-j|%_5a|%^A|%Ou|%10j|%EG", 31, 1, 1900, "?|?|?|?|?|?\n"},
+        {"%%a %%j %d%", 31, 1, 1900, "%a %j 31%\n"},
+        // The locale's date formats are spelt out: in C, %c names the weekday.
+        {"%c|%Ec|%x", 31, 1, 1900, "? Feb 31 00:00:00 1900|? Feb 31 00:00:00 1900|02/31/00\n"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(date_answer_line(c.format, c.day, c.month_index, c.year), c.expected)
+            << c.format << " " << c.day << "/" << c.month_index << "/" << c.year;
 }
 
 TEST_F(DateRulesTest, WeekdayDoesNotDependOnTheTimeZone) {
@@ -119,18 +159,18 @@ TEST_F(DateRulesTest, WeekdayDoesNotDependOnTheTimeZone) {
     }
 }
 
-TEST_F(DateRulesTest, EmptyOrOverlongResultIsALoneNewline) {
-    std::string fits(1022, 'x');
-    std::string too_long(1023, 'x');
+TEST_F(DateRulesTest, AnswerIsTheWholeFormattedText) {
     struct {
         std::string format;
         std::string expected;
     } cases[] = {
         {"", "\n"},
-        {fits, fits + "\n"},
-        {too_long, "\n"},
-        {std::string(1020, 'x') + "%Y", "\n"}, // the conversion pushes it over
-        {std::string(1018, 'x') + "%Y", std::string(1018, 'x') + "2026\n"},
+        {std::string(1022, 'x'), std::string(1022, 'x') + "\n"},
+        {std::string(1023, 'x'), std::string(1023, 'x') + "\n"},
+        {std::string(1020, 'x') + "%Y", std::string(1020, 'x') + "2026\n"},
+        {std::string(100000, 'x') + "%Y", std::string(100000, 'x') + "2026\n"},
+        {"%5000Y", std::string(4996, '0') + "2026\n"},
+        {"%d%", "10%\n"}, // a lone % at the end stays as the C library writes it
     };
     for (const auto &c : cases)
         EXPECT_EQ(date_answer_line(c.format.c_str(), 10, 11, 2026), c.expected)
@@ -155,6 +195,14 @@ TEST_F(DateRulesTest, TimeAnswerReplacesOnlyTheClock) {
     for (const auto &c : cases)
         EXPECT_EQ(time_answer_line(c.format, when, c.hour, c.minute, c.second), c.expected)
             << (c.format ? c.format : "(default)");
+
+    std::string long_format;
+    std::string long_answer;
+    for (int i = 0; i < 600; ++i) {
+        long_format += "%H";
+        long_answer += "09";
+    }
+    EXPECT_EQ(time_answer_line(long_format.c_str(), when, 9, 5, 0), long_answer + "\n");
 }
 
 TEST_F(DateRulesTest, MonthNamesFollowTheLocale) {
@@ -168,6 +216,10 @@ TEST_F(DateRulesTest, MonthNamesFollowTheLocale) {
     for (int index = 0; index < 12; ++index)
         EXPECT_EQ(month_name(index), german[index]) << index;
     EXPECT_EQ(date_answer_line("%A, %d. %B %Y", 5, 2, 1900), "Montag, 05. März 1900\n");
+    EXPECT_EQ(date_answer_line("%A, %d. %B %Y", 31, 1, 1900), "?, 31. Februar 1900\n");
+    // This locale has no AM and PM: a conversion that is empty by right.
+    EXPECT_EQ(date_answer_line("%p", 5, 2, 1900), "\n");
+    EXPECT_EQ(date_answer_line("x%p", 5, 2, 1900), "x\n");
 }
 
 TEST(DateAnswerWriteTest, WritesTheLineUnchanged) {

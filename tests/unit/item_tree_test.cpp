@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "dialogs/item_tree.h"
+#include "dialogs/list_model.h"
 
 namespace {
 
@@ -45,6 +46,18 @@ struct Fixture {
         std::string result = name;
         g_free(name);
         return result;
+    }
+};
+
+// Collects GLib's warnings while it lives, in place of printing them.
+struct LogCapture {
+    std::vector<std::string> messages;
+
+    LogCapture() { g_log_set_default_handler(collect, this); }
+    ~LogCapture() { g_log_set_default_handler(g_log_default_handler, nullptr); }
+
+    static void collect(const char *, GLogLevelFlags, const char *message, gpointer data) {
+        static_cast<LogCapture *>(data)->messages.push_back(message);
     }
 };
 
@@ -138,6 +151,99 @@ TEST(ItemTree, AppendingTellsTheViewsThatListen) {
     item_tree_append(f.tree, &child, values, 2, nullptr);
     EXPECT_EQ(inserted, "0:00:0:00:0:1");
     EXPECT_EQ(gained_child, "00:0");
+}
+
+// Iterators the model must refuse rather than read: one left invalid by a
+// move past the last row, one of another model with more rows, one of a
+// GtkTreeStore (a pointer where a row index should be).
+struct BadIters {
+    Fixture bigger{std::vector<int>(100, -1)};
+    GObjectPtr<GtkTreeStore> store{gtk_tree_store_new(1, G_TYPE_STRING)};
+    std::vector<std::pair<const char *, GtkTreeIter>> iters;
+
+    explicit BadIters(Fixture &f) {
+        GtkTreeIter stale = f.iters.back();
+        EXPECT_FALSE(gtk_tree_model_iter_next(f.model(), &stale));
+        iters.emplace_back("stale", stale);
+        iters.emplace_back("foreign", bigger.iters[50]);
+        GtkTreeIter stored;
+        gtk_tree_store_append(store.get(), &stored, nullptr);
+        iters.emplace_back("tree store's", stored);
+    }
+};
+
+TEST(ItemTree, IteratorsOfNoRowOfItsOwnAreRefused) {
+    Fixture f({-1, 0});
+    BadIters bad(f);
+    std::string changed;
+    g_signal_connect(f.tree, "row-changed", G_CALLBACK(count_change), &changed);
+    for (auto &[kind, iter] : bad.iters) {
+        LogCapture log;
+        GtkTreeIter out;
+        GtkTreeIter moved = iter;
+        EXPECT_EQ(gtk_tree_model_get_path(f.model(), &iter), nullptr) << kind;
+        GValue value = G_VALUE_INIT;
+        gtk_tree_model_get_value(f.model(), &iter, 0, &value);
+        EXPECT_EQ(g_value_get_string(&value), nullptr) << kind;
+        g_value_unset(&value);
+        EXPECT_FALSE(gtk_tree_model_iter_next(f.model(), &moved)) << kind;
+        EXPECT_EQ(moved.stamp, 0) << kind;
+        moved = iter;
+        EXPECT_FALSE(gtk_tree_model_iter_previous(f.model(), &moved)) << kind;
+        EXPECT_EQ(moved.stamp, 0) << kind;
+        EXPECT_FALSE(gtk_tree_model_iter_has_child(f.model(), &iter)) << kind;
+        EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), &iter), 0) << kind;
+        EXPECT_FALSE(gtk_tree_model_iter_nth_child(f.model(), &out, &iter, 0)) << kind;
+        EXPECT_EQ(out.stamp, 0) << kind;
+        out.stamp = 1;
+        EXPECT_FALSE(gtk_tree_model_iter_children(f.model(), &out, &iter)) << kind;
+        EXPECT_EQ(out.stamp, 0) << kind;
+        out.stamp = 1;
+        EXPECT_FALSE(gtk_tree_model_iter_parent(f.model(), &out, &iter)) << kind;
+        EXPECT_EQ(out.stamp, 0) << kind;
+
+        GValue on = G_VALUE_INIT;
+        g_value_init(&on, G_TYPE_BOOLEAN);
+        g_value_set_boolean(&on, TRUE);
+        item_tree_set_value(f.tree, &iter, 1, &on);
+        GValue values[2] = {};
+        g_value_init(&values[0], G_TYPE_STRING);
+        g_value_init(&values[1], G_TYPE_BOOLEAN);
+        out.stamp = 1;
+        item_tree_append(f.tree, &iter, values, 2, &out);
+        EXPECT_EQ(out.stamp, 0) << kind;
+        EXPECT_EQ(log.messages.size(), 11u) << kind; // one warning per call
+    }
+    EXPECT_EQ(changed, "");
+    EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), nullptr), 1);
+    EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), &f.iters[0]), 1);
+    gboolean state = TRUE;
+    gtk_tree_model_get(f.model(), &f.iters[1], 1, &state, -1);
+    EXPECT_FALSE(state);
+}
+
+TEST(ItemTree, AValueOfAnotherTypeIsRefused) {
+    // The menu's column 1 is the depth, where the lists keep the state.
+    GType menu[] = {G_TYPE_STRING, G_TYPE_INT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING};
+    GObjectPtr<ItemTree> tree(item_tree_new(5, menu));
+    GValue values[2] = {};
+    g_value_init(&values[0], G_TYPE_STRING);
+    g_value_set_int(g_value_init(&values[1], G_TYPE_INT), 3);
+    GtkTreeIter iter;
+    item_tree_append(tree.get(), nullptr, values, 2, &iter);
+    GtkTreeModel *model = GTK_TREE_MODEL(tree.get());
+    std::string changed;
+    g_signal_connect(model, "row-changed", G_CALLBACK(count_change), &changed);
+
+    LogCapture log;
+    set_item_state(model, &iter, true);
+    ASSERT_EQ(log.messages.size(), 1u);
+    EXPECT_NE(log.messages[0].find("item_tree_set_value"), std::string::npos) << log.messages[0];
+    EXPECT_EQ(changed, "");
+    EXPECT_EQ(gtk_tree_model_get_column_type(model, 1), G_TYPE_INT);
+    int kept = 0;
+    gtk_tree_model_get(model, &iter, 1, &kept, -1);
+    EXPECT_EQ(kept, 3);
 }
 
 } // namespace
