@@ -1,16 +1,39 @@
 // The file viewer's text store over arbitrary bytes cut into arbitrary
 // reads, repaired to UTF-8 as the viewer does: the paragraphs must not
-// depend on the cuts, offsets must map both ways, and the heights must add
-// up wherever some paragraphs have been measured.
+// depend on the cuts, a paragraph whose text changes must change its
+// revision, offsets must map both ways, and the heights must add up wherever
+// some paragraphs have been measured.
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "frame/text_store.h"
 #include "frame/utf8_stream.h"
 #include "fuzz_input.h"
 
 namespace {
+
+void check(bool condition) {
+    if (!condition)
+        __builtin_trap();
+}
+
+struct Seen {
+    std::string text;
+    size_t revision;
+};
+
+// Appends text, checking that every paragraph whose text changes gets a new
+// revision.
+void append_checked(TextStore &store, const std::string &text) {
+    std::vector<Seen> seen;
+    for (size_t i = 0; i < store.paragraph_count(); ++i)
+        seen.push_back({std::string(store.paragraph(i)), store.revision(i)});
+    store.append(text);
+    for (size_t i = 0; i < seen.size(); ++i)
+        check(store.paragraph(i) == seen[i].text || store.revision(i) != seen[i].revision);
+}
 
 TextStore store_in_pieces(std::string_view input, std::string_view cuts) {
     CharWidths widths;
@@ -23,16 +46,11 @@ TextStore store_in_pieces(std::string_view input, std::string_view cuts) {
     size_t cut = 0;
     while (!input.empty()) {
         size_t length = next_read_length(cuts, cut, 32, input.size());
-        store.append(repair.push(input.substr(0, length)));
+        append_checked(store, repair.push(input.substr(0, length)));
         input.remove_prefix(length);
     }
-    store.append(repair.finish());
+    append_checked(store, repair.finish());
     return store;
-}
-
-void check(bool condition) {
-    if (!condition)
-        __builtin_trap();
 }
 
 void check_geometry(const TextStore &store) {

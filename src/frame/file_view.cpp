@@ -42,7 +42,10 @@ struct FileFeed {
     void close_file() {
         if (channel == nullptr)
             return;
-        g_io_channel_unref(channel); // closes the descriptor
+        // The watch keeps its own reference to the channel until the dialog
+        // ends, so the descriptor is closed here rather than on the unref.
+        g_io_channel_shutdown(channel, FALSE, nullptr);
+        g_io_channel_unref(channel);
         channel = nullptr;
     }
 
@@ -100,7 +103,6 @@ gboolean open_viewed_file(gpointer data) {
         return FALSE;
     }
     feed->channel = g_io_channel_unix_new(fd);
-    g_io_channel_set_close_on_unref(feed->channel, TRUE);
     feed->dialog->add_watch(feed->channel,
                             static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
                             on_file_input, feed);

@@ -27,7 +27,13 @@ struct ViewState {
     // when estimated heights above it are replaced by measured ones.
     size_t top_paragraph = 0;
     int top_offset = 0;
-    std::unordered_map<size_t, GObjectPtr<PangoLayout>> layouts;
+    // Laid-out paragraphs by index, each made from its paragraph's text at
+    // a revision of the store.
+    struct CachedLayout {
+        size_t revision;
+        GObjectPtr<PangoLayout> layout;
+    };
+    std::unordered_map<size_t, CachedLayout> layouts;
     // The font's character widths and line height, for the estimates.
     CharWidths widths;
     int line_height = 0;
@@ -60,9 +66,10 @@ ViewState &state_of(GtkWidget *widget) {
 
 PangoLayout *layout_of(GtkWidget *widget, size_t index) {
     ViewState &state = state_of(widget);
+    size_t revision = state.store.revision(index);
     auto found = state.layouts.find(index);
-    if (found != state.layouts.end())
-        return found->second.get();
+    if (found != state.layouts.end() && found->second.revision == revision)
+        return found->second.layout.get();
     if (state.layouts.size() >= CACHED_LAYOUTS)
         state.layouts.clear();
     std::string_view text = state.store.paragraph(index);
@@ -74,7 +81,8 @@ PangoLayout *layout_of(GtkWidget *widget, size_t index) {
         pango_layout_set_attributes(layout, attributes);
         pango_attr_list_unref(attributes);
     }
-    state.layouts.emplace(index, GObjectPtr<PangoLayout>(layout));
+    state.layouts.insert_or_assign(
+        index, ViewState::CachedLayout{revision, GObjectPtr<PangoLayout>(layout)});
     return layout;
 }
 
@@ -653,8 +661,6 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
     configure_adjustments(view);
     int64_t bottom = state.store.paragraph_y(state.top_paragraph) + state.top_offset +
                      gtk_widget_get_allocated_height(view);
-    if (state.store.paragraph_y(first_new) < bottom) {
-        state.layouts.erase(first_new);
+    if (state.store.paragraph_y(first_new) < bottom)
         gtk_widget_queue_draw(view);
-    }
 }

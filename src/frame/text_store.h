@@ -39,6 +39,10 @@ class TextStore {
     size_t paragraph_end(size_t index) const;
     // The paragraph that holds the byte at offset (the last for the end).
     size_t paragraph_holding(size_t byte_offset) const;
+    // Changes whenever the paragraph's text does (only the last paragraph
+    // grows), so that whatever was made from its text, such as a layout,
+    // is known to be current while its revision is the same.
+    size_t revision(size_t index) const { return paragraph_end(index); }
 
     // Characters (not bytes) in the whole text, and the byte offset of a
     // character offset (offsets past the end give the end).

@@ -104,6 +104,30 @@ TEST(TextStoreTest, TheLastParagraphIsMeasuredAgainOnceItGrows) {
     EXPECT_EQ(store.total_height(), 80); // 33 characters: four lines
 }
 
+// A view keeps what it made from a paragraph (its layout) while the
+// paragraph's revision stays the same: every change of its text must change
+// the revision, and paragraphs that are complete keep theirs.
+TEST(TextStoreTest, ARevisionChangesWheneverItsParagraphDoes) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"abc", "d"},        {"abc", "\n"},     {"abc", "\r"},    {"abc\r", "\n"},
+        {"one\ntwo", "\nx"}, {"one\n", "\n\n"}, {"", "\xC3\xA9"}, {"a\nb", "c\nd\ne"},
+    };
+    for (const auto &[before, added] : cases) {
+        TextStore store = store_of(before);
+        std::vector<std::string> texts = paragraphs_of(store);
+        std::vector<size_t> revisions;
+        for (size_t i = 0; i < store.paragraph_count(); ++i)
+            revisions.push_back(store.revision(i));
+        store.append(added);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            if (i + 1 < texts.size())
+                EXPECT_EQ(store.revision(i), revisions[i]) << before << " + " << added << ", " << i;
+            else if (store.paragraph(i) != texts[i])
+                EXPECT_NE(store.revision(i), revisions[i]) << before << " + " << added << ", " << i;
+        }
+    }
+}
+
 TEST(TextStoreTest, PositionsAndParagraphsAgreeAcrossBlocks) {
     std::string text;
     for (int i = 0; i < 5000; ++i)
