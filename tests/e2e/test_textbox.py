@@ -188,6 +188,45 @@ def test_fifo_is_read_until_its_writer_closes(wrenpane, tmp_path):
     assert app.finish() == (0, b"", b"")
 
 
+def test_an_endless_file_is_read_up_to_the_limit(wrenpane):
+    # Every NUL byte becomes a three-byte U+FFFD; the viewer stops at
+    # 256 MiB held and says so under the text.
+    app = wrenpane.start("--textbox", "/dev/zero", 0, 0)
+    dialog = app.dialog()
+    note = "The rest of the file was not read: the viewer holds at most 256 MiB of text."
+    wait_until(lambda: note in dialog.labels(), "the note that the rest was not read", 120)
+    wait_until(lambda: "/dev/zero" not in open_files(app.pid), "/dev/zero to be closed")
+    count = text_view(dialog).queryText().characterCount
+    # The limit counts the text's records too, a small part of it.
+    assert 250 * 2**20 // 3 < count <= 256 * 2**20 // 3
+    dialog.press("Exit")
+    assert app.finish() == (0, b"", b"")
+
+
+def peak_memory_kib(pid: int) -> int:
+    status = open(f"/proc/{pid}/status").read()
+    return int(status.split("VmHWM:")[1].split()[0])
+
+
+LONG_LINE_BYTES = 50_000_000
+
+
+@pytest.mark.parametrize("unit", [b"words in a line ", b"a"], ids=["words", "unbroken"])
+def test_one_huge_line_keeps_the_window_answering(wrenpane, tmp_path, unit):
+    # Laid out whole, one line of 50 MB froze the window for most of a
+    # minute and took gigabytes.
+    path = tmp_path / "line.txt"
+    path.write_bytes((unit * (LONG_LINE_BYTES // len(unit) + 1))[:LONG_LINE_BYTES])
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    text = text_view(dialog).queryText()
+    wait_until(lambda: text.characterCount == LONG_LINE_BYTES, "the whole line to be read", 120)
+    scroll_to_end(dialog)
+    assert peak_memory_kib(app.pid) < 8 * LONG_LINE_BYTES // 1024
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
 def vertical_scroll(dialog):
     """The value interface of the view's vertical scroll bar, once the text
     is tall enough to show it."""
