@@ -28,7 +28,8 @@
  * With --until-idle the clock runs on after the first map until the child has
  * used no CPU for a quiet stretch of 300 ms: idle_ms is the time from exec to
  * the start of that stretch (all work done: for the textbox, the whole file
- * read and laid out), idle_rss_kb the resident memory then.
+ * read and laid out), idle_rss_kb the resident memory then and idle_hwm_kb
+ * the peak resident memory (VmHWM) up to then.
  *
  * With --escape-after MS the first window is given the input focus MS
  * milliseconds after its map, an Escape key is sent through XTEST, and
@@ -36,7 +37,7 @@
  *
  * Output, one line on standard output:
  *   map_ms=<float> hwm_kb=<int> [close_map_ms=<float> close_hwm_kb=<int>]
- *   [idle_ms=<float> idle_rss_kb=<int>] [escape_exit_ms=<float>]
+ *   [idle_ms=<float> idle_rss_kb=<int> idle_hwm_kb=<int>] [escape_exit_ms=<float>]
  * Exit status 0 on success, 1 on a failed run (timeout, child died), 2 on
  * usage errors. The child's standard output and error go to /dev/null. */
 #define _GNU_SOURCE
@@ -318,8 +319,8 @@ int main(int argc, char **argv) {
         if (until_idle) {
             double idle_at = wait_for_quiet(pid, 300, deadline);
             if (idle_at >= 0) {
-                printf(" idle_ms=%.3f idle_rss_kb=%ld", idle_at - start,
-                       read_status_kb(pid, "VmRSS"));
+                printf(" idle_ms=%.3f idle_rss_kb=%ld idle_hwm_kb=%ld", idle_at - start,
+                       read_status_kb(pid, "VmRSS"), read_status_kb(pid, "VmHWM"));
                 status = 0;
             } else {
                 fprintf(stderr, "maptime: the program did not go idle in time\n");

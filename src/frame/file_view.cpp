@@ -20,6 +20,12 @@ namespace {
 // responsive.
 constexpr size_t PIECE_BYTES = 64 * 1024;
 
+// The viewer stops reading once it holds this much text (with its
+// paragraphs' records): far more than any log a script shows in a dialog,
+// yet a bound on memory when the file never ends (/dev/zero, a device, a
+// FIFO that is fed forever).
+constexpr size_t HELD_MIB_LIMIT = 256;
+
 // What the viewer's sources share; it lives on run_file_viewer's stack for
 // the whole modal run, which outlasts every source.
 struct FileFeed {
@@ -27,12 +33,14 @@ struct FileFeed {
     const DialogConf *conf;
     DialogWindow *dialog;
     GtkWidget *view;
+    GtkWidget *cut_note;
     GIOChannel *channel = nullptr;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
 
-    FileFeed(const char *path, const DialogConf *conf, DialogWindow *dialog, GtkWidget *view)
-        : path(path), conf(conf), dialog(dialog), view(view) {}
+    FileFeed(const char *path, const DialogConf *conf, DialogWindow *dialog, GtkWidget *view,
+             GtkWidget *cut_note)
+        : path(path), conf(conf), dialog(dialog), view(view), cut_note(cut_note) {}
     FileFeed(const FileFeed &) = delete;
     FileFeed &operator=(const FileFeed &) = delete;
     ~FileFeed() { close_file(); }
@@ -40,7 +48,10 @@ struct FileFeed {
     void close_file() {
         if (channel == nullptr)
             return;
-        g_io_channel_unref(channel); // closes the descriptor
+        // The watch keeps its own reference to the channel until the dialog
+        // ends, so the descriptor is closed here rather than on the unref.
+        g_io_channel_shutdown(channel, FALSE, nullptr);
+        g_io_channel_unref(channel);
         channel = nullptr;
     }
 
@@ -55,6 +66,14 @@ struct FileFeed {
     gboolean stop_reading() {
         append(repair.finish());
         close_file();
+        return FALSE;
+    }
+
+    // The text is as long as the viewer holds: the rest is not read, and
+    // the window says so.
+    gboolean stop_at_limit() {
+        close_file();
+        gtk_widget_show(cut_note);
         return FALSE;
     }
 };
@@ -73,6 +92,8 @@ gboolean on_file_input(GIOChannel *, GIOCondition condition, gpointer data) {
     switch (outcome.status) {
     case ReadStatus::Data:
         feed->append(feed->repair.push({feed->piece.data(), outcome.count}));
+        if (lazy_text_view_held_bytes(feed->view) >= HELD_MIB_LIMIT * 1024 * 1024)
+            return feed->stop_at_limit();
         return TRUE;
     case ReadStatus::Again:
         return TRUE;
@@ -98,7 +119,6 @@ gboolean open_viewed_file(gpointer data) {
         return FALSE;
     }
     feed->channel = g_io_channel_unix_new(fd);
-    g_io_channel_set_close_on_unref(feed->channel, TRUE);
     feed->dialog->add_watch(feed->channel,
                             static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
                             on_file_input, feed);
@@ -126,6 +146,18 @@ GtkWidget *text_view_new(GtkWidget *content, const DialogConf *conf) {
     return view;
 }
 
+// Shown under the text once the viewer has stopped reading at its limit.
+GtkWidget *cut_note_new(GtkWidget *content) {
+    GCharPtr text(g_strdup_printf(
+        "The rest of the file was not read: the viewer holds at most %zu MiB of text.",
+        HELD_MIB_LIMIT));
+    GtkWidget *note = gtk_label_new(text.get());
+    gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
+    gtk_label_set_xalign(GTK_LABEL(note), 0);
+    gtk_box_pack_start(GTK_BOX(content), note, FALSE, FALSE, 0);
+    return note;
+}
+
 } // namespace
 
 DialogResult run_file_viewer(const DialogRequest &request) {
@@ -139,7 +171,7 @@ DialogResult run_file_viewer(const DialogRequest &request) {
     if (header != nullptr)
         gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
 
-    FileFeed feed(path, &request.conf, &dialog, view);
+    FileFeed feed(path, &request.conf, &dialog, view, cut_note_new(dialog.content()));
     g_signal_connect(dialog.widget(), "map-event", G_CALLBACK(on_viewer_mapped), &feed);
     return run_dialog(dialog);
 }

@@ -12,8 +12,10 @@
 
 namespace {
 
-// Laid-out paragraphs kept for redrawing; a screenful is far fewer.
+// Laid-out sections kept for redrawing, by count and by their text's bytes;
+// a screenful is far fewer, and a layout takes tens of bytes per character.
 constexpr size_t CACHED_LAYOUTS = 512;
+constexpr size_t CACHED_LAYOUT_BYTES = 256 * 1024;
 
 // Everything the view keeps besides its GObject parts.
 struct ViewState {
@@ -22,12 +24,19 @@ struct ViewState {
     GObjectPtr<GtkAdjustment> vadjustment;
     GtkScrollablePolicy hscroll_policy = GTK_SCROLL_MINIMUM;
     GtkScrollablePolicy vscroll_policy = GTK_SCROLL_MINIMUM;
-    // The scroll position, held as the paragraph at the top of the view and
+    // The scroll position, held as the section at the top of the view and
     // the pixels of it scrolled past, so that the text in sight stays put
     // when estimated heights above it are replaced by measured ones.
-    size_t top_paragraph = 0;
+    size_t top_section = 0;
     int top_offset = 0;
-    std::unordered_map<size_t, GObjectPtr<PangoLayout>> layouts;
+    // Laid-out sections by index, each made from its section's text at a
+    // revision of the store, and the bytes of text they hold.
+    struct CachedLayout {
+        size_t revision;
+        GObjectPtr<PangoLayout> layout;
+    };
+    std::unordered_map<size_t, CachedLayout> layouts;
+    size_t layout_bytes = 0;
     // The font's character widths and line height, for the estimates.
     CharWidths widths;
     int line_height = 0;
@@ -58,14 +67,22 @@ ViewState &state_of(GtkWidget *widget) {
 
 // --- Geometry -------------------------------------------------------------
 
-PangoLayout *layout_of(GtkWidget *widget, size_t index) {
+void forget_layouts(ViewState &state) {
+    state.layouts.clear();
+    state.layout_bytes = 0;
+}
+
+// The layout of a section's text (which starts at the store's
+// section_start), made again once the section's revision changes.
+PangoLayout *section_layout(GtkWidget *widget, size_t index) {
     ViewState &state = state_of(widget);
+    size_t revision = state.store.revision(index);
     auto found = state.layouts.find(index);
-    if (found != state.layouts.end())
-        return found->second.get();
-    if (state.layouts.size() >= CACHED_LAYOUTS)
-        state.layouts.clear();
-    std::string_view text = state.store.paragraph(index);
+    if (found != state.layouts.end() && found->second.revision == revision)
+        return found->second.layout.get();
+    if (state.layouts.size() >= CACHED_LAYOUTS || state.layout_bytes >= CACHED_LAYOUT_BYTES)
+        forget_layouts(state);
+    std::string_view text = state.store.section(index);
     PangoLayout *layout = gtk_widget_create_pango_layout(widget, nullptr);
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     pango_layout_set_width(layout, state.store.wrap_width() * PANGO_SCALE);
@@ -74,7 +91,9 @@ PangoLayout *layout_of(GtkWidget *widget, size_t index) {
         pango_layout_set_attributes(layout, attributes);
         pango_attr_list_unref(attributes);
     }
-    state.layouts.emplace(index, GObjectPtr<PangoLayout>(layout));
+    state.layout_bytes += text.size();
+    state.layouts.insert_or_assign(
+        index, ViewState::CachedLayout{revision, GObjectPtr<PangoLayout>(layout)});
     return layout;
 }
 
@@ -115,26 +134,26 @@ void configure_adjustments(GtkWidget *widget) {
         return;
     const TextStore &store = state.store;
     double upper = std::max(static_cast<double>(store.total_height()), height);
-    double value = static_cast<double>(store.paragraph_y(state.top_paragraph)) + state.top_offset;
+    double value = static_cast<double>(store.section_y(state.top_section)) + state.top_offset;
     value = std::clamp(value, 0.0, upper - height);
     gtk_adjustment_configure(state.vadjustment.get(), value, 0, upper, store.line_height(),
                              height * 0.9, height);
 }
 
-// Lays out the paragraphs in sight that are not measured yet, keeping the
-// top paragraph where it is; measuring can bring others into sight, so it
-// goes on until every paragraph in sight is measured.
-void measure_paragraphs_in_sight(GtkWidget *widget) {
+// Lays out the sections in sight that are not measured yet, keeping the
+// top section where it is; measuring can bring others into sight, so it
+// goes on until every section in sight is measured.
+void measure_sections_in_sight(GtkWidget *widget) {
     ViewState &state = state_of(widget);
     TextStore &store = state.store;
     int view_height = gtk_widget_get_allocated_height(widget);
     bool changed = false;
     int64_t y = -state.top_offset;
-    for (size_t index = state.top_paragraph; index < store.paragraph_count() && y < view_height;
+    for (size_t index = state.top_section; index < store.section_count() && y < view_height;
          ++index) {
         if (!store.measured(index)) {
             int height = 0;
-            pango_layout_get_pixel_size(layout_of(widget, index), nullptr, &height);
+            pango_layout_get_pixel_size(section_layout(widget, index), nullptr, &height);
             store.set_measured_height(index, height);
             changed = true;
         }
@@ -142,7 +161,7 @@ void measure_paragraphs_in_sight(GtkWidget *widget) {
     }
     if (!changed)
         return;
-    state.top_offset = std::min(state.top_offset, store.height(state.top_paragraph) - 1);
+    state.top_offset = std::min(state.top_offset, store.height(state.top_section) - 1);
     configure_adjustments(widget);
 }
 
@@ -158,9 +177,9 @@ void update_geometry(GtkWidget *widget) {
     int old_wrap = state.store.wrap_width();
     state.store.set_geometry(state.widths, state.line_height, width);
     if (old_wrap != width)
-        state.layouts.clear();
+        forget_layouts(state);
     configure_adjustments(widget);
-    measure_paragraphs_in_sight(widget);
+    measure_sections_in_sight(widget);
 }
 
 void scroll_by(GtkWidget *widget, double pixels) {
@@ -176,14 +195,14 @@ size_t text_offset_at(GtkWidget *widget, double x, double y) {
     ViewState &state = state_of(widget);
     const TextStore &store = state.store;
     int64_t text_y =
-        store.paragraph_y(state.top_paragraph) + state.top_offset + static_cast<int64_t>(y);
+        store.section_y(state.top_section) + state.top_offset + static_cast<int64_t>(y);
     if (text_y < 0)
         return 0;
     if (text_y >= store.total_height())
         return store.text().size();
-    size_t index = store.paragraph_at(text_y);
-    int inside = static_cast<int>(text_y - store.paragraph_y(index));
-    PangoLayout *layout = layout_of(widget, index);
+    size_t index = store.section_at(text_y);
+    int inside = static_cast<int>(text_y - store.section_y(index));
+    PangoLayout *layout = section_layout(widget, index);
     int byte = 0;
     int trailing = 0;
     pango_layout_xy_to_index(layout, static_cast<int>(x * PANGO_SCALE), inside * PANGO_SCALE, &byte,
@@ -192,7 +211,7 @@ size_t text_offset_at(GtkWidget *widget, double x, double y) {
     const char *at = text + byte;
     for (; trailing > 0 && *at != '\0'; --trailing)
         at = g_utf8_next_char(at);
-    return store.paragraph_start(index) + static_cast<size_t>(at - text);
+    return store.section_start(index) + static_cast<size_t>(at - text);
 }
 
 std::string_view selected_text(const ViewState &state) {
@@ -312,17 +331,17 @@ double bottom_value(GtkAdjustment *adjustment) {
     return gtk_adjustment_get_upper(adjustment) - gtk_adjustment_get_page_size(adjustment);
 }
 
-// A view scrolled to the end of the text stays there when the paragraphs
+// A view scrolled to the end of the text stays there when the sections
 // that come into sight turn out taller or shorter than estimated.
 void on_value_changed(GtkAdjustment *adjustment, gpointer data) {
     GtkWidget *widget = GTK_WIDGET(data);
     ViewState &state = state_of(widget);
     double value = gtk_adjustment_get_value(adjustment);
     bool at_end = value > 0 && value >= bottom_value(adjustment);
-    state.top_paragraph = state.store.paragraph_at(static_cast<int64_t>(value));
-    state.top_offset = static_cast<int>(static_cast<int64_t>(value) -
-                                        state.store.paragraph_y(state.top_paragraph));
-    measure_paragraphs_in_sight(widget);
+    state.top_section = state.store.section_at(static_cast<int64_t>(value));
+    state.top_offset =
+        static_cast<int>(static_cast<int64_t>(value) - state.store.section_y(state.top_section));
+    measure_sections_in_sight(widget);
     if (at_end && gtk_adjustment_get_value(adjustment) != bottom_value(adjustment))
         gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
     gtk_widget_queue_draw(widget);
@@ -381,14 +400,14 @@ gboolean lazy_text_view_key_press(GtkWidget *widget, GdkEventKey *event) {
 
 // --- Drawing ----------------------------------------------------------------
 
-// The selected part of a paragraph drawn over it, in the selected colours.
+// The selected part of a section drawn over it, in the selected colours.
 void draw_selection(GtkWidget *widget, cairo_t *cr, size_t index, PangoLayout *layout, int y) {
     const ViewState &state = state_of(widget);
     const TextStore &store = state.store;
     size_t from = std::min(state.selection_anchor, state.selection_end);
     size_t to = std::max(state.selection_anchor, state.selection_end);
-    size_t start = store.paragraph_start(index);
-    size_t end = start + store.paragraph(index).size();
+    size_t start = store.section_start(index);
+    size_t end = start + store.section(index).size();
     if (from == to || to <= start || from > end)
         return;
     int range[2] = {static_cast<int>(std::max(from, start) - start),
@@ -416,12 +435,11 @@ gboolean lazy_text_view_draw(GtkWidget *widget, cairo_t *cr) {
     int width = gtk_widget_get_allocated_width(widget);
     int height = gtk_widget_get_allocated_height(widget);
     gtk_render_background(style, cr, 0, 0, width, height);
-    measure_paragraphs_in_sight(widget);
+    measure_sections_in_sight(widget);
     const TextStore &store = state.store;
     int64_t y = -state.top_offset;
-    for (size_t index = state.top_paragraph; index < store.paragraph_count() && y < height;
-         ++index) {
-        PangoLayout *layout = layout_of(widget, index);
+    for (size_t index = state.top_section; index < store.section_count() && y < height; ++index) {
+        PangoLayout *layout = section_layout(widget, index);
         gtk_render_layout(style, cr, 0, static_cast<double>(y), layout);
         draw_selection(widget, cr, index, layout, static_cast<int>(y));
         y += store.height(index);
@@ -439,7 +457,7 @@ void lazy_text_view_size_allocate(GtkWidget *widget, GtkAllocation *allocation) 
 void lazy_text_view_style_updated(GtkWidget *widget) {
     GTK_WIDGET_CLASS(lazy_text_view_parent_class)->style_updated(widget);
     ViewState &state = state_of(widget);
-    state.layouts.clear();
+    forget_layouts(state);
     state.line_height = 0; // the font may have changed
     update_geometry(widget);
 }
@@ -492,7 +510,7 @@ void lazy_text_view_dispose(GObject *object) {
         g_signal_handlers_disconnect_by_data(state.vadjustment.get(), object);
     state.hadjustment = GObjectPtr<GtkAdjustment>();
     state.vadjustment = GObjectPtr<GtkAdjustment>();
-    state.layouts.clear();
+    forget_layouts(state);
     G_OBJECT_CLASS(lazy_text_view_parent_class)->dispose(object);
 }
 
@@ -644,17 +662,19 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
     if (text.empty())
         return;
     ViewState &state = state_of(view);
-    size_t first_new = state.store.paragraph_count() - 1;
+    size_t first_new = state.store.section_count() - 1;
     size_t old_chars = state.store.char_count();
     state.store.append(text);
     g_signal_emit_by_name(gtk_widget_get_accessible(view), "text-changed::insert",
                           static_cast<gint>(old_chars),
                           static_cast<gint>(state.store.char_count() - old_chars));
     configure_adjustments(view);
-    int64_t bottom = state.store.paragraph_y(state.top_paragraph) + state.top_offset +
+    int64_t bottom = state.store.section_y(state.top_section) + state.top_offset +
                      gtk_widget_get_allocated_height(view);
-    if (state.store.paragraph_y(first_new) < bottom) {
-        state.layouts.erase(first_new);
+    if (state.store.section_y(first_new) < bottom)
         gtk_widget_queue_draw(view);
-    }
+}
+
+size_t lazy_text_view_held_bytes(GtkWidget *view) {
+    return state_of(view).store.held_bytes();
 }

@@ -15,3 +15,6 @@ GtkWidget *lazy_text_view_new();
 
 // Appends valid UTF-8 text at the end of the view.
 void lazy_text_view_append(GtkWidget *view, std::string_view text);
+
+// Bytes the view holds for its text (see TextStore::held_bytes).
+size_t lazy_text_view_held_bytes(GtkWidget *view);

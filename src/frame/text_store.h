@@ -1,8 +1,14 @@
-// The text of the file viewer and the geometry of its paragraphs, without
-// widgets. Laying out a paragraph is the costly part of showing text, so the
-// viewer lays out only the paragraphs in sight: every other paragraph's
-// height is estimated from the widths of its characters, and replaced by
-// the real one once the paragraph has been laid out.
+// The text of the file viewer and the geometry of its sections, without
+// widgets. Laying out text is the costly part of showing it, so the viewer
+// lays out only the sections in sight: every other section's height is
+// estimated from the widths of its characters, and replaced by the real one
+// once the section has been laid out.
+//
+// A section is a paragraph, or a part of a paragraph longer than
+// SECTION_BYTES: laying out one paragraph of many megabytes would freeze the
+// window and take gigabytes, so such a paragraph is cut into sections that
+// are laid out one by one. Each cut ends a line where wrapping the whole
+// paragraph might have gone on, which is the one visible difference.
 #pragma once
 
 #include <array>
@@ -11,6 +17,19 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+// Paragraphs longer than this many bytes are cut into sections of at most
+// this many: a few screenfuls of text, which Pango lays out in milliseconds.
+constexpr size_t SECTION_BYTES = 4096;
+
+// How many bytes of text go into the first section of a paragraph that runs
+// on past section_bytes (at least 8), from at least section_bytes + 1 bytes
+// of valid UTF-8 without a '\n'. Only those bytes count, so the cut does not
+// depend on how the text arrived. The cut follows the last blank of the section's last quarter
+// (where wrapping may end a line anyway), or else comes before an ASCII
+// character (never inside a character or before a combining mark), or else
+// before any character.
+size_t first_section_length(std::string_view text, size_t section_bytes = SECTION_BYTES);
 
 // Estimated advance widths, in pixels, of the characters of the view's font.
 struct CharWidths {
@@ -23,28 +42,49 @@ struct CharWidths {
 // separator ends with an empty paragraph, as a text view shows them.
 class TextStore {
   public:
-    TextStore();
+    // Tests cut paragraphs into shorter sections than the viewer does.
+    explicit TextStore(size_t section_bytes = SECTION_BYTES);
 
     // Appends valid UTF-8 text.
     void append(std::string_view text);
     const std::string &text() const { return text_; }
 
-    size_t paragraph_count() const { return paragraphs_.size(); }
+    // Paragraphs, for selecting and for screen readers.
+    size_t paragraph_count() const { return paragraph_starts_.size(); }
     // A paragraph's text without its separator.
     std::string_view paragraph(size_t index) const;
     // Byte offset of the paragraph's start in text().
-    size_t paragraph_start(size_t index) const { return paragraphs_[index].start; }
+    size_t paragraph_start(size_t index) const { return paragraph_starts_[index]; }
     // Byte offset of the paragraph's end: the next one's start, or the
     // text's end.
     size_t paragraph_end(size_t index) const;
     // The paragraph that holds the byte at offset (the last for the end).
     size_t paragraph_holding(size_t byte_offset) const;
 
+    // Sections, what the view lays out and places.
+    size_t section_count() const { return sections_.size(); }
+    // A section's text, without the separator when it ends its paragraph.
+    std::string_view section(size_t index) const;
+    size_t section_start(size_t index) const { return sections_[index].start; }
+    // The section that holds the byte at offset (the last for the end).
+    size_t section_holding(size_t byte_offset) const;
+    // Changes whenever the section's text does (only the last section
+    // grows, or is cut), so that whatever was made from its text, such as a
+    // layout, is known to be current while its revision is the same.
+    size_t revision(size_t index) const { return section_end(index); }
+
     // Characters (not bytes) in the whole text, and the byte offset of a
     // character offset (offsets past the end give the end).
     size_t char_count() const { return chars_; }
     size_t byte_offset(size_t char_offset) const;
     size_t char_offset(size_t byte_offset) const;
+
+    // Bytes held for the text and its records: what a viewer limits so that
+    // an endless file cannot take all memory.
+    size_t held_bytes() const {
+        return text_.size() + paragraph_starts_.size() * sizeof(size_t) +
+               sections_.size() * sizeof(Section);
+    }
 
     // Geometry: every line of text is line_height pixels high, and text
     // wraps at wrap_width pixels. Changing either forgets every measured
@@ -53,36 +93,42 @@ class TextStore {
     int line_height() const { return line_height_; }
     int wrap_width() const { return wrap_width_; }
 
-    // Height in pixels of a paragraph: measured, or estimated until it is.
+    // Height in pixels of a section: measured, or estimated until it is.
     int height(size_t index) const;
-    bool measured(size_t index) const { return paragraphs_[index].measured_height > 0; }
+    bool measured(size_t index) const { return sections_[index].measured_height > 0; }
     void set_measured_height(size_t index, int height);
 
     int64_t total_height() const { return total_height_; }
-    // Distance from the top of the text to the paragraph's top.
-    int64_t paragraph_y(size_t index) const;
-    // The paragraph at distance y from the top of the text (the last one
-    // for y past the end, the first for y below 0).
-    size_t paragraph_at(int64_t y) const;
+    // Distance from the top of the text to the section's top.
+    int64_t section_y(size_t index) const;
+    // The section at distance y from the top of the text (the last one for
+    // y past the end, the first for y below 0).
+    size_t section_at(int64_t y) const;
 
   private:
-    struct Paragraph {
+    struct Section {
         size_t start;
         size_t first_char;
         float width; // estimated width of its text on one line
         int measured_height;
     };
-    // Paragraph heights are summed in blocks of this many, so that finding
-    // a paragraph by its distance from the top skips whole blocks.
+    // Section heights are summed in blocks of this many, so that finding a
+    // section by its distance from the top skips whole blocks.
     static constexpr size_t BLOCK = 1024;
 
-    float char_width(std::string_view text, size_t at) const;
-    int estimated_height(const Paragraph &paragraph) const;
-    void add_paragraph_height(size_t index, int height);
+    size_t section_end(size_t index) const;
+    float char_width(size_t at) const;
+    float text_width(size_t from, size_t to) const;
+    int estimated_height(const Section &section) const;
+    void add_section_height(size_t index, int height);
+    void start_section(size_t start);
+    void cut_last_section(size_t end, size_t counted);
     void resum_heights();
 
+    size_t section_bytes_;
     std::string text_;
-    std::vector<Paragraph> paragraphs_;
+    std::vector<size_t> paragraph_starts_;
+    std::vector<Section> sections_;
     std::vector<int64_t> block_heights_;
     size_t chars_ = 0;
     int64_t total_height_ = 0;

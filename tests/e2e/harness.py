@@ -584,6 +584,18 @@ class App:
             self.proc.wait()
 
 
+def open_files(pid: int) -> list[str]:
+    """What the process's open descriptors lead to (paths, or "pipe:[...]"
+    and the like)."""
+    names = []
+    for fd in os.listdir(f"/proc/{pid}/fd"):
+        try:
+            names.append(os.readlink(f"/proc/{pid}/fd/{fd}"))
+        except FileNotFoundError:  # closed meanwhile
+            pass
+    return names
+
+
 def _stdin_for_popen(stdin):
     if stdin is None:
         return subprocess.DEVNULL
@@ -693,6 +705,25 @@ def pixels(x: int, y: int, width: int, height: int,
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env(x_display_env(display))).stdout
     return [tuple(map(int, line.split())) for line in out.splitlines()]
+
+
+_SCREEN_BYTES_SCRIPT = """
+import sys
+import gi
+gi.require_version("Gdk", "3.0")
+from gi.repository import Gdk
+x, y, width, height = map(int, sys.argv[1:])
+image = Gdk.pixbuf_get_from_window(Gdk.get_default_root_window(), x, y, width, height)
+sys.stdout.buffer.write(image.get_pixels())
+"""
+
+
+def screen_bytes(x: int, y: int, width: int, height: int) -> bytes:
+    """The raw pixel data shown in a rectangle of the screen: quick to read
+    and compare for large areas."""
+    return subprocess.run(["/usr/bin/python3", "-c", _SCREEN_BYTES_SCRIPT,
+                           *map(str, (x, y, width, height))],
+                          capture_output=True, check=True, timeout=TIMEOUT, env=base_env()).stdout
 
 
 def pixel(x: int, y: int, display: str | None = None) -> tuple[int, int, int]:
