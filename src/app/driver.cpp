@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <getopt.h>
 #include <gtk/gtk.h>
@@ -14,6 +13,7 @@
 #include "cli/option_table.h"
 #include "cli/preprocess.h"
 #include "core/diagnostics.h"
+#include "core/numbers.h"
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
@@ -172,8 +172,8 @@ DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> pos
     DialogRequest request{config_.conf,
                           config_.opts,
                           positional[0],
-                          static_cast<int>(strtol(positional[1], nullptr, 10)),
-                          static_cast<int>(strtol(positional[2], nullptr, 10)),
+                          leading_int32(positional[1]),
+                          leading_int32(positional[2]),
                           positional.subspan(3)};
     if (!request.opts.dialog->text_is_path) {
         // Preprocessing never lengthens the text.

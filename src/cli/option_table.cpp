@@ -1,15 +1,13 @@
 #include "cli/option_table.h"
 
-#include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <unistd.h>
 
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
+#include "core/numbers.h"
 #include "core/results.h"
 
 namespace {
@@ -104,7 +102,7 @@ int select_dialog(Options &opts, const DialogEntry &dialog) {
 }
 
 int parse_begin(const char *name, const char *arg, int *field) {
-    int value = static_cast<int>(strtol(arg, nullptr, 10));
+    int value = leading_int32(arg);
     if (value < -1)
         return warn_msg(-1, "%s %d is < %d", name, value, -1);
     *field = value;
@@ -114,13 +112,11 @@ int parse_begin(const char *name, const char *arg, int *field) {
 // Unlike other numbers, a descriptor must be written out in full: taking
 // "abc" for 0 would send the answer into standard input.
 int parse_output_fd(const char *arg, int *output_fd) {
-    char *end = nullptr;
-    errno = 0;
-    long value = strtol(arg, &end, 10);
-    if (end == arg || *end != '\0' || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+    std::optional<int> fd = whole_int(arg);
+    if (!fd)
         return warn_msg(-1, "--output-fd %s is not a number", arg);
     // Never a descriptor the program opened itself.
-    *output_fd = answer_descriptor(static_cast<int>(value));
+    *output_fd = answer_descriptor(*fd);
     return 0;
 }
 
@@ -221,7 +217,7 @@ const struct option fixed_options[] = {
 } // namespace
 
 uint32_t sleep_milliseconds(const char *arg) {
-    unsigned long seconds = strtoul(arg, nullptr, 10);
+    unsigned long seconds = leading_ulong(arg);
     if (seconds > UINT32_MAX / 1000)
         return UINT32_MAX;
     return static_cast<uint32_t>(seconds) * 1000u;
@@ -395,7 +391,7 @@ std::optional<ScanStep> OptionParser::apply_option(SegmentConfig &config, int co
         opts.load_theme = arg;
         break;
     case OPT_MAX_INPUT:
-        opts.max_input = static_cast<uint32_t>(strtoul(arg, nullptr, 10));
+        opts.max_input = leading_uint32(arg);
         break;
     case OPT_OUTPUT_FD:
         return checked(parse_output_fd(arg, &opts.output_fd));

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "core/numbers.h"
+
 static constexpr ExitCodeTable default_exit_codes = {{
     {"WRENBOX_ERROR", 255},
     {"WRENBOX_OK", 0},
@@ -26,17 +28,13 @@ void reset_exit_code_table() {
     exit_code_table = default_exit_codes;
 }
 
-// Only a clean conversion counts. A value beyond long gives ERANGE; one
-// without digits ("", "abc") is caught through the end pointer, since glibc
-// does not report it through errno. Trailing text after the digits is
-// ignored.
+// Only a number within a long counts; trailing text after its digits is
+// ignored, and the code is its low 32 bits.
 static bool parse_exit_code(const char *value, int *code) {
-    errno = 0;
-    char *end = nullptr;
-    long parsed = strtol(value, &end, 10);
-    if (errno != 0 || end == value)
+    std::optional<long> parsed = checked_long(value);
+    if (!parsed)
         return false;
-    *code = static_cast<int>(parsed);
+    *code = static_cast<int>(*parsed);
     return true;
 }
 

@@ -1,11 +1,11 @@
 #include "dialogs/date_rules.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <glib.h>
 #include <langinfo.h>
 #include <unistd.h>
 
+#include "core/numbers.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 
@@ -77,7 +77,7 @@ std::string without_real_date_conversions(const char *format, bool spell_out = t
 } // namespace
 
 uint32_t date_arg_number(const char *text) {
-    return static_cast<uint32_t>(strtoul(text, nullptr, 10));
+    return leading_uint32(text);
 }
 
 DateArgs parse_date_args(const char *const *args) {

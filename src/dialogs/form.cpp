@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "core/numbers.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
@@ -258,7 +259,7 @@ bool form_args_valid(std::span<const char *const> args, int group_size) {
 }
 
 long form_number(const char *text) {
-    return strtol(text, nullptr, 10);
+    return leading_long(text);
 }
 
 // The form and the mixedform differ only in the mixedform's flag word; a

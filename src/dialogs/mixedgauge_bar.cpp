@@ -1,13 +1,13 @@
 #include "dialogs/mixedgauge_bar.h"
 
-#include <cstdlib>
+#include "core/numbers.h"
 
 bool mixedgauge_args_count_ok(int argc) {
     return argc < 2 || argc % 2 == 1;
 }
 
 int mixedgauge_value(const char *arg) {
-    return static_cast<int>(strtol(arg, nullptr, 10));
+    return leading_int32(arg);
 }
 
 MixedgaugeBar mixedgauge_bar(int value) {

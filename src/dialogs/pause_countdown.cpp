@@ -1,9 +1,9 @@
 #include "dialogs/pause_countdown.h"
 
-#include <cstdlib>
+#include "core/numbers.h"
 
 unsigned pause_seconds(const char *arg) {
-    return static_cast<unsigned>(strtoul(arg, nullptr, 10));
+    return leading_uint32(arg);
 }
 
 PauseTick pause_tick(unsigned seconds, unsigned long long tick) {

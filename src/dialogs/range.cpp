@@ -3,9 +3,9 @@
 #include "dialogs/range.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "core/diagnostics.h"
+#include "core/numbers.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/window.h"
@@ -13,7 +13,7 @@
 namespace {
 
 int range_number(const char *text) {
-    return static_cast<int>(strtol(text, nullptr, 10));
+    return leading_int32(text);
 }
 
 // GTK cannot make a scale whose bounds are equal; such a range shows its one
