@@ -1,5 +1,6 @@
 // The gauge's input over arbitrary bytes cut into arbitrary reads: the state
-// must not depend on the cuts, and the text must stay valid UTF-8.
+// must not depend on the cuts, the text must stay valid UTF-8, and what is
+// held stays bounded.
 #include <algorithm>
 #include <glib.h>
 #include <string>
@@ -27,7 +28,8 @@ Shown run(std::string_view input, std::string_view cuts) {
         size_t length = next_read_length(cuts, cut, 16, input.size());
         gauge.push(repair.push(input.substr(0, length)));
         input.remove_prefix(length);
-        if (!g_utf8_validate(gauge.label().data(), gauge.label().size(), nullptr))
+        if (!g_utf8_validate(gauge.label().data(), gauge.label().size(), nullptr) ||
+            gauge.held_bytes() > gauge_number_most_bytes + 1)
             __builtin_trap();
     }
     gauge.push(repair.finish());

@@ -113,11 +113,15 @@ void GaugeProtocol::start_line(std::string_view first_bytes) {
 
 // After "XXX" the number is read as sscanf's "%u" reads it: blanks (line ends
 // included), an optional sign, digits. The bytes are held until the first
-// byte that cannot belong to the number decides it.
+// byte that cannot belong to the number decides it; past
+// gauge_number_most_bytes, those that keep it open are dropped.
 void GaugeProtocol::feed_number(char byte) {
-    char previous = held_.empty() ? ' ' : held_.back();
-    held_ += byte;
+    char previous = held_.empty() ? ' ' : last_byte_;
+    last_byte_ = byte;
     bool still_open = is_digit(byte) || (is_blank(previous) && (is_blank(byte) || is_sign(byte)));
+    if (still_open && held_.size() == gauge_number_most_bytes)
+        return;
+    held_ += byte;
     if (!still_open)
         decide_number();
 }

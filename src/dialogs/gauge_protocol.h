@@ -9,8 +9,12 @@
 // The result never depends on how the input was cut into reads: a marker or
 // a number cut between two reads is recognised whole. A text line cut by a
 // read is shown as far as it has arrived and completed by the next read.
+//
+// Memory stays bounded whatever the input: a number is read from its first
+// bytes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,6 +26,11 @@ std::string gauge_percent_text(unsigned percent);
 
 // The optional <perc> argument: strtoul in base 10, low 32 bits, clamped.
 unsigned gauge_initial_percent(const char *arg);
+
+// Bytes read for one number at most (the numbers before and after blanks
+// included); the digits and blanks past them are dropped, so the number
+// comes from its first digits.
+constexpr size_t gauge_number_most_bytes = 1024;
 
 class GaugeProtocol {
   public:
@@ -37,6 +46,10 @@ class GaugeProtocol {
     unsigned percent() const { return percent_; }
     const std::string &label() const { return label_; }
     bool ended() const { return ended_; }
+
+    // Bytes held back while they may still become a marker or a number:
+    // never more than gauge_number_most_bytes and the byte that decides.
+    size_t held_bytes() const { return held_.size(); }
 
     // Whether the percentage or the label changed since the last call.
     bool take_percent_change();
@@ -73,5 +86,6 @@ class GaugeProtocol {
 
     Mode mode_ = Mode::line_start;
     Block block_ = Block::outside;
-    std::string held_; // bytes not yet decided (line start or number)
+    std::string held_;   // bytes not yet decided (line start or number)
+    char last_byte_ = 0; // the last byte fed while reading a number
 };

@@ -128,8 +128,8 @@ TEST(GaugeProtocolTest, ShowsWhatIsDecidedAfterEachRead) {
         {"XX", 0, ""},         {"X\n5", 0, ""}, // the number may go on
         {"0\nWor", 50, "Wor"}, {"king", 50, "Working"}, {"\nXX", 50, "Working"}, // may be a marker
         {"X", 50, "Working"},  {"\n", 50, "Working"},   {"70", 50, "Working"},
-        {" ", 70, ""},         {"done\nDo", 70, "Do"}, // "done" ends the number's line    {"ne",
-                                                       // 70, "Done"},
+        {" ", 70, ""},         {"done\nDo", 70, "Do"}, // "done" ends the number's line
+        {"ne", 70, "Done"},
     };
     GaugeProtocol gauge(0);
     for (const Step &step : steps) {
@@ -137,6 +137,26 @@ TEST(GaugeProtocolTest, ShowsWhatIsDecidedAfterEachRead) {
         EXPECT_EQ(gauge.percent(), step.percent) << step.chunk;
         EXPECT_EQ(gauge.label(), step.label) << step.chunk;
     }
+}
+
+// An endless number holds no more than a number's longest length: it is
+// read from its first bytes.
+TEST(GaugeProtocolTest, MemoryStaysBoundedOnEndlessNumbers) {
+    const std::string megabyte(1 << 20, '9');
+    GaugeProtocol gauge(0);
+    gauge.push("XXX\n");
+    for (int i = 0; i < 8; ++i) {
+        gauge.push(megabyte);
+        ASSERT_LE(gauge.held_bytes(), gauge_number_most_bytes + 1);
+    }
+    gauge.push("\nnext\n");
+    EXPECT_EQ(gauge.percent(), 100);
+    EXPECT_EQ(gauge.label(), "next");
+
+    const std::string blanks(1 << 20, ' ');
+    gauge.push("XXX\n");
+    gauge.push(blanks);
+    EXPECT_LE(gauge.held_bytes(), gauge_number_most_bytes + 1);
 }
 
 TEST(GaugeProtocolTest, ReportsEachChangeOnce) {
