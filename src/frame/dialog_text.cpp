@@ -80,14 +80,25 @@ static int characters_in_columns(GtkWidget *label, int cols, double unit) {
     return char_width > 0 ? static_cast<int>(room * PANGO_SCALE / char_width) : 0;
 }
 
+static float text_xalign(GtkAlign align) {
+    if (align == GTK_ALIGN_START)
+        return 0.0F;
+    if (align == GTK_ALIGN_END)
+        return 1.0F;
+    return 0.5F;
+}
+
 // A wrapping label measures its least width by laying itself out as narrow
 // as it can go, one character a line for a long unbroken run: thousands of
 // lines, each costing time. A least width that the content area has anyway
 // keeps that layout as short as the one shown.
+// The label then spans the box, so its text is placed where the label alone
+// would be.
 GtkWidget *label_scroller_new(GtkWidget *label, int cols, double unit, int max_height) {
     int least_chars = characters_in_columns(label, cols, unit);
     if (least_chars > 1)
         gtk_label_set_width_chars(GTK_LABEL(label), least_chars);
+    gtk_label_set_xalign(GTK_LABEL(label), text_xalign(gtk_widget_get_halign(label)));
     GtkWidget *scroller = text_scroller_new(label);
     gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);

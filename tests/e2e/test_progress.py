@@ -11,7 +11,7 @@ import pyatspi
 import pytest
 
 import harness
-from harness import base_env, progress_of, text_of, wait_until
+from harness import base_env, position, progress_of, text_of, wait_until
 from text_fields import unexpected
 
 
@@ -37,6 +37,10 @@ def test_gauge_follows_its_input_write_by_write(wrenpane):
     assert dialog.labels() == ["Copying"]
     assert progress_of(bar) == ("0 %", 0.0)
     assert dialog.buttons() == []
+    # The text starts at the left, as the bar does.
+    label = dialog.find(pyatspi.ROLE_LABEL, "Copying")
+    text_x = label.queryText().getCharacterExtents(0, pyatspi.DESKTOP_COORDS)[0]
+    assert abs(text_x - position(bar)[0]) < 20
 
     app.send(b"50\nXXX\n30\nfirst\nsecond\nXXX\n")  # 50 outside a block: ignored
     wait_for_bar(bar, "30 %", 0.3)
