@@ -1,5 +1,6 @@
 // Gauge: a progress bar under a text, both changed by the calling script
 // through standard input while the dialog is up (see dialogs/gauge_protocol.h).
+#include <algorithm>
 #include <string>
 #include <unistd.h>
 
@@ -13,13 +14,21 @@
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/popup.h"
+#include "frame/text.h"
 #include "frame/utf8_stream.h"
+#include "frame/window.h"
 
 namespace {
 
 // Bytes taken per wake-up: enough to keep up with any writer, little enough
 // that key presses and redraws are never held up for long.
 constexpr size_t read_size = 64 * 1024;
+
+// Room above and below the text.
+constexpr int text_padding = 4;
+
+// No character that shows is narrower than a quarter of a character cell.
+constexpr size_t chars_per_cell = 4;
 
 struct GaugeWatch {
     DialogWindow *dialog;
@@ -45,7 +54,7 @@ gboolean on_gauge_frame(GtkWidget *, GdkFrameClock *, gpointer data) {
     if (watch->protocol.take_percent_change())
         show_percent(watch->bar, watch->protocol.percent());
     if (watch->protocol.take_label_change())
-        gtk_label_set_text(GTK_LABEL(watch->label), watch->protocol.label().c_str());
+        set_label_text(watch->label, watch->protocol.label().c_str());
     return G_SOURCE_REMOVE;
 }
 
@@ -88,6 +97,55 @@ gboolean on_gauge_input(GIOChannel *channel, GIOCondition, gpointer data) {
     return G_SOURCE_CONTINUE;
 }
 
+// The dialog's rows and columns, or those of a dialog of the default size
+// where they give none.
+struct GaugeCells {
+    int rows;
+    int cols;
+    double unit;
+};
+
+GaugeCells gauge_cells(int rows, int cols) {
+    GdkScreen *screen = gdk_screen_get_default();
+    double unit = char_unit_pixels(screen);
+    GdkRectangle area;
+    primary_workarea(screen, &area);
+    return {rows > 0 ? rows : default_rows(unit, area), cols > 0 ? cols : default_cols(unit, area),
+            unit};
+}
+
+// The text takes what the dialog's rows leave beside the bar, so that the
+// bar always shows; a taller text scrolls.
+int text_height(const GaugeCells &cells, GtkWidget *bar_box) {
+    int bar_height = 0;
+    gtk_widget_get_preferred_height(bar_box, nullptr, &bar_height);
+    return static_cast<int>(cells.rows * cells.unit * 2) - bar_height - 2 * text_padding;
+}
+
+// What could never be seen in that height is not kept: each line of the text
+// takes a line of the window at least, and no more characters fit in a line
+// than its cells can hold at their narrowest.
+GaugeTextLimit text_limit(const GaugeCells &cells, int lines) {
+    size_t kept_lines = static_cast<size_t>(std::max(lines, 1));
+    return {kept_lines, kept_lines * static_cast<size_t>(std::max(cells.cols, 1)) * chars_per_cell};
+}
+
+// The text keeps its height whatever it holds, so that the bar stays in
+// place and the window never grows with the text.
+GtkWidget *text_area_new(GtkWidget *label, const GaugeCells &cells, int height) {
+    gtk_widget_set_valign(label, GTK_ALIGN_START);
+    GtkWidget *scroller = label_scroller_new(label, cells.cols, cells.unit, height);
+    gtk_scrolled_window_set_min_content_height(GTK_SCROLLED_WINDOW(scroller), height);
+    return scroller;
+}
+
+std::string initial_text(const char *text, GaugeTextLimit limit) {
+    GaugeText shown(limit);
+    if (GCharPtr valid = valid_utf8(text))
+        shown.append(valid.get());
+    return shown.shown();
+}
+
 } // namespace
 
 DialogResult dialog_gauge(const DialogRequest &request) {
@@ -97,19 +155,26 @@ DialogResult dialog_gauge(const DialogRequest &request) {
 
     DialogWindow dialog(request, WindowStyle::without_text);
     GtkWidget *content = dialog.content();
-    GtkWidget *label = text_label_new(request.text.c_str(), request.rows);
-    gtk_widget_show(label);
-    gtk_box_pack_start(GTK_BOX(content), label, FALSE, TRUE, 4);
     GtkWidget *bar = gtk_progress_bar_new();
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
     show_percent(bar, percent);
-    relate_label(label, bar);
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 4);
     gtk_box_pack_start(GTK_BOX(box), bar, FALSE, TRUE, 0);
     gtk_widget_show_all(box);
-    gtk_container_add(GTK_CONTAINER(content), box);
 
-    GaugeWatch watch{&dialog, &request.conf, label, bar, GaugeProtocol(percent), {}};
+    GaugeCells cells = gauge_cells(request.rows, request.cols);
+    int line_height = std::max(text_line_height(content), 1);
+    int height = std::max(text_height(cells, box), line_height);
+    GaugeTextLimit limit = text_limit(cells, height / line_height);
+    GtkWidget *label =
+        text_label_new(initial_text(request.text.c_str(), limit).c_str(), request.rows);
+    GtkWidget *scroller = text_area_new(label, cells, height);
+    gtk_widget_show_all(scroller);
+    gtk_box_pack_start(GTK_BOX(content), scroller, FALSE, TRUE, text_padding);
+    gtk_container_add(GTK_CONTAINER(content), box);
+    relate_label(label, bar);
+
+    GaugeWatch watch{&dialog, &request.conf, label, bar, GaugeProtocol(percent, limit), {}};
     GIOChannel *input = g_io_channel_unix_new(STDIN_FILENO);
     // The end of the input and errors are watched too: a watch for input
     // alone never wakes up when the writer goes away.

@@ -1,8 +1,9 @@
 #include "dialogs/gauge_protocol.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <utility>
+
+#include "core/numbers.h"
 
 namespace {
 
@@ -22,6 +23,13 @@ bool is_digit(char byte) {
     return byte >= '0' && byte <= '9';
 }
 
+// The bytes after the first of a UTF-8 character.
+bool is_continuation(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+constexpr std::string_view ellipsis = "\u2026";
+
 } // namespace
 
 unsigned gauge_clamp(unsigned percent) {
@@ -35,7 +43,37 @@ std::string gauge_percent_text(unsigned percent) {
 }
 
 unsigned gauge_initial_percent(const char *arg) {
-    return gauge_clamp(static_cast<unsigned>(strtoul(arg, nullptr, 10)));
+    return gauge_clamp(leading_uint32(arg));
+}
+
+bool GaugeText::append(std::string_view bytes) {
+    bool changed = false;
+    for (char byte : bytes) {
+        if (cut_)
+            break;
+        bool new_line = byte == '\n';
+        bool new_char = !new_line && !is_continuation(byte);
+        if ((new_line && lines_ == limit_.lines) || (new_char && chars_ == limit_.chars)) {
+            cut_ = true; // the ellipsis shows from now on
+            return true;
+        }
+        lines_ += new_line;
+        chars_ += new_char;
+        kept_ += byte;
+        changed = true;
+    }
+    return changed;
+}
+
+void GaugeText::clear() {
+    kept_.clear();
+    lines_ = 1;
+    chars_ = 0;
+    cut_ = false;
+}
+
+std::string GaugeText::shown() const {
+    return cut_ ? kept_ + std::string(ellipsis) : kept_;
 }
 
 void GaugeProtocol::push(std::string_view bytes) {
@@ -61,8 +99,7 @@ void GaugeProtocol::feed(char byte) {
         if (byte == '\n') {
             mode_ = Mode::line_start;
         } else {
-            label_ += byte;
-            label_changed_ = true;
+            append_label(std::string_view(&byte, 1));
         }
         break;
     case Mode::ignored_line:
@@ -97,14 +134,12 @@ void GaugeProtocol::start_line(std::string_view first_bytes) {
         mode_ = Mode::number;
         break;
     case Block::first_line:
-        label_.clear();
-        label_changed_ = true;
+        clear_label();
         block_ = Block::appending;
         mode_ = Mode::text_line;
         break;
     case Block::appending:
-        label_ += '\n';
-        label_changed_ = true;
+        append_label("\n");
         mode_ = Mode::text_line;
         break;
     }
@@ -113,11 +148,15 @@ void GaugeProtocol::start_line(std::string_view first_bytes) {
 
 // After "XXX" the number is read as sscanf's "%u" reads it: blanks (line ends
 // included), an optional sign, digits. The bytes are held until the first
-// byte that cannot belong to the number decides it.
+// byte that cannot belong to the number decides it; past
+// gauge_number_most_bytes, those that keep it open are dropped.
 void GaugeProtocol::feed_number(char byte) {
-    char previous = held_.empty() ? ' ' : held_.back();
-    held_ += byte;
+    char previous = held_.empty() ? ' ' : last_byte_;
+    last_byte_ = byte;
     bool still_open = is_digit(byte) || (is_blank(previous) && (is_blank(byte) || is_sign(byte)));
+    if (still_open && held_.size() == gauge_number_most_bytes)
+        return;
+    held_ += byte;
     if (!still_open)
         decide_number();
 }
@@ -133,8 +172,7 @@ void GaugeProtocol::decide_number() {
         return;
     }
     set_percent(gauge_clamp(number));
-    label_.clear();
-    label_changed_ = true;
+    clear_label();
     block_ = Block::first_line;
     // The rest of the line that began the number is ignored; when that line
     // was empty or blank, the number's own line is read again as text.
@@ -165,6 +203,16 @@ void GaugeProtocol::set_percent(unsigned percent) {
     if (percent != percent_)
         percent_changed_ = true;
     percent_ = percent;
+}
+
+void GaugeProtocol::append_label(std::string_view bytes) {
+    if (label_.append(bytes))
+        label_changed_ = true;
+}
+
+void GaugeProtocol::clear_label() {
+    label_.clear();
+    label_changed_ = true;
 }
 
 bool GaugeProtocol::take_percent_change() {

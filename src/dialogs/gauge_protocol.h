@@ -9,8 +9,12 @@
 // The result never depends on how the input was cut into reads: a marker or
 // a number cut between two reads is recognised whole. A text line cut by a
 // read is shown as far as it has arrived and completed by the next read.
+//
+// Memory stays bounded whatever the input: the text keeps only what the
+// window can show, and a number is read from its first bytes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -23,9 +27,44 @@ std::string gauge_percent_text(unsigned percent);
 // The optional <perc> argument: strtoul in base 10, low 32 bits, clamped.
 unsigned gauge_initial_percent(const char *arg);
 
+// How much text the gauge can show: its first lines, and characters in all.
+struct GaugeTextLimit {
+    size_t lines;
+    size_t chars;
+};
+
+// The gauge's text up to its limit. What goes past the limit can never be
+// seen (the text shows from its start), so it is dropped, and an ellipsis
+// tells that there was more.
+class GaugeText {
+  public:
+    explicit GaugeText(GaugeTextLimit limit) : limit_(limit) {}
+
+    // Takes the next bytes of valid UTF-8 text; returns whether what is
+    // shown changed.
+    bool append(std::string_view bytes);
+    void clear();
+
+    // The text kept, followed by an ellipsis when some was dropped.
+    std::string shown() const;
+
+  private:
+    GaugeTextLimit limit_;
+    std::string kept_;
+    size_t lines_ = 1;
+    size_t chars_ = 0;
+    bool cut_ = false;
+};
+
+// Bytes read for one number at most (the numbers before and after blanks
+// included); the digits and blanks past them are dropped, so the number
+// comes from its first digits.
+constexpr size_t gauge_number_most_bytes = 1024;
+
 class GaugeProtocol {
   public:
-    explicit GaugeProtocol(unsigned initial_percent) : percent_(gauge_clamp(initial_percent)) {}
+    GaugeProtocol(unsigned initial_percent, GaugeTextLimit limit)
+        : percent_(gauge_clamp(initial_percent)), label_(limit) {}
 
     // Takes the next bytes of the input (valid UTF-8 is expected but only
     // the ASCII bytes matter here). Bytes after an "EOF" line are ignored.
@@ -35,8 +74,12 @@ class GaugeProtocol {
     void finish();
 
     unsigned percent() const { return percent_; }
-    const std::string &label() const { return label_; }
+    std::string label() const { return label_.shown(); }
     bool ended() const { return ended_; }
+
+    // Bytes held back while they may still become a marker or a number:
+    // never more than gauge_number_most_bytes and the byte that decides.
+    size_t held_bytes() const { return held_.size(); }
 
     // Whether the percentage or the label changed since the last call.
     bool take_percent_change();
@@ -64,14 +107,17 @@ class GaugeProtocol {
     void feed_number(char byte);
     void decide_number();
     void set_percent(unsigned percent);
+    void append_label(std::string_view bytes);
+    void clear_label();
 
     unsigned percent_;
-    std::string label_;
+    GaugeText label_;
     bool ended_ = false;
     bool percent_changed_ = false;
     bool label_changed_ = false;
 
     Mode mode_ = Mode::line_start;
     Block block_ = Block::outside;
-    std::string held_; // bytes not yet decided (line start or number)
+    std::string held_;   // bytes not yet decided (line start or number)
+    char last_byte_ = 0; // the last byte fed while reading a number
 };

@@ -9,24 +9,25 @@
 #include "frame/measured_label.h"
 #include "frame/text.h"
 
-// Lets Pango wrap the label's long unbroken runs in linear time.
-static void cut_long_runs(GtkLabel *label) {
-    PangoAttrList *attributes = long_run_attributes(gtk_label_get_text(label));
-    if (attributes == nullptr)
-        return;
-    gtk_label_set_attributes(label, attributes);
-    pango_attr_list_unref(attributes);
+// Its long unbroken runs are cut for Pango, which then wraps them in linear
+// time; the cuts of a former text are dropped.
+void set_label_text(GtkWidget *label, const char *text) {
+    gtk_label_set_text(GTK_LABEL(label), text);
+    PangoAttrList *attributes = long_run_attributes(gtk_label_get_text(GTK_LABEL(label)));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes);
+    if (attributes != nullptr)
+        pango_attr_list_unref(attributes);
 }
 
 GtkWidget *text_label_new(const char *text, int rows) {
     GCharPtr shown = valid_utf8(text);
-    GtkWidget *label = measured_label_new(shown.get());
+    GtkWidget *label = measured_label_new("");
+    set_label_text(label, shown.get());
     gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
     gtk_label_set_line_wrap_mode(GTK_LABEL(label), PANGO_WRAP_WORD_CHAR);
     gtk_label_set_single_line_mode(GTK_LABEL(label), FALSE);
     if (rows > 0)
         gtk_label_set_lines(GTK_LABEL(label), rows);
-    cut_long_runs(GTK_LABEL(label));
     gtk_widget_set_halign(label, GTK_ALIGN_START);
     return label;
 }
@@ -79,23 +80,29 @@ static int characters_in_columns(GtkWidget *label, int cols, double unit) {
     return char_width > 0 ? static_cast<int>(room * PANGO_SCALE / char_width) : 0;
 }
 
-// A long text with few lines: one label that scrolls once it is taller than
-// the content of a dialog of the default size. A wrapping label measures its
-// least width by laying itself out as narrow as it can go, one character a
-// line for a long unbroken run: thousands of lines, each costing time. A
-// least width that the content area has anyway keeps that layout as short
-// as the one shown.
-static GtkWidget *scrolled_label_new(const char *text, int rows, int cols, double unit,
-                                     int max_height) {
-    GtkWidget *label = padded_text_label_new(text, rows);
+// A wrapping label measures its least width by laying itself out as narrow
+// as it can go, one character a line for a long unbroken run: thousands of
+// lines, each costing time. A least width that the content area has anyway
+// keeps that layout as short as the one shown.
+// The label then spans the box, so its text is put at the start, where the
+// label alone would be.
+GtkWidget *label_scroller_new(GtkWidget *label, int cols, double unit, int max_height) {
     int least_chars = characters_in_columns(label, cols, unit);
     if (least_chars > 1)
         gtk_label_set_width_chars(GTK_LABEL(label), least_chars);
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
     GtkWidget *scroller = text_scroller_new(label);
     gtk_scrolled_window_set_propagate_natural_width(GTK_SCROLLED_WINDOW(scroller), TRUE);
     gtk_scrolled_window_set_propagate_natural_height(GTK_SCROLLED_WINDOW(scroller), TRUE);
     gtk_scrolled_window_set_max_content_height(GTK_SCROLLED_WINDOW(scroller), max_height);
     return scroller;
+}
+
+// A long text with few lines: one label that scrolls once it is taller than
+// the content of a dialog of the default size.
+static GtkWidget *scrolled_label_new(const char *text, int rows, int cols, double unit,
+                                     int max_height) {
+    return label_scroller_new(padded_text_label_new(text, rows), cols, unit, max_height);
 }
 
 // The label's look on a read-only text view: no background of its own.

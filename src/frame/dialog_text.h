@@ -9,10 +9,18 @@
 // not shown yet. The gauge and the mixedgauge place their own.
 GtkWidget *text_label_new(const char *text, int rows);
 
+// Changes the text of a label made by text_label_new (valid UTF-8 or null).
+void set_label_text(GtkWidget *label, const char *text);
+
+// Puts a label made by text_label_new in a box that scrolls once the label
+// is taller than max_height pixels, and returns the box; cols and unit are
+// the content area's width in character cells and a cell's width in pixels.
+GtkWidget *label_scroller_new(GtkWidget *label, int cols, double unit, int max_height);
+
 // Shows text at the start of a dialog's content area and returns the widget
-// that shows it. A text that may be
-// taller than the screen scrolls once it is taller than max_height pixels
-// (the content of a dialog of the default size); cols and unit are the
-// content area's width in character cells and a cell's width in pixels.
+// that shows it. A text that may be taller than the screen scrolls once it
+// is taller than max_height pixels (the content of a dialog of the default
+// size); cols and unit are the content area's width in character cells and
+// a cell's width in pixels.
 GtkWidget *add_dialog_text(GtkWidget *content, const char *text, int rows, int cols, double unit,
                            int max_height);

@@ -11,7 +11,7 @@ import pyatspi
 import pytest
 
 import harness
-from harness import base_env, progress_of, text_of, wait_until
+from harness import base_env, position, progress_of, text_of, wait_until
 from text_fields import unexpected
 
 
@@ -37,6 +37,10 @@ def test_gauge_follows_its_input_write_by_write(wrenpane):
     assert dialog.labels() == ["Copying"]
     assert progress_of(bar) == ("0 %", 0.0)
     assert dialog.buttons() == []
+    # The text starts at the left, as the bar does.
+    label = dialog.find(pyatspi.ROLE_LABEL, "Copying")
+    text_x = label.queryText().getCharacterExtents(0, pyatspi.DESKTOP_COORDS)[0]
+    assert abs(text_x - position(bar)[0]) < 20
 
     app.send(b"50\nXXX\n30\nfirst\nsecond\nXXX\n")  # 50 outside a block: ignored
     wait_for_bar(bar, "30 %", 0.3)
@@ -75,13 +79,63 @@ def test_gauge_text_that_grows_is_wrapped_whole(wrenpane):
         extents = label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return extents.width, extents.height
 
-    one_letter, one_line = size()
+    one_line = size()[1]
     text = "a longer text that wraps " * 40
     app.send(f"XXX\n40\n{text}\nXXX\n".encode())
     wait_for_labels(dialog, [text])
     # Some ten lines across the dialog, not a letter a line.
-    wait_until(lambda: size()[0] > 20 * one_letter and 5 * one_line < size()[1] < 20 * one_line,
+    across = dialog.extents()[2] // 2
+    wait_until(lambda: size()[0] > across and 5 * one_line < size()[1] < 20 * one_line,
                "the label to take its new text's width and lines")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+@pytest.mark.parametrize("piece", [1000, 16384])
+def test_gauge_answers_escape_while_a_long_unbroken_line_arrives(wrenpane, piece):
+    # A label laid out whole at every frame while a 30 KB line without blanks
+    # grows took minutes to draw and never saw the key.
+    app = wrenpane.start("--gauge", "x", 10, 40, stdin=subprocess.PIPE)
+    dialog = app.dialog()
+    app.send(b"XXX\n10\n")
+    line = b"a" * 30000
+    for start in range(0, len(line), piece):
+        app.send(line[start:start + piece])
+    wait_until(lambda: any(text.startswith("a" * 500) for text in dialog.labels()),
+               "the line to show")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+@pytest.mark.parametrize("lines", [100, 3000, 20000])
+def test_gauge_text_stays_within_its_rows(wrenpane, lines):
+    app = wrenpane.start("--gauge", "x", 10, 40, stdin=subprocess.PIPE)
+    dialog = app.dialog()
+    (bar,) = dialog.progress_bars()
+    (label,) = [a for a in dialog.find_all(pyatspi.ROLE_LABEL) if text_of(a) == "x"]
+    window_height = dialog.extents()[3]
+
+    def label_height():
+        return label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height
+
+    one_line = label_height()
+    block = b"XXX\n40\n" + b"".join(b"line %d\n" % i for i in range(lines))
+    writer = threading.Thread(target=app.send, args=(block,), daemon=True)
+    writer.start()
+    # The gauge reads as fast as the script writes...
+    wait_until(lambda: not writer.is_alive(), f"the gauge to read {lines} lines")
+    wait_for_bar(bar, "40 %")
+
+    def text_laid_out():
+        text = text_of(label)
+        return text.startswith("line 0\nline 1\n") and label_height() >= text.count("\n") * one_line
+
+    wait_until(text_laid_out, "the block's text to be laid out")
+    # ...and shows what fits in its rows: the window keeps its height, and the
+    # bar stays on the screen.
+    assert dialog.extents()[3] == window_height
+    bar_extents = bar.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    assert 0 <= bar_extents.y and bar_extents.y + bar_extents.height <= harness.screen_size()[1]
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 

@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 #include <string_view>
@@ -9,12 +10,15 @@ namespace {
 
 using Chunking = std::vector<std::string_view>;
 
+constexpr GaugeTextLimit unlimited{SIZE_MAX, SIZE_MAX};
+
 struct GaugeCase {
     std::string_view input;
     bool input_ends; // finish() after the last chunk
     unsigned percent;
     std::string_view label;
     bool ended;
+    GaugeTextLimit limit = unlimited;
 };
 
 // Every way of cutting the input that the tests try: whole, byte by byte,
@@ -98,10 +102,18 @@ TEST(GaugeProtocolTest, StatesDoNotDependOnHowReadsCutTheInput) {
         {"XXX\n4", true, 4, "", true},
         {"XXX\nEO", true, 0, "EO", true},
         {"XXX\n\n\n", true, 0, "\n", true}, // two empty text lines
+        // Only the text that fits is kept; an ellipsis tells there was more.
+        {"XXX\n10\none\ntwo\nthree\n", false, 10, "one\ntwo\u2026", false, {2, 100}},
+        {"XXX\n10\nabc\ndef\n", false, 10, "abc\ndef", false, {2, 6}},
+        {"XXX\n10\nabc\ndefg", false, 10, "abc\ndef\u2026", false, {2, 6}},
+        {"XXX\n10\n\xc3\xa9\xc3\xa9\xc3\xa9\n", false, 10, "\xc3\xa9\xc3\xa9\u2026", false, {5, 2}},
+        // A new block starts a new text.
+        {"XXX\n10\nabcdef\nXXX\n20\nab\n", false, 20, "ab", false, {5, 4}},
+        {"XXX\n10\nabcdef\nXXX\nxy\n", false, 10, "xy", false, {5, 4}},
     };
     for (const GaugeCase &c : cases) {
         for (const Chunking &chunks : chunkings(c.input)) {
-            GaugeProtocol gauge(0);
+            GaugeProtocol gauge(0, c.limit);
             for (std::string_view chunk : chunks)
                 gauge.push(chunk);
             if (c.input_ends)
@@ -128,10 +140,10 @@ TEST(GaugeProtocolTest, ShowsWhatIsDecidedAfterEachRead) {
         {"XX", 0, ""},         {"X\n5", 0, ""}, // the number may go on
         {"0\nWor", 50, "Wor"}, {"king", 50, "Working"}, {"\nXX", 50, "Working"}, // may be a marker
         {"X", 50, "Working"},  {"\n", 50, "Working"},   {"70", 50, "Working"},
-        {" ", 70, ""},         {"done\nDo", 70, "Do"}, // "done" ends the number's line    {"ne",
-                                                       // 70, "Done"},
+        {" ", 70, ""},         {"done\nDo", 70, "Do"}, // "done" ends the number's line
+        {"ne", 70, "Done"},
     };
-    GaugeProtocol gauge(0);
+    GaugeProtocol gauge(0, unlimited);
     for (const Step &step : steps) {
         gauge.push(step.chunk);
         EXPECT_EQ(gauge.percent(), step.percent) << step.chunk;
@@ -139,8 +151,32 @@ TEST(GaugeProtocolTest, ShowsWhatIsDecidedAfterEachRead) {
     }
 }
 
+// Endless input holds no more than what can be shown: a number is read
+// from its first bytes, a text keeps what fits.
+TEST(GaugeProtocolTest, MemoryStaysBoundedOnEndlessInput) {
+    const std::string megabyte(1 << 20, '9');
+    GaugeProtocol gauge(0, {3, 40});
+    gauge.push("XXX\n");
+    for (int i = 0; i < 8; ++i) {
+        gauge.push(megabyte);
+        ASSERT_LE(gauge.held_bytes(), gauge_number_most_bytes + 1);
+    }
+    gauge.push("\nnext\n");
+    EXPECT_EQ(gauge.percent(), 100);
+    EXPECT_EQ(gauge.label(), "next");
+
+    gauge.push("XXX\n1\n");
+    gauge.push(megabyte);
+    EXPECT_EQ(gauge.label(), std::string(40, '9') + "\u2026");
+
+    const std::string blanks(1 << 20, ' ');
+    gauge.push("\nXXX\n");
+    gauge.push(blanks);
+    EXPECT_LE(gauge.held_bytes(), gauge_number_most_bytes + 1);
+}
+
 TEST(GaugeProtocolTest, ReportsEachChangeOnce) {
-    GaugeProtocol gauge(30);
+    GaugeProtocol gauge(30, unlimited);
     EXPECT_FALSE(gauge.take_percent_change());
     EXPECT_FALSE(gauge.take_label_change());
 
