@@ -11,11 +11,9 @@
 
 // Lets Pango wrap the label's long unbroken runs in linear time.
 static void cut_long_runs(GtkLabel *label) {
-    PangoAttrList *attributes = long_run_attributes(gtk_label_get_text(label));
-    if (attributes == nullptr)
-        return;
-    gtk_label_set_attributes(label, attributes);
-    pango_attr_list_unref(attributes);
+    PangoAttrListPtr attributes(long_run_attributes(gtk_label_get_text(label)));
+    if (attributes != nullptr)
+        gtk_label_set_attributes(label, attributes.get());
 }
 
 GtkWidget *text_label_new(const char *text, int rows) {
@@ -70,11 +68,10 @@ constexpr double SCROLL_BAR_ROOM_PIXELS = 32;
 // the columns of the content area, beside the margins and a scroll bar.
 static int characters_in_columns(GtkWidget *label, int cols, double unit) {
     PangoContext *context = gtk_widget_get_pango_context(label);
-    PangoFontMetrics *metrics = pango_context_get_metrics(
-        context, pango_context_get_font_description(context), pango_context_get_language(context));
-    int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics),
-                              pango_font_metrics_get_approximate_digit_width(metrics));
-    pango_font_metrics_unref(metrics);
+    PangoFontMetricsPtr metrics(pango_context_get_metrics(
+        context, pango_context_get_font_description(context), pango_context_get_language(context)));
+    int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics.get()),
+                              pango_font_metrics_get_approximate_digit_width(metrics.get()));
     double room = cols * unit - 2 * TEXT_MARGIN_PIXELS - SCROLL_BAR_ROOM_PIXELS;
     return char_width > 0 ? static_cast<int>(room * PANGO_SCALE / char_width) : 0;
 }
@@ -110,11 +107,11 @@ static void look_like_a_label(GtkWidget *view) {
 
 // Long unbroken runs are cut into short Pango items, as in a label.
 static void tag_long_runs(GtkTextBuffer *buffer, std::string_view text) {
-    PangoAttrList *attributes = long_run_attributes(text);
+    PangoAttrListPtr attributes(long_run_attributes(text));
     if (attributes == nullptr)
         return;
     GtkTextTag *tag = gtk_text_buffer_create_tag(buffer, nullptr, "fallback", FALSE, nullptr);
-    GSList *marks = pango_attr_list_get_attributes(attributes);
+    GSList *marks = pango_attr_list_get_attributes(attributes.get());
     for (GSList *item = marks; item != nullptr; item = item->next) {
         const PangoAttribute *mark = static_cast<PangoAttribute *>(item->data);
         GtkTextIter start, end;
@@ -127,7 +124,6 @@ static void tag_long_runs(GtkTextBuffer *buffer, std::string_view text) {
         gtk_text_buffer_apply_tag(buffer, tag, &start, &end);
     }
     g_slist_free_full(marks, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
-    pango_attr_list_unref(attributes);
 }
 
 // A text of more lines than fit in a dialog of the default size: it scrolls
