@@ -74,9 +74,9 @@ void run_side_job(GdkScreen *screen, const SideJob &job) {
 // The style sheet of the theme in use: the deprecated default provider is
 // empty in GTK 3.24, which would save a file with nothing in it.
 GCharPtr current_theme_css() {
-    char *name = nullptr;
-    g_object_get(gtk_settings_get_default(), "gtk-theme-name", &name, nullptr);
-    GCharPtr theme_name(name);
+    GCharPtr theme_name;
+    g_object_get(gtk_settings_get_default(), "gtk-theme-name",
+                 static_cast<char **>(out(theme_name)), nullptr);
     GtkCssProvider *provider =
         theme_name ? gtk_css_provider_get_named(theme_name.get(), nullptr) : nullptr;
     if (provider == nullptr) {
@@ -117,9 +117,8 @@ void load_theme(GdkScreen *screen, const char *path) {
         return;
     }
     GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
-    GError *raw_error = nullptr;
-    if (!gtk_css_provider_load_from_path(provider.get(), path, &raw_error)) {
-        GErrorPtr error(raw_error);
+    GErrorPtr error;
+    if (!gtk_css_provider_load_from_path(provider.get(), path, out(error))) {
         warn_msg(-1, "%s", error->message);
         return;
     }

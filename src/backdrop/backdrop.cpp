@@ -103,10 +103,10 @@ bool start_relay(Backdrop *backdrop) {
             warn_msg(0, "%s: %s: %s", error.step, path.c_str(), strerror(error.error));
         return false;
     }
-    GIOChannel *channel = g_io_channel_unix_new(backdrop->relay.fd.get());
-    g_io_channel_set_encoding(channel, nullptr, nullptr);
-    g_io_add_watch(channel, G_IO_IN, on_relay_connection, backdrop);
-    g_io_channel_unref(channel); // the watch keeps it
+    IOChannelPtr channel(g_io_channel_unix_new(backdrop->relay.fd.get()));
+    g_io_channel_set_encoding(channel.get(), nullptr, nullptr);
+    // The watch keeps a reference of its own.
+    g_io_add_watch(channel.get(), G_IO_IN, on_relay_connection, backdrop);
     g_unix_signal_add(SIGTERM, on_relay_signal<SIGTERM>, backdrop);
     g_unix_signal_add(SIGINT, on_relay_signal<SIGINT>, backdrop);
     g_unix_signal_add(SIGHUP, on_relay_signal<SIGHUP>, backdrop);

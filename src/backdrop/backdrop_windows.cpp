@@ -4,6 +4,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "frame/gobject_ptr.h"
 #include "frame/text.h"
 
 namespace {
@@ -37,9 +38,8 @@ Colours random_colours() {
 // The theme's colours for a selected list row.
 Colours theme_colours() {
     Colours colours;
-    GtkWidget *view = gtk_tree_view_new();
-    g_object_ref_sink(view);
-    GtkStyleContext *style = gtk_widget_get_style_context(view);
+    auto view = GObjectPtr<GtkWidget>::ref_sink(gtk_tree_view_new());
+    GtkStyleContext *style = gtk_widget_get_style_context(view.get());
     gtk_style_context_save(style);
     gtk_style_context_set_state(style, GTK_STATE_FLAG_SELECTED);
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
@@ -47,8 +47,7 @@ Colours theme_colours() {
     G_GNUC_END_IGNORE_DEPRECATIONS
     gtk_style_context_get_color(style, GTK_STATE_FLAG_SELECTED, &colours.foreground);
     gtk_style_context_restore(style);
-    gtk_widget_destroy(view);
-    g_object_unref(view);
+    gtk_widget_destroy(view.get());
     return colours;
 }
 
@@ -72,11 +71,10 @@ GtkWidget *title_label(const char *text) {
     // cut short on screen, it stays whole in the label's text for screen
     // readers.
     gtk_label_set_ellipsize(GTK_LABEL(label), PANGO_ELLIPSIZE_END);
-    PangoFontDescription *font = pango_font_description_from_string(TITLE_FONT);
+    PangoFontDescriptionPtr font(pango_font_description_from_string(TITLE_FONT));
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    gtk_widget_override_font(label, font);
+    gtk_widget_override_font(label, font.get());
     G_GNUC_END_IGNORE_DEPRECATIONS
-    pango_font_description_free(font);
     return label;
 }
 

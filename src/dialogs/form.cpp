@@ -16,6 +16,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/entry_field.h"
+#include "frame/gobject_ptr.h"
 #include "frame/text.h"
 #include "frame/window.h"
 
@@ -222,12 +223,11 @@ class FieldRows {
                 continue;
             measured.push_back(plan.layout.width_chars);
             GObjectPtr<GtkEntryBuffer> buffer(gtk_entry_buffer_new(nullptr, 0));
-            GtkWidget *probe =
-                g_object_ref_sink(field_entry_new(buffer.get(), plan.layout, unit_, conf_));
-            gtk_widget_show(probe);
-            widest = std::max(widest, label_width_ + SPACING + natural_width(probe));
-            gtk_widget_destroy(probe);
-            g_object_unref(probe);
+            auto probe = GObjectPtr<GtkWidget>::ref_sink(
+                field_entry_new(buffer.get(), plan.layout, unit_, conf_));
+            gtk_widget_show(probe.get());
+            widest = std::max(widest, label_width_ + SPACING + natural_width(probe.get()));
+            gtk_widget_destroy(probe.get());
         }
         return widest;
     }

@@ -13,10 +13,8 @@
 // time; the cuts of a former text are dropped.
 void set_label_text(GtkWidget *label, const char *text) {
     gtk_label_set_text(GTK_LABEL(label), text);
-    PangoAttrList *attributes = long_run_attributes(gtk_label_get_text(GTK_LABEL(label)));
-    gtk_label_set_attributes(GTK_LABEL(label), attributes);
-    if (attributes != nullptr)
-        pango_attr_list_unref(attributes);
+    PangoAttrListPtr attributes(long_run_attributes(gtk_label_get_text(GTK_LABEL(label))));
+    gtk_label_set_attributes(GTK_LABEL(label), attributes.get());
 }
 
 GtkWidget *text_label_new(const char *text, int rows) {
@@ -71,11 +69,10 @@ constexpr double SCROLL_BAR_ROOM_PIXELS = 32;
 // the columns of the content area, beside the margins and a scroll bar.
 static int characters_in_columns(GtkWidget *label, int cols, double unit) {
     PangoContext *context = gtk_widget_get_pango_context(label);
-    PangoFontMetrics *metrics = pango_context_get_metrics(
-        context, pango_context_get_font_description(context), pango_context_get_language(context));
-    int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics),
-                              pango_font_metrics_get_approximate_digit_width(metrics));
-    pango_font_metrics_unref(metrics);
+    PangoFontMetricsPtr metrics(pango_context_get_metrics(
+        context, pango_context_get_font_description(context), pango_context_get_language(context)));
+    int char_width = std::max(pango_font_metrics_get_approximate_char_width(metrics.get()),
+                              pango_font_metrics_get_approximate_digit_width(metrics.get()));
     double room = cols * unit - 2 * TEXT_MARGIN_PIXELS - SCROLL_BAR_ROOM_PIXELS;
     return char_width > 0 ? static_cast<int>(room * PANGO_SCALE / char_width) : 0;
 }
@@ -117,11 +114,11 @@ static void look_like_a_label(GtkWidget *view) {
 
 // Long unbroken runs are cut into short Pango items, as in a label.
 static void tag_long_runs(GtkTextBuffer *buffer, std::string_view text) {
-    PangoAttrList *attributes = long_run_attributes(text);
+    PangoAttrListPtr attributes(long_run_attributes(text));
     if (attributes == nullptr)
         return;
     GtkTextTag *tag = gtk_text_buffer_create_tag(buffer, nullptr, "fallback", FALSE, nullptr);
-    GSList *marks = pango_attr_list_get_attributes(attributes);
+    GSList *marks = pango_attr_list_get_attributes(attributes.get());
     for (GSList *item = marks; item != nullptr; item = item->next) {
         const PangoAttribute *mark = static_cast<PangoAttribute *>(item->data);
         GtkTextIter start, end;
@@ -134,7 +131,6 @@ static void tag_long_runs(GtkTextBuffer *buffer, std::string_view text) {
         gtk_text_buffer_apply_tag(buffer, tag, &start, &end);
     }
     g_slist_free_full(marks, reinterpret_cast<GDestroyNotify>(pango_attribute_destroy));
-    pango_attr_list_unref(attributes);
 }
 
 // A text of more lines than fit in a dialog of the default size: it scrolls
