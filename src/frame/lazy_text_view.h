@@ -4,7 +4,9 @@
 // This view lays out only the paragraphs in sight, and estimates the height
 // of the others (see text_store.h) for its scroll bar. It wraps at word and
 // then character boundaries, looks like GTK's view, scrolls by mouse, scroll
-// bar and keyboard, and gives screen readers its whole text.
+// bar and keyboard, and gives screen readers its text by characters, words,
+// sentences, lines and paragraphs, its selection, and a caret at the
+// selection's end.
 #pragma once
 
 #include <gtk/gtk.h>
