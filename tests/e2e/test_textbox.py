@@ -224,6 +224,11 @@ def test_one_huge_line_keeps_the_window_answering(wrenpane, tmp_path, unit):
     text = text_view(dialog).queryText()
     wait_until(lambda: text.characterCount == LONG_LINE_BYTES, "the whole line to be read", 120)
     scroll_to_end(dialog)
+    # A screen reader's line in the middle comes from the few sections
+    # around it, out of sight, not from the whole paragraph laid out.
+    middle = LONG_LINE_BYTES // 2
+    line, start, end = text.getTextAtOffset(middle, pyatspi.TEXT_BOUNDARY_LINE_START)
+    assert start <= middle < end <= start + 4096 and line == text.getText(start, end)
     assert peak_memory_kib(app.pid) < 8 * LONG_LINE_BYTES // 1024
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
@@ -354,13 +359,18 @@ def lines_read(text, unit=pyatspi.TEXT_BOUNDARY_LINE_START) -> list[tuple[str, i
 
 def test_lines_are_the_lines_laid_out(wrenpane, tmp_path):
     # The first wrapped paragraph is in sight; the second is not, and is laid
-    # out at the view's width when asked about.
+    # out at the view's width when asked about. The unbroken paragraph is
+    # laid out in sections of 4096 bytes, each starting a line.
     short_lines = numbered_lines(60)
-    whole = PROSE + WRAPPED + short_lines + WRAPPED + "last line"
+    unbroken = "a" * 9000 + "\n"
+    whole = PROSE + WRAPPED + short_lines + WRAPPED + unbroken + "last line"
     app, dialog = show_text_file(wrenpane, tmp_path, whole)
     text = text_view(dialog).queryText()
     lines = lines_read(text)
     assert "".join(line for line, _, _ in lines) == whole
+    unbroken_start = whole.index(unbroken)
+    starts = {start - unbroken_start for _, start, _ in lines}
+    assert {4096, 8192} <= starts
     wrapped = [line for line, _, _ in lines if line.startswith("wrapped") or line == "end\n"]
     assert len(wrapped) > 2 * WRAPPED.count("\n")
     assert all(re.fullmatch(r"(wrapped )+|(wrapped )*end\n", line) for line in wrapped)
