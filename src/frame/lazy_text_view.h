@@ -1,10 +1,13 @@
 // A read-only text view that stays quick with texts of any size. GTK's own
 // text view lays out every line of its text in the background to learn its
 // height, which for a file of many megabytes costs seconds of full CPU.
-// This view lays out only the paragraphs in sight, and estimates the height
-// of the others (see text_store.h) for its scroll bar. It wraps at word and
+// This view lays out only the paragraphs in sight (a long one in sections),
+// and estimates the height of the others (see text_store.h) for its scroll
+// bar. It wraps at word and
 // then character boundaries, looks like GTK's view, scrolls by mouse, scroll
-// bar and keyboard, and gives screen readers its whole text.
+// bar and keyboard, and gives screen readers its text by characters, words,
+// sentences, lines and paragraphs, its selection, and a caret at the
+// selection's end.
 #pragma once
 
 #include <gtk/gtk.h>

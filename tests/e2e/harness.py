@@ -889,3 +889,43 @@ def focused(dialog):
     """The widget of the window that has keyboard focus, or None."""
     found = [acc for acc in descendants(dialog.acc) if has_state(acc, pyatspi.STATE_FOCUSED)]
     return found[0] if found else None
+
+
+class EventLog:
+    """Records the AT-SPI events of some types (such as
+    "object:text-caret-moved") that one program sends, as (type, detail1)
+    pairs, while it is open (a context manager). Events are delivered
+    while ``wait_for`` polls."""
+
+    def __init__(self, pid: int, *types: str):
+        self.pid = pid
+        self.types = types
+        self.events: list[tuple[str, int]] = []
+
+    def __enter__(self) -> EventLog:
+        pyatspi.Registry.registerEventListener(self._record, *self.types)
+        return self
+
+    def __exit__(self, *exc) -> None:
+        pyatspi.Registry.deregisterEventListener(self._record, *self.types)
+
+    def _record(self, event) -> None:
+        try:
+            if event.source.get_process_id() != self.pid:
+                return
+        except GLib.Error:
+            return
+        self.events.append((str(event.type), event.detail1))
+
+    def wait_for(self, event: tuple[str, int | None]) -> None:
+        """Waits for an event of that type and detail1 (any detail1 for
+        None)."""
+        context = GLib.MainContext.default()
+
+        def seen():
+            while context.iteration(False):
+                pass
+            return any(kind == event[0] and event[1] in (None, detail)
+                       for kind, detail in self.events)
+
+        wait_until(seen, f"the event {event}")

@@ -3,12 +3,14 @@ open error, FIFOs, and the F1 help that shows a message or a help file in
 every dialog that has --hmsg or --hfile."""
 
 import os
+import re
 import threading
 
 import pyatspi
 import pytest
 
-from harness import open_files, screen_bytes, screen_size, selection_text, text_of, wait_until
+from harness import (EventLog, open_files, screen_bytes, screen_size, selection_text, text_of,
+                     wait_until)
 from text_fields import the_entry, unexpected
 
 # Reads happen in pieces of this many bytes; the big file crosses several.
@@ -222,6 +224,11 @@ def test_one_huge_line_keeps_the_window_answering(wrenpane, tmp_path, unit):
     text = text_view(dialog).queryText()
     wait_until(lambda: text.characterCount == LONG_LINE_BYTES, "the whole line to be read", 120)
     scroll_to_end(dialog)
+    # A screen reader's line in the middle comes from the few sections
+    # around it, out of sight, not from the whole paragraph laid out.
+    middle = LONG_LINE_BYTES // 2
+    line, start, end = text.getTextAtOffset(middle, pyatspi.TEXT_BOUNDARY_LINE_START)
+    assert start <= middle < end <= start + 4096 and line == text.getText(start, end)
     assert peak_memory_kib(app.pid) < 8 * LONG_LINE_BYTES // 1024
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
@@ -288,6 +295,129 @@ def test_a_paragraph_that_grew_out_of_sight_is_drawn_whole(wrenpane, tmp_path):
         wait_for_view_text(dialog, head + tail)
         scroll_to_end(dialog)
         wait_until(lambda: text_pixels(dialog) == expected, "the grown paragraph drawn whole")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+# --- What screen readers read -----------------------------------------------
+
+PROSE = "One sentence here. Another one follows!\n"
+# Wider than any view: it wraps into several lines.
+WRAPPED = "wrapped " * 60 + "end\n"
+
+
+def test_units_are_words_sentences_and_paragraphs(wrenpane, tmp_path):
+    app, dialog = show_text_file(wrenpane, tmp_path, PROSE + WRAPPED + "last line")
+    text = text_view(dialog).queryText()
+    at, before, after = text.getTextAtOffset, text.getTextBeforeOffset, text.getTextAfterOffset
+    questions = [
+        (text.getStringAtOffset, 1, pyatspi.TEXT_GRANULARITY_WORD, ("One ", 0, 4)),
+        # In the blank after a word: that word.
+        (text.getStringAtOffset, 3, pyatspi.TEXT_GRANULARITY_WORD, ("One ", 0, 4)),
+        (text.getStringAtOffset, 17, pyatspi.TEXT_GRANULARITY_WORD, ("here. ", 13, 19)),
+        # A word runs to the next one's start, in the next paragraph.
+        (text.getStringAtOffset, 38, pyatspi.TEXT_GRANULARITY_WORD, ("follows!\n", 31, 40)),
+        (text.getStringAtOffset, 5, pyatspi.TEXT_GRANULARITY_SENTENCE,
+         ("One sentence here. ", 0, 19)),
+        (text.getStringAtOffset, 20, pyatspi.TEXT_GRANULARITY_SENTENCE,
+         ("Another one follows!\n", 19, 40)),
+        (text.getStringAtOffset, 5, pyatspi.TEXT_GRANULARITY_PARAGRAPH, (PROSE, 0, 40)),
+        (text.getStringAtOffset, 5, pyatspi.TEXT_GRANULARITY_CHAR, ("e", 5, 6)),
+        (text.getStringAtOffset, 5, pyatspi.TEXT_GRANULARITY_LINE, (PROSE, 0, 40)),
+        (at, 15, pyatspi.TEXT_BOUNDARY_WORD_START, ("here. ", 13, 19)),
+        (at, 15, pyatspi.TEXT_BOUNDARY_WORD_END, (" here", 12, 17)),
+        (before, 15, pyatspi.TEXT_BOUNDARY_WORD_START, ("sentence ", 4, 13)),
+        (after, 15, pyatspi.TEXT_BOUNDARY_WORD_START, ("Another ", 19, 27)),
+        (before, 20, pyatspi.TEXT_BOUNDARY_SENTENCE_START, ("One sentence here. ", 0, 19)),
+        (after, 5, pyatspi.TEXT_BOUNDARY_SENTENCE_START, ("Another one follows!\n", 19, 40)),
+        (at, 5, pyatspi.TEXT_BOUNDARY_CHAR, ("e", 5, 6)),
+        (after, 5, pyatspi.TEXT_BOUNDARY_CHAR, ("n", 6, 7)),
+        (at, 5, pyatspi.TEXT_BOUNDARY_LINE_END, (PROSE[:-1], 0, 39)),
+        # At the end: the last word, and nothing after it.
+        (at, len(PROSE + WRAPPED) + 9, pyatspi.TEXT_BOUNDARY_WORD_START,
+         ("line", len(PROSE + WRAPPED) + 5, len(PROSE + WRAPPED) + 9)),
+        (after, len(PROSE + WRAPPED) + 6, pyatspi.TEXT_BOUNDARY_WORD_START,
+         ("", len(PROSE + WRAPPED) + 9, len(PROSE + WRAPPED) + 9)),
+    ]
+    answers = [(ask.__name__, offset, unit, ask(offset, unit)) for ask, offset, unit, _ in questions]
+    assert answers == [(ask.__name__, offset, unit, expected)
+                       for ask, offset, unit, expected in questions]
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def lines_read(text, unit=pyatspi.TEXT_BOUNDARY_LINE_START) -> list[tuple[str, int, int]]:
+    """The lines of a Text, read one after the other from its start."""
+    count = text.characterCount
+    lines = [text.getTextAtOffset(0, unit)]
+    while lines[-1][2] < count:
+        line = text.getTextAfterOffset(lines[-1][1], unit)
+        assert line[1] == lines[-1][2] < line[2], f"{line} does not follow {lines[-1]}"
+        lines.append(line)
+    return lines
+
+
+def test_lines_are_the_lines_laid_out(wrenpane, tmp_path):
+    # The first wrapped paragraph is in sight; the second is not, and is laid
+    # out at the view's width when asked about. The unbroken paragraph is
+    # laid out in sections of 4096 bytes, each starting a line.
+    short_lines = numbered_lines(60)
+    unbroken = "a" * 9000 + "\n"
+    whole = PROSE + WRAPPED + short_lines + WRAPPED + unbroken + "last line"
+    app, dialog = show_text_file(wrenpane, tmp_path, whole)
+    text = text_view(dialog).queryText()
+    lines = lines_read(text)
+    assert "".join(line for line, _, _ in lines) == whole
+    unbroken_start = whole.index(unbroken)
+    starts = {start - unbroken_start for _, start, _ in lines}
+    assert {4096, 8192} <= starts
+    wrapped = [line for line, _, _ in lines if line.startswith("wrapped") or line == "end\n"]
+    assert len(wrapped) > 2 * WRAPPED.count("\n")
+    assert all(re.fullmatch(r"(wrapped )+|(wrapped )*end\n", line) for line in wrapped)
+    first_half = len(wrapped) // 2
+    assert wrapped[:first_half] == wrapped[first_half:]
+    # Each line is found from any offset in it, the line before it and the
+    # line after it.
+    for i, (line, start, end) in enumerate(lines):
+        assert text.getStringAtOffset(end - 1, pyatspi.TEXT_GRANULARITY_LINE) == lines[i]
+        if i > 0:
+            assert text.getTextBeforeOffset(start, pyatspi.TEXT_BOUNDARY_LINE_START) == lines[i - 1]
+    # Lines cut at their ends: the line break comes before each paragraph's
+    # first line instead of after its last.
+    ends = lines_read(text, pyatspi.TEXT_BOUNDARY_LINE_END)
+    assert [end for _, _, end in ends] == [end - (line.endswith("\n")) for line, _, end in lines]
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_caret_and_selection_follow_the_mouse_and_ctrl_a(wrenpane, tmp_path):
+    whole = "alpha beta gamma delta\nsecond line\n"
+    app, dialog = show_text_file(wrenpane, tmp_path, whole)
+    view = text_view(dialog)
+    text = view.queryText()
+    assert (text.caretOffset, text.getNSelections()) == (0, 0)
+    dialog.drag(view, (0.0, 0.01), (0.1, 0.01))
+    primary = wait_until(lambda: selection_text("PRIMARY"), "a dragged selection")
+    start, end = text.getSelection(0)
+    assert (whole[start:end], text.caretOffset) == (primary, end)
+
+    with EventLog(app.pid, "object:text-caret-moved", "object:text-selection-changed") as events:
+        dialog.double_click(view, 0.01, 0.01)
+        wait_until(lambda: selection_text("PRIMARY") == "alpha", "the first word selected")
+        assert (text.caretOffset, text.getNSelections(), text.getSelection(0)) == (5, 1, (0, 5))
+        events.wait_for(("object:text-caret-moved", 5))
+        events.wait_for(("object:text-selection-changed", None))
+        dialog.key("ctrl+a")
+        events.wait_for(("object:text-caret-moved", len(whole)))
+        assert (text.getNSelections(), text.getSelection(0)) == (1, (0, len(whole)))
+
+    # A screen reader selects and moves the caret too.
+    assert text.setSelection(0, 6, 10)
+    wait_until(lambda: selection_text("PRIMARY") == "beta", "the selection set by AT-SPI")
+    assert text.removeSelection(0)
+    assert (text.getNSelections(), text.caretOffset) == (0, 10)
+    assert text.setCaretOffset(3)
+    assert text.caretOffset == 3
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
