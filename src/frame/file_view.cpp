@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "frame/accessible.h"
-#include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
 #include "frame/lazy_text_view.h"
@@ -193,14 +192,3 @@ FileView::FileView(GtkDialog *window, const char *path, const DialogConf &conf,
 }
 
 FileView::~FileView() = default;
-
-DialogResult run_file_viewer(const DialogRequest &request) {
-    DialogWindow dialog(request, WindowStyle::without_text);
-    FileView view(dialog.dialog(), request.text.c_str(), request.conf,
-                  [&dialog] { dialog.end_with(RESULT_ERROR); });
-    gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
-    GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
-    if (header != nullptr)
-        gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
-    return run_dialog(dialog);
-}

@@ -1,6 +1,6 @@
 // The file viewer's page: a read-only, scrolling view of a file that is
 // opened once the window is up and read in the background. The textbox and
-// the help file of F1 both show a file this way.
+// the help file of F1 both show a file this way (run_file_viewer).
 #pragma once
 
 #include <functional>
@@ -29,8 +29,3 @@ class FileView {
   private:
     std::unique_ptr<FileFeed> feed_;
 };
-
-// Shows the file named by the request's text in a dialog window with one
-// "Exit" button and runs it. Exit gives OK, Escape ESC, a file that cannot
-// be opened ERROR (after an "Error" popup with the reason).
-DialogResult run_file_viewer(const DialogRequest &request);
