@@ -1,7 +1,7 @@
 // The textbox: a file shown in the file viewer. Its text is the file's path,
 // taken exactly as typed. Nothing is written to the output descriptor.
 #include "core/diagnostics.h"
-#include "frame/file_view.h"
+#include "frame/dialog_window.h"
 
 DialogResult dialog_textbox(const DialogRequest &request) {
     if (!request.args.empty())

@@ -8,8 +8,8 @@
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_text.h"
+#include "frame/file_view.h"
 #include "frame/gobject_ptr.h"
-#include "frame/help.h"
 #include "frame/text.h"
 #include "frame/window.h"
 
@@ -87,6 +87,27 @@ GtkWidget *message_window_new(const DialogRequest &request) {
     return window;
 }
 
+void show_help_message(GtkWidget *parent, const char *message) {
+    GtkWidget *popup =
+        gtk_message_dialog_new(GTK_WINDOW(parent), GtkDialogFlags(0), GTK_MESSAGE_QUESTION,
+                               GTK_BUTTONS_CLOSE, "%s", "Help");
+    GCharPtr shown = valid_utf8(message);
+    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
+    gtk_window_set_title(GTK_WINDOW(popup), "Help");
+    gtk_dialog_run(GTK_DIALOG(popup));
+    gtk_widget_hide(popup);
+    gtk_widget_destroy(popup);
+}
+
+// The viewer takes nothing from the dialog's configuration: no subtitle, no
+// close button, no F1 of its own, the default size, centred.
+void show_help_file(const char *path) {
+    DialogRequest help{};
+    help.conf.title = "Help";
+    help.text = path;
+    run_file_viewer(help);
+}
+
 } // namespace
 
 DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style) : request_(request) {
@@ -95,7 +116,8 @@ DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style) : re
     else
         std::tie(window_, text_) = standard_window_new(request, style == WindowStyle::standard);
     place_window(GTK_WINDOW(window_), request.conf);
-    connect_help_key(window_, &request.conf);
+    if (request.conf.help_file != nullptr || request.conf.help_message != nullptr)
+        g_signal_connect(window_, "key-press-event", G_CALLBACK(on_help_key), this);
 }
 
 DialogWindow::~DialogWindow() {
@@ -106,6 +128,23 @@ DialogWindow::~DialogWindow() {
 void DialogWindow::label_input(GtkWidget *input) const {
     if (text_ != nullptr)
         relate_text(text_, input);
+}
+
+// F1, whatever the modifiers. The key goes on to the dialog's own handling in
+// every case.
+gboolean DialogWindow::on_help_key(GtkWidget *, GdkEventKey *event, gpointer self) {
+    if (event->keyval == GDK_KEY_F1)
+        static_cast<const DialogWindow *>(self)->show_help();
+    return FALSE;
+}
+
+// The help file in the file viewer, or else the help message in a message
+// dialog over this window; either is run to its end.
+void DialogWindow::show_help() const {
+    if (request_.conf.help_file != nullptr)
+        show_help_file(request_.conf.help_file);
+    else
+        show_help_message(window_, request_.conf.help_message);
 }
 
 void DialogWindow::own_source(GSource *source) {
@@ -183,4 +222,15 @@ DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer) {
     if (result != RESULT_ERROR)
         dialog.write_size_line();
     return result;
+}
+
+DialogResult run_file_viewer(const DialogRequest &request) {
+    DialogWindow dialog(request, WindowStyle::without_text);
+    FileView view(dialog.dialog(), request.text.c_str(), request.conf,
+                  [&dialog] { dialog.end_with(RESULT_ERROR); });
+    gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
+    GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
+    if (header != nullptr)
+        gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
+    return run_dialog(dialog);
 }

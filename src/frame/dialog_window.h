@@ -1,5 +1,7 @@
 // One dialog on screen and the standard way to run it: the modal run, the
 // --print-size step, the mapping of the response, the answer, the clean-up.
+// F1 help is here too, as every dialog window offers it and its help file is
+// shown in a dialog window of its own: the file viewer, which the textbox is.
 #pragma once
 
 #include <functional>
@@ -65,6 +67,8 @@ class DialogWindow {
 
     void own_source(GSource *source);
     void remove_sources();
+    static gboolean on_help_key(GtkWidget *window, GdkEventKey *event, gpointer self);
+    void show_help() const;
 
     const DialogRequest &request_;
     GtkWidget *window_;
@@ -85,3 +89,9 @@ struct DialogAnswer {
 // calls for and, unless the dialog failed, the --print-size line. Returns
 // the result.
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer = {});
+
+// The textbox and the help file of F1: the file named by the request's text
+// in a dialog window with one "Exit" button, run. Exit gives OK, Escape ESC,
+// a file that cannot be opened ERROR (after an "Error" popup with the
+// reason).
+DialogResult run_file_viewer(const DialogRequest &request);

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame/accessible.h"
-#include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
 #include "frame/lazy_text_view.h"
@@ -26,30 +26,49 @@ constexpr size_t PIECE_BYTES = 64 * 1024;
 // FIFO that is fed forever).
 constexpr size_t HELD_MIB_LIMIT = 256;
 
-// What the viewer's sources share; it lives on run_file_viewer's stack for
-// the whole modal run, which outlasts every source.
+// GLib takes the source and calls callback with data until it returns
+// FALSE; the pointer removes the source when it goes.
+GSourcePtr attach_source(GSource *source, GSourceFunc callback, gpointer data) {
+    g_source_set_callback(source, callback, data, nullptr);
+    g_source_attach(source, nullptr);
+    return GSourcePtr(source);
+}
+
+} // namespace
+
+// What the viewer's sources share. The FileView that owns it removes them
+// before it goes.
 struct FileFeed {
     const char *path;
-    const DialogConf *conf;
-    DialogWindow *dialog;
+    const DialogConf &conf;
+    GtkWidget *window;
     GtkWidget *view;
     GtkWidget *cut_note;
+    std::function<void()> on_unreadable;
+    gulong map_handler = 0;
+    GSourcePtr opening;
+    GSourcePtr watch;
     GIOChannel *channel = nullptr;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
 
-    FileFeed(const char *path, const DialogConf *conf, DialogWindow *dialog, GtkWidget *view,
-             GtkWidget *cut_note)
-        : path(path), conf(conf), dialog(dialog), view(view), cut_note(cut_note) {}
+    FileFeed(const char *path, const DialogConf &conf, GtkWidget *window, GtkWidget *view,
+             GtkWidget *cut_note, std::function<void()> on_unreadable)
+        : path(path), conf(conf), window(window), view(view), cut_note(cut_note),
+          on_unreadable(std::move(on_unreadable)) {}
     FileFeed(const FileFeed &) = delete;
     FileFeed &operator=(const FileFeed &) = delete;
-    ~FileFeed() { close_file(); }
+    ~FileFeed() {
+        if (map_handler != 0)
+            g_signal_handler_disconnect(window, map_handler);
+        close_file();
+    }
 
     void close_file() {
         if (channel == nullptr)
             return;
-        // The watch keeps its own reference to the channel until the dialog
-        // ends, so the descriptor is closed here rather than on the unref.
+        // The watch keeps its own reference to the channel until it is
+        // removed, so the descriptor is closed here rather than on the unref.
         g_io_channel_shutdown(channel, FALSE, nullptr);
         g_io_channel_unref(channel);
         channel = nullptr;
@@ -58,9 +77,7 @@ struct FileFeed {
     // Text always goes at the end, so pieces appear in file order.
     void append(const std::string &text) { lazy_text_view_append(view, text); }
 
-    void show_error(const char *message) const {
-        show_error_popup(dialog->widget(), conf, message);
-    }
+    void show_error(const char *message) const { show_error_popup(window, &conf, message); }
 
     // Reading is over: a character left cut at the end becomes U+FFFD.
     gboolean stop_reading() {
@@ -77,6 +94,8 @@ struct FileFeed {
         return FALSE;
     }
 };
+
+namespace {
 
 // The file is read whenever it has data, and also on a hang-up: a FIFO
 // whose writer has closed reports only that, and a watch that ignored it
@@ -115,31 +134,33 @@ gboolean open_viewed_file(gpointer data) {
     if (fd < 0) {
         GCharPtr message(g_strdup_printf("%s: %s", feed->path, g_strerror(errno)));
         feed->show_error(message.get());
-        feed->dialog->end_with(RESULT_ERROR);
+        feed->on_unreadable();
         return FALSE;
     }
     feed->channel = g_io_channel_unix_new(fd);
-    feed->dialog->add_watch(feed->channel,
-                            static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
-                            on_file_input, feed);
+    GSource *watch = g_io_create_watch(
+        feed->channel, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL));
+    feed->watch = attach_source(watch, G_SOURCE_FUNC(on_file_input), feed);
     return FALSE;
 }
 
 gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, gpointer data) {
-    g_signal_handlers_disconnect_by_func(window, reinterpret_cast<gpointer>(on_viewer_mapped),
-                                         data);
     FileFeed *feed = static_cast<FileFeed *>(data);
-    feed->dialog->add_idle(open_viewed_file, feed);
+    g_signal_handler_disconnect(window, feed->map_handler);
+    feed->map_handler = 0;
+    feed->opening = attach_source(g_idle_source_new(), open_viewed_file, feed);
     return FALSE;
 }
 
-GtkWidget *text_view_new(GtkWidget *content, const DialogConf *conf) {
+GtkWidget *text_view_new(GtkWidget *content, const char *path, const DialogConf &conf) {
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
                                    GTK_POLICY_AUTOMATIC);
-    if (!conf->shadow)
+    if (!conf.shadow)
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
     GtkWidget *view = lazy_text_view_new();
+    GCharPtr shown_path = valid_utf8(path);
+    set_accessible_name(view, shown_path.get());
     gtk_container_add(GTK_CONTAINER(scrolled), view);
     gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
     gtk_widget_show_all(scrolled);
@@ -160,18 +181,14 @@ GtkWidget *cut_note_new(GtkWidget *content) {
 
 } // namespace
 
-DialogResult run_file_viewer(const DialogRequest &request) {
-    const char *path = request.text.c_str();
-    DialogWindow dialog(request, WindowStyle::without_text);
-    GtkWidget *view = text_view_new(dialog.content(), &request.conf);
-    GCharPtr shown_path = valid_utf8(path);
-    set_accessible_name(view, shown_path.get());
-    gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
-    GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
-    if (header != nullptr)
-        gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
-
-    FileFeed feed(path, &request.conf, &dialog, view, cut_note_new(dialog.content()));
-    g_signal_connect(dialog.widget(), "map-event", G_CALLBACK(on_viewer_mapped), &feed);
-    return run_dialog(dialog);
+FileView::FileView(GtkDialog *window, const char *path, const DialogConf &conf,
+                   std::function<void()> on_unreadable) {
+    GtkWidget *content = gtk_dialog_get_content_area(window);
+    GtkWidget *view = text_view_new(content, path, conf);
+    feed_ = std::make_unique<FileFeed>(path, conf, GTK_WIDGET(window), view, cut_note_new(content),
+                                       std::move(on_unreadable));
+    feed_->map_handler =
+        g_signal_connect(window, "map-event", G_CALLBACK(on_viewer_mapped), feed_.get());
 }
+
+FileView::~FileView() = default;
