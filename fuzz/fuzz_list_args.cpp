@@ -1,6 +1,6 @@
 // List arguments: validation, the item grammar and the parent rule, for
 // every kind of list and item option, as a list dialog reads them.
-#include "dialogs/list_model.h"
+#include "dialogs/lists/list_model.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {

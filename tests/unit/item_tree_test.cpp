@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/item_tree.h"
-#include "dialogs/list_model.h"
+#include "dialogs/lists/item_tree.h"
+#include "dialogs/lists/list_model.h"
 
 namespace {
 

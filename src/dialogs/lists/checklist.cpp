@@ -1,7 +1,7 @@
 // Checklist and radiolist: a toggle per item; the answer is the checked
 // names. The radio behaviour here is the treeview's as well.
 #include "core/diagnostics.h"
-#include "dialogs/list_model.h"
+#include "dialogs/lists/list_model.h"
 #include "frame/buttons.h"
 #include "frame/writer.h"
 

@@ -1,11 +1,11 @@
-#include "dialogs/list_model.h"
+#include "dialogs/lists/list_model.h"
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 
-#include "dialogs/item_tree.h"
+#include "dialogs/lists/item_tree.h"
 #include "frame/buttons.h"
 #include "frame/text.h"
 #include "frame/window.h"

@@ -1,7 +1,7 @@
 // Menu (the answer is the selected row) and treeview (a nested list with
 // the radiolist's behaviour, whose names are written but never shown).
 #include "core/diagnostics.h"
-#include "dialogs/list_model.h"
+#include "dialogs/lists/list_model.h"
 #include "frame/buttons.h"
 #include "frame/writer.h"
 

@@ -1,4 +1,4 @@
-#include "dialogs/item_tree.h"
+#include "dialogs/lists/item_tree.h"
 
 #include <vector>
 
