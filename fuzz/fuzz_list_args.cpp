@@ -1,6 +1,6 @@
 // List arguments: validation, the item grammar and the parent rule, for
 // every kind of list and item option, as a list dialog reads them.
-#include "dialogs/list_model.h"
+#include "dialogs/lists/items.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -18,16 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!list_args_ok(kind, given, opts))
         return 0;
     std::vector<ItemRow> rows = parse_item_rows(kind, given, &opts);
-    if (!list_nests(kind, &opts))
-        return 0;
-    std::vector<int> depths;
-    for (const ItemRow &row : rows)
-        depths.push_back(row.depth);
-    std::vector<int> parents = find_parents(depths, parent_search(kind));
+    std::vector<int> parents = item_parents(kind, rows, &opts);
+    if (parents.size() != rows.size())
+        __builtin_trap();
     for (size_t i = 0; i < parents.size(); ++i) {
         // A parent comes before its child and is less deep.
         if (parents[i] >= static_cast<int>(i) ||
-            (parents[i] >= 0 && depths[parents[i]] >= depths[i]))
+            (parents[i] >= 0 && rows[parents[i]].depth >= rows[i].depth))
             __builtin_trap();
     }
     return 0;

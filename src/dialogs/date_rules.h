@@ -6,8 +6,8 @@
 #include <ctime>
 #include <string>
 
-// A number of the command line: strtoul in base 10 (a text without digits
-// gives 0, trailing characters are ignored), kept to its low 32 bits.
+// A number of the command line: leading_uint32 (a text without digits gives
+// 0, trailing characters are ignored).
 uint32_t date_arg_number(const char *text);
 
 // A day, month (counted from 1) and year as the command line gives them.

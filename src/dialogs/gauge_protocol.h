@@ -24,7 +24,7 @@ unsigned gauge_clamp(unsigned percent);
 // The bar's text for a clamped percentage: "40 %".
 std::string gauge_percent_text(unsigned percent);
 
-// The optional <perc> argument: strtoul in base 10, low 32 bits, clamped.
+// The optional <perc> argument: leading_uint32, clamped.
 unsigned gauge_initial_percent(const char *arg);
 
 // How much text the gauge can show: its first lines, and characters in all.

@@ -7,7 +7,7 @@
 // of 2 or more.
 bool mixedgauge_args_count_ok(int argc);
 
-// A value as given: strtol in base 10, low 32 bits, no number gives 0.
+// A value as given: leading_int32 (a text without digits gives 0).
 int mixedgauge_value(const char *arg);
 
 // How a bar shows a value: a percentage, or a status word for the negative

@@ -1,7 +1,7 @@
 // The pause's countdown in whole seconds, one tick a second.
 #pragma once
 
-// <secs>: strtoul in base 10, low 32 bits, no number gives 0.
+// <secs>: leading_uint32 (a text without digits gives 0).
 unsigned pause_seconds(const char *arg);
 
 // What the tick with the given number (1 for the first) does: the bar shows

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/item_tree.h"
-#include "dialogs/list_model.h"
+#include "dialogs/lists/item_tree.h"
+#include "frame/gobject_ptr.h"
 
 namespace {
 
@@ -223,7 +223,8 @@ TEST(ItemTree, IteratorsOfNoRowOfItsOwnAreRefused) {
 }
 
 TEST(ItemTree, AValueOfAnotherTypeIsRefused) {
-    // The menu's column 1 is the depth, where the lists keep the state.
+    // A boolean where an integer is kept, as a list's state (column 1)
+    // would land in the menu's depth.
     GType menu[] = {G_TYPE_STRING, G_TYPE_INT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING};
     GObjectPtr<ItemTree> tree(item_tree_new(5, menu));
     GValue values[2] = {};
@@ -235,8 +236,10 @@ TEST(ItemTree, AValueOfAnotherTypeIsRefused) {
     std::string changed;
     g_signal_connect(model, "row-changed", G_CALLBACK(count_change), &changed);
 
+    GValue on = G_VALUE_INIT;
+    g_value_set_boolean(g_value_init(&on, G_TYPE_BOOLEAN), TRUE);
     LogCapture log;
-    set_item_state(model, &iter, true);
+    item_tree_set_value(tree.get(), &iter, 1, &on);
     ASSERT_EQ(log.messages.size(), 1u);
     EXPECT_NE(log.messages[0].find("item_tree_set_value"), std::string::npos) << log.messages[0];
     EXPECT_EQ(changed, "");

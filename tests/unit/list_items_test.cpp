@@ -2,7 +2,7 @@
 #include <random>
 #include <vector>
 
-#include "dialogs/list_model.h"
+#include "dialogs/lists/items.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
-#include "dialogs/item_tree.h"
+#include "dialogs/lists/item_tree.h"
 
+#include <new>
 #include <vector>
 
 #include "frame/gobject_ptr.h"
@@ -22,10 +23,12 @@ struct TreeData {
 
 } // namespace
 
+// GObject allocates the instance and zeroes it; its C++ member is built in
+// place by item_tree_init and destroyed by item_tree_finalize.
 struct _ItemTree {
     GObject parent_instance;
     int stamp;
-    TreeData *data;
+    TreeData data;
 };
 
 static void item_tree_model_init(GtkTreeModelIface *iface);
@@ -36,7 +39,7 @@ G_DEFINE_TYPE_WITH_CODE(ItemTree, item_tree, G_TYPE_OBJECT,
 namespace {
 
 TreeData &data_of(GtkTreeModel *model) {
-    return *ITEM_TREE(model)->data;
+    return ITEM_TREE(model)->data;
 }
 
 // An iterator holds the row's index; 0 in user_data2 keeps it plain data.
@@ -65,8 +68,8 @@ int row_of(const GtkTreeIter *iter) {
 bool iter_is_ours(GtkTreeModel *model, const GtkTreeIter *iter) {
     g_return_val_if_fail(iter != nullptr, false);
     g_return_val_if_fail(iter->stamp == ITEM_TREE(model)->stamp, false);
-    g_return_val_if_fail(row_of(iter) >= 0 && static_cast<size_t>(row_of(iter)) <
-                                                  ITEM_TREE(model)->data->rows.size(),
+    g_return_val_if_fail(row_of(iter) >= 0 &&
+                             static_cast<size_t>(row_of(iter)) < ITEM_TREE(model)->data.rows.size(),
                          false);
     return true;
 }
@@ -78,7 +81,7 @@ bool parent_is_ours(GtkTreeModel *model, const GtkTreeIter *parent) {
 
 bool column_is_ours(GtkTreeModel *model, int column) {
     g_return_val_if_fail(
-        column >= 0 && static_cast<size_t>(column) < ITEM_TREE(model)->data->types.size(), false);
+        column >= 0 && static_cast<size_t>(column) < ITEM_TREE(model)->data.types.size(), false);
     return true;
 }
 
@@ -243,10 +246,10 @@ static void item_tree_model_init(GtkTreeModelIface *iface) {
 }
 
 static void item_tree_finalize(GObject *object) {
-    TreeData *data = ITEM_TREE(object)->data;
-    for (GValue &value : data->values)
+    TreeData &data = ITEM_TREE(object)->data;
+    for (GValue &value : data.values)
         g_value_unset(&value);
-    delete data;
+    data.~TreeData();
     G_OBJECT_CLASS(item_tree_parent_class)->finalize(object);
 }
 
@@ -255,7 +258,7 @@ static void item_tree_class_init(ItemTreeClass *klass) {
 }
 
 static void item_tree_init(ItemTree *tree) {
-    tree->data = new TreeData;
+    new (&tree->data) TreeData;
     // Iterators of another model instance are not taken for ours.
     do {
         tree->stamp = g_random_int();
@@ -264,12 +267,12 @@ static void item_tree_init(ItemTree *tree) {
 
 ItemTree *item_tree_new(int n_columns, const GType *types) {
     ItemTree *tree = ITEM_TREE(g_object_new(ITEM_TYPE_TREE, nullptr));
-    tree->data->types.assign(types, types + n_columns);
+    tree->data.types.assign(types, types + n_columns);
     return tree;
 }
 
 void item_tree_reserve(ItemTree *tree, size_t rows) {
-    TreeData &data = *tree->data;
+    TreeData &data = tree->data;
     data.rows.reserve(rows);
     data.values.reserve(rows * data.types.size());
 }
@@ -281,7 +284,7 @@ void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values,
             invalid_iter(iter);
         return;
     }
-    TreeData &data = *tree->data;
+    TreeData &data = tree->data;
     const int row = static_cast<int>(data.rows.size());
     const int parent_row = parent != nullptr ? row_of(parent) : -1;
     data.rows.push_back(Row{parent_row, 0, {}});
@@ -314,7 +317,7 @@ void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values,
 void item_tree_set_value(ItemTree *tree, GtkTreeIter *iter, int column, const GValue *value) {
     if (!iter_is_ours(GTK_TREE_MODEL(tree), iter) || !column_is_ours(GTK_TREE_MODEL(tree), column))
         return;
-    TreeData &data = *tree->data;
+    TreeData &data = tree->data;
     g_return_if_fail(G_VALUE_HOLDS(value, data.types[column]));
     g_value_copy(value, &data.values[row_of(iter) * data.types.size() + column]);
     TreePathPtr path(get_path(GTK_TREE_MODEL(tree), iter));
@@ -322,5 +325,5 @@ void item_tree_set_value(ItemTree *tree, GtkTreeIter *iter, int column, const GV
 }
 
 bool item_tree_nests(ItemTree *tree) {
-    return tree->data->nests;
+    return tree->data.nests;
 }
