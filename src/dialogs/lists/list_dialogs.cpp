@@ -8,10 +8,20 @@
 
 namespace {
 
-// OK and EXTRA answer with the checked names (one of them at most for a
-// radio list), HELP with the selected one.
-DialogResult run_toggle_list(DialogWindow &dialog, ListView &list, ListKind kind,
-                             const Options *opts) {
+// Checklist, radiolist and treeview: a toggle per row. OK and EXTRA answer
+// with the checked names (one of them at most for a radio list), HELP with
+// the selected one.
+DialogResult run_toggle_list(const DialogRequest &request, ListKind kind) {
+    if (!list_args_ok(kind, request.args, request.opts))
+        return unexpected_args(request);
+    DialogWindow dialog(request);
+    ListView list = list_view_new(dialog, kind, request);
+    if (kind == ListKind::checklist)
+        connect_check_handlers(list);
+    else
+        connect_radio_handlers(list);
+
+    const Options *opts = &request.opts;
     GtkTreeModel *model = list.model.get();
     DialogAnswer answer;
     if (kind == ListKind::checklist)
@@ -30,30 +40,15 @@ void on_menu_row_activated(GtkWidget *dialog) {
 } // namespace
 
 DialogResult dialog_checklist(const DialogRequest &request) {
-    if (!list_args_ok(ListKind::checklist, request.args, request.opts))
-        return unexpected_args(request);
-    DialogWindow dialog(request);
-    ListView list = list_view_new(dialog, ListKind::checklist, request);
-    connect_check_handlers(list);
-    return run_toggle_list(dialog, list, ListKind::checklist, &request.opts);
+    return run_toggle_list(request, ListKind::checklist);
 }
 
 DialogResult dialog_radiolist(const DialogRequest &request) {
-    if (!list_args_ok(ListKind::radiolist, request.args, request.opts))
-        return unexpected_args(request);
-    DialogWindow dialog(request);
-    ListView list = list_view_new(dialog, ListKind::radiolist, request);
-    connect_radio_handlers(list);
-    return run_toggle_list(dialog, list, ListKind::radiolist, &request.opts);
+    return run_toggle_list(request, ListKind::radiolist);
 }
 
 DialogResult dialog_treeview(const DialogRequest &request) {
-    if (!list_args_ok(ListKind::treeview, request.args, request.opts))
-        return unexpected_args(request);
-    DialogWindow dialog(request);
-    ListView list = list_view_new(dialog, ListKind::treeview, request);
-    connect_radio_handlers(list);
-    return run_toggle_list(dialog, list, ListKind::treeview, &request.opts);
+    return run_toggle_list(request, ListKind::treeview);
 }
 
 DialogResult dialog_menu(const DialogRequest &request) {
