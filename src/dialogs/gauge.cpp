@@ -13,6 +13,7 @@
 #include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
+#include "frame/gobject_ptr.h"
 #include "frame/popup.h"
 #include "frame/text.h"
 #include "frame/utf8_stream.h"
@@ -175,11 +176,10 @@ DialogResult dialog_gauge(const DialogRequest &request) {
     relate_label(label, bar);
 
     GaugeWatch watch{&dialog, &request.conf, label, bar, GaugeProtocol(percent, limit), {}};
-    GIOChannel *input = g_io_channel_unix_new(STDIN_FILENO);
+    IOChannelPtr input(g_io_channel_unix_new(STDIN_FILENO));
     // The end of the input and errors are watched too: a watch for input
     // alone never wakes up when the writer goes away.
-    dialog.add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL), on_gauge_input,
-                     &watch, G_PRIORITY_DEFAULT_IDLE);
-    g_io_channel_unref(input);
+    dialog.add_watch(input.get(), GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
+                     on_gauge_input, &watch, G_PRIORITY_DEFAULT_IDLE);
     return run_dialog(dialog, {});
 }

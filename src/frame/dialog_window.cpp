@@ -121,7 +121,7 @@ DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style) : re
 }
 
 DialogWindow::~DialogWindow() {
-    remove_sources();
+    sources_.clear();
     gtk_widget_destroy(window_);
 }
 
@@ -150,14 +150,9 @@ void DialogWindow::show_help() const {
 void DialogWindow::own_source(GSource *source) {
     // Let go of sources that have ended, so that a dialog which keeps
     // adding short-lived ones does not pile them up.
-    std::erase_if(sources_, [](GSource *old) {
-        if (!g_source_is_destroyed(old))
-            return false;
-        g_source_unref(old);
-        return true;
-    });
+    std::erase_if(sources_, [](const GSourcePtr &old) { return g_source_is_destroyed(old.get()); });
     g_source_attach(source, nullptr);
-    sources_.push_back(source);
+    sources_.emplace_back(source);
 }
 
 void DialogWindow::add_timeout(unsigned interval_ms, GSourceFunc callback, gpointer data) {
@@ -180,16 +175,6 @@ void DialogWindow::add_watch(GIOChannel *channel, GIOCondition condition, GIOFun
     own_source(source);
 }
 
-// Destroying a source that already ended by itself does nothing; the
-// reference kept since it was attached makes that safe.
-void DialogWindow::remove_sources() {
-    for (GSource *source : sources_) {
-        g_source_destroy(source);
-        g_source_unref(source);
-    }
-    sources_.clear();
-}
-
 void DialogWindow::end_with(DialogResult result) {
     forced_result_ = result;
     gtk_dialog_response(dialog(), GTK_RESPONSE_NONE);
@@ -204,7 +189,7 @@ DialogResult DialogWindow::run() {
         size_ = size;
     }
     gtk_widget_hide(window_);
-    remove_sources();
+    sources_.clear();
     return forced_result_ ? *forced_result_ : response_to_result(response);
 }
 

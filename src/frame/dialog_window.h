@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "frame/gobject_ptr.h"
 
 // How a dialog's window looks.
 enum class WindowStyle {
@@ -66,14 +67,16 @@ class DialogWindow {
     };
 
     void own_source(GSource *source);
-    void remove_sources();
     static gboolean on_help_key(GtkWidget *window, GdkEventKey *event, gpointer self);
     void show_help() const;
 
     const DialogRequest &request_;
     GtkWidget *window_;
     GtkWidget *text_ = nullptr; // what shows the dialog text, if the window does
-    std::vector<GSource *> sources_;
+    // The attached sources. Letting one go removes it from the main loop,
+    // which does nothing to one that already ended by itself: the reference
+    // kept since it was attached makes that safe.
+    std::vector<GSourcePtr> sources_;
     std::optional<DialogResult> forced_result_;
     std::optional<Size> size_;
 };

@@ -48,7 +48,7 @@ struct FileFeed {
     gulong map_handler = 0;
     GSourcePtr opening;
     GSourcePtr watch;
-    GIOChannel *channel = nullptr;
+    IOChannelPtr channel;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
 
@@ -65,13 +65,12 @@ struct FileFeed {
     }
 
     void close_file() {
-        if (channel == nullptr)
+        if (!channel)
             return;
         // The watch keeps its own reference to the channel until it is
         // removed, so the descriptor is closed here rather than on the unref.
-        g_io_channel_shutdown(channel, FALSE, nullptr);
-        g_io_channel_unref(channel);
-        channel = nullptr;
+        g_io_channel_shutdown(channel.get(), FALSE, nullptr);
+        channel.reset();
     }
 
     // Text always goes at the end, so pieces appear in file order.
@@ -106,7 +105,7 @@ gboolean on_file_input(GIOChannel *, GIOCondition condition, gpointer data) {
         feed->show_error("Unexpected condition");
         return feed->stop_reading();
     }
-    int fd = g_io_channel_unix_get_fd(feed->channel);
+    int fd = g_io_channel_unix_get_fd(feed->channel.get());
     ReadOutcome outcome = read_piece(fd, feed->piece.data(), feed->piece.size());
     switch (outcome.status) {
     case ReadStatus::Data:
@@ -137,9 +136,9 @@ gboolean open_viewed_file(gpointer data) {
         feed->on_unreadable();
         return FALSE;
     }
-    feed->channel = g_io_channel_unix_new(fd);
+    feed->channel.reset(g_io_channel_unix_new(fd));
     GSource *watch = g_io_create_watch(
-        feed->channel, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL));
+        feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL));
     feed->watch = attach_source(watch, G_SOURCE_FUNC(on_file_input), feed);
     return FALSE;
 }

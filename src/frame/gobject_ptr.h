@@ -30,6 +30,7 @@ using PangoAttrListPtr = std::unique_ptr<PangoAttrList, FreeWith<pango_attr_list
 using PangoFontMetricsPtr = std::unique_ptr<PangoFontMetrics, FreeWith<pango_font_metrics_unref>>;
 using PangoFontDescriptionPtr =
     std::unique_ptr<PangoFontDescription, FreeWith<pango_font_description_free>>;
+using CairoRegionPtr = std::unique_ptr<cairo_region_t, FreeWith<cairo_region_destroy>>;
 
 // One reference to a GObject.
 template <typename T> class GObjectPtr : public std::unique_ptr<T, FreeWith<g_object_unref>> {

@@ -3,6 +3,7 @@
 #include <gtk/gtk-a11y.h>
 
 #include <algorithm>
+#include <new>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -50,9 +51,11 @@ struct ViewState {
     bool selecting = false;
 };
 
+// GObject allocates the instance and zeroes it; its C++ member is built in
+// place by lazy_text_view_init and destroyed by lazy_text_view_finalize.
 struct LazyTextView {
     GtkDrawingArea parent;
-    ViewState *state;
+    ViewState state;
 };
 
 struct LazyTextViewClass {
@@ -65,7 +68,7 @@ G_DEFINE_TYPE_WITH_CODE(LazyTextView, lazy_text_view, GTK_TYPE_DRAWING_AREA,
                         G_IMPLEMENT_INTERFACE(GTK_TYPE_SCROLLABLE, nullptr))
 
 ViewState &state_of(GtkWidget *widget) {
-    return *reinterpret_cast<LazyTextView *>(widget)->state;
+    return reinterpret_cast<LazyTextView *>(widget)->state;
 }
 
 // --- Geometry -------------------------------------------------------------
@@ -90,10 +93,8 @@ PangoLayout *section_layout(GtkWidget *widget, size_t index) {
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     pango_layout_set_width(layout, state.store.wrap_width() * PANGO_SCALE);
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
-    if (PangoAttrList *attributes = long_run_attributes(text)) {
-        pango_layout_set_attributes(layout, attributes);
-        pango_attr_list_unref(attributes);
-    }
+    if (PangoAttrListPtr attributes{long_run_attributes(text)})
+        pango_layout_set_attributes(layout, attributes.get());
     state.layout_bytes += text.size();
     state.layouts.insert_or_assign(
         index, ViewState::CachedLayout{revision, GObjectPtr<PangoLayout>(layout)});
@@ -105,11 +106,11 @@ PangoLayout *section_layout(GtkWidget *widget, size_t index) {
 CharWidths char_widths(GtkWidget *widget) {
     CharWidths widths;
     PangoContext *context = gtk_widget_get_pango_context(widget);
-    PangoFontMetrics *metrics =
-        pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr);
+    PangoFontMetricsPtr metrics(
+        pango_context_get_metrics(context, pango_context_get_font_description(context), nullptr));
     widths.other =
-        static_cast<float>(pango_font_metrics_get_approximate_char_width(metrics)) / PANGO_SCALE;
-    pango_font_metrics_unref(metrics);
+        static_cast<float>(pango_font_metrics_get_approximate_char_width(metrics.get())) /
+        PANGO_SCALE;
     widths.ascii.fill(widths.other);
 
     char printable[0x7F - ' '];
@@ -359,7 +360,7 @@ void set_adjustment(GtkWidget *widget, GObjectPtr<GtkAdjustment> &slot, GtkAdjus
         g_signal_handlers_disconnect_by_data(slot.get(), widget);
     if (adjustment == nullptr)
         adjustment = gtk_adjustment_new(0, 0, 0, 0, 0, 0);
-    slot = GObjectPtr<GtkAdjustment>(GTK_ADJUSTMENT(g_object_ref_sink(adjustment)));
+    slot = GObjectPtr<GtkAdjustment>::ref_sink(adjustment);
     if (vertical)
         g_signal_connect(adjustment, "value-changed", G_CALLBACK(on_value_changed), widget);
     configure_adjustments(widget);
@@ -418,21 +419,20 @@ void draw_selection(GtkWidget *widget, cairo_t *cr, size_t index, PangoLayout *l
         return;
     int range[2] = {static_cast<int>(std::max(from, start) - start),
                     static_cast<int>(std::min(to, end) - start)};
-    cairo_region_t *region = gdk_pango_layout_get_clip_region(layout, 0, y, range, 1);
+    CairoRegionPtr region(gdk_pango_layout_get_clip_region(layout, 0, y, range, 1));
     GtkStyleContext *style = gtk_widget_get_style_context(widget);
     gtk_style_context_save(style);
     gtk_style_context_set_state(
         style,
         static_cast<GtkStateFlags>(gtk_style_context_get_state(style) | GTK_STATE_FLAG_SELECTED));
     cairo_save(cr);
-    gdk_cairo_region(cr, region);
+    gdk_cairo_region(cr, region.get());
     cairo_clip(cr);
     gtk_render_background(style, cr, 0, y, gtk_widget_get_allocated_width(widget),
                           store.height(index));
     gtk_render_layout(style, cr, 0, y, layout);
     cairo_restore(cr);
     gtk_style_context_restore(style);
-    cairo_region_destroy(region);
 }
 
 gboolean lazy_text_view_draw(GtkWidget *widget, cairo_t *cr) {
@@ -521,7 +521,7 @@ void lazy_text_view_dispose(GObject *object) {
 }
 
 void lazy_text_view_finalize(GObject *object) {
-    delete reinterpret_cast<LazyTextView *>(object)->state;
+    reinterpret_cast<LazyTextView *>(object)->state.~ViewState();
     G_OBJECT_CLASS(lazy_text_view_parent_class)->finalize(object);
 }
 
@@ -551,7 +551,7 @@ void lazy_text_view_class_init(LazyTextViewClass *klass) {
 }
 
 void lazy_text_view_init(LazyTextView *view) {
-    view->state = new ViewState();
+    new (&view->state) ViewState;
     GtkWidget *widget = GTK_WIDGET(view);
     gtk_widget_set_can_focus(widget, TRUE);
     gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK |

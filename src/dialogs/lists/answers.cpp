@@ -12,12 +12,11 @@ void print_selected_item(const Options *opts, GtkTreeView *view, ListKind kind,
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(view), &model, &iter))
         return;
-    char *name = nullptr;
-    gtk_tree_model_get(model, &iter, item_columns(kind).name, &name, -1);
-    GCharPtr owned(name);
+    GCharPtr name;
+    gtk_tree_model_get(model, &iter, item_columns(kind).name, static_cast<char **>(out(name)), -1);
     if (prefix != nullptr)
         dprintf(opts->output_fd, "%s", prefix);
-    write_name_line(opts, name != nullptr ? name : "");
+    write_name_line(opts, name ? name.get() : "");
 }
 
 namespace {
@@ -33,10 +32,9 @@ gboolean on_first_checked_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *i
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.state, &checked, -1);
     if (!checked)
         return FALSE;
-    char *name = nullptr;
-    gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.name, &name, -1);
-    GCharPtr owned(name);
-    write_name_line(static_cast<FirstCheckedWriter *>(data)->opts, name != nullptr ? name : "");
+    GCharPtr name;
+    gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.name, static_cast<char **>(out(name)), -1);
+    write_name_line(static_cast<FirstCheckedWriter *>(data)->opts, name ? name.get() : "");
     return TRUE;
 }
 
@@ -67,12 +65,11 @@ void write_checked_name(CheckedListWriter *writer, const char *name) {
 // top-level one, so the walk visits every row in depth-first order.
 gboolean on_checked_list_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter, gpointer data) {
     gboolean checked = FALSE;
-    char *name = nullptr;
+    GCharPtr name;
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.state, &checked, TOGGLE_LIST_COLUMNS.name,
-                       &name, -1);
-    GCharPtr owned(name);
+                       static_cast<char **>(out(name)), -1);
     if (checked)
-        write_checked_name(static_cast<CheckedListWriter *>(data), name != nullptr ? name : "");
+        write_checked_name(static_cast<CheckedListWriter *>(data), name ? name.get() : "");
     return FALSE;
 }
 

@@ -12,10 +12,9 @@ namespace {
 
 void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel *model,
                        GtkTreeIter *iter, gpointer data) {
-    char *name = nullptr;
-    gtk_tree_model_get(model, iter, GPOINTER_TO_INT(data), &name, -1);
-    GCharPtr owned(name);
-    ShownText shown = shown_text(name);
+    GCharPtr name;
+    gtk_tree_model_get(model, iter, GPOINTER_TO_INT(data), static_cast<char **>(out(name)), -1);
+    ShownText shown = shown_text(name.get());
     g_object_set(cell, "text", shown.text, nullptr);
 }
 
@@ -24,10 +23,9 @@ void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel 
 // for a match, as GTK expects.
 gboolean on_search_equal(GtkTreeModel *model, int column, const char *key, GtkTreeIter *iter,
                          gpointer) {
-    char *text = nullptr;
-    gtk_tree_model_get(model, iter, column, &text, -1);
-    GCharPtr owned(text);
-    ShownText shown = shown_text(text);
+    GCharPtr text;
+    gtk_tree_model_get(model, iter, column, static_cast<char **>(out(text)), -1);
+    ShownText shown = shown_text(text.get());
     if (shown.text == nullptr)
         return TRUE;
     GCharPtr row(g_utf8_normalize(shown.text, -1, G_NORMALIZE_ALL));
