@@ -115,7 +115,11 @@ def escape_latency(keys, argv, data):
     writer = threading.Thread(target=write_pieces, args=(proc.stdin, data), daemon=True)
     writer.start()
     try:
-        window = xdotool("search", "--sync", "--onlyvisible", "--pid", str(proc.pid)).split()[0]
+        try:
+            window = xdotool("search", "--sync", "--onlyvisible", "--pid",
+                             str(proc.pid)).split()[0]
+        except subprocess.CalledProcessError:
+            return None  # no window came up to press Escape in: counts as longest
         xdotool("windowfocus", "--sync", window)
         writer.join()
         pressed = keys.press(ESCAPE_KEYSYM)
