@@ -92,11 +92,22 @@ static int find_help_or_version(int argc, char **argv) {
     return 0;
 }
 
+static bool is_set(const char *variable) {
+    const char *value = getenv(variable);
+    return value != nullptr && value[0] != '\0';
+}
+
+// An X display or a Wayland one: GDK opens either, so a Wayland session
+// without X needs no terminal.
+static bool has_display() {
+    return is_set("DISPLAY") || is_set("WAYLAND_DISPLAY");
+}
+
 // The display GTK tried to open, as it names it in its own message.
 static const char *display_name() {
     const char *name = gdk_get_display_arg_name();
     if (name == nullptr)
-        name = getenv("DISPLAY");
+        name = getenv(is_set("DISPLAY") ? "DISPLAY" : "WAYLAND_DISPLAY");
     return name != nullptr ? name : "";
 }
 
@@ -106,8 +117,7 @@ int run_program(int argc, char **argv) {
     open_closed_standard_descriptors();
     record_startup_descriptors();
 
-    const char *display = getenv("DISPLAY");
-    if (display == nullptr || display[0] == '\0') {
+    if (!has_display()) {
         execvp(TERMINAL_UTILITY, argv);
         _exit(127);
     }

@@ -46,7 +46,8 @@ def test_without_display_the_terminal_utility_takes_over(wrenpane, tmp_path, dis
     log = tmp_path / "args"
     path = program_on_path(tmp_path, "wrenbox", RECORDER)
     args = ["--title", "a b", "--msgbox", "hi\\nthere", "0", "0", "--help"]
-    env = {"DISPLAY": display, "PATH": path, "WRENBOX_LOG": str(log)}
+    env = {"DISPLAY": display, "WAYLAND_DISPLAY": display, "PATH": path,
+           "WRENBOX_LOG": str(log)}
     assert wrenpane.run(*args, env=env) == (42, b"", b"")
     assert log.read_text().splitlines() == args
 
@@ -55,15 +56,24 @@ def test_without_display_the_terminal_utility_takes_over(wrenpane, tmp_path, dis
 def test_without_display_or_terminal_utility_exit_127_silently(wrenpane, tmp_path, display):
     empty = tmp_path / "empty"
     empty.mkdir()
-    env = {"DISPLAY": display, "PATH": str(empty)}
+    env = {"DISPLAY": display, "WAYLAND_DISPLAY": display, "PATH": str(empty)}
     assert wrenpane.run("--msgbox", "hi", "0", "0", env=env) == (127, b"", b"")
 
 
+UNREACHABLE = [
+    ({"DISPLAY": ":4242", "WAYLAND_DISPLAY": None}, b":4242"),
+    # A Wayland session without X is a display too, not a terminal.
+    ({"DISPLAY": None, "WAYLAND_DISPLAY": "wayland-4242"}, b"wayland-4242"),
+    ({"DISPLAY": "", "WAYLAND_DISPLAY": "wayland-4242"}, b"wayland-4242"),
+]
+
+
 @pytest.mark.parametrize("args", [["--yesno", "q", 0, 0], ["--help"]])
-def test_unreachable_display_is_a_start_up_failure(wrenpane, args):
+@pytest.mark.parametrize("env, name", UNREACHABLE, ids=["x11", "wayland", "wayland-empty-x11"])
+def test_unreachable_display_is_a_start_up_failure(wrenpane, args, env, name):
     # Not 1, which an `if` would take for No. --help needs the display too.
-    assert wrenpane.run(*args, env={"DISPLAY": ":4242"}) == (
-        255, b"", b"wrenpane: cannot open display: :4242\n")
+    assert wrenpane.run(*args, env=env) == (
+        255, b"", b"wrenpane: cannot open display: " + name + b"\n")
 
 
 def test_unknown_locale_is_one_diagnostic_and_start_up_goes_on(wrenpane):
