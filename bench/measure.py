@@ -3,7 +3,8 @@
 Every run goes through the maptime tool (bench/maptime.c), which execs one
 command line on the X server named by DISPLAY and reports the time from exec
 to the first top-level window being mapped and the peak resident memory
-(VmHWM) at that moment. This module runs several programs a number of times,
+(VmHWM) at that moment. In a Wayland session (WAYLAND_DISPLAY without
+DISPLAY) bench/wayland_maptime.py measures the same on the sway compositor. This module runs several programs a number of times,
 interleaved so that machine noise hits all of them alike, and turns the
 samples into medians, ratios and a plain table.
 """
@@ -11,11 +12,14 @@ samples into medians, ratios and a plain table.
 import os
 import statistics
 import subprocess
+import sys
 from dataclasses import dataclass
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 BUILD = os.path.join(REPO, "build")
 MAPTIME = os.path.join(BUILD, "bench", "maptime")
+WAYLAND_MAPTIME = os.path.join(REPO, "bench", "wayland_maptime.py")
+WAYLAND = bool(os.environ.get("WAYLAND_DISPLAY")) and not os.environ.get("DISPLAY")
 FLOOR = os.path.join(BUILD, "bench", "floor")
 WRENPANE = os.path.join(BUILD, "release", "wrenpane")
 # Another wrenpane binary to measure beside this one, or None (see bench/run).
@@ -42,7 +46,12 @@ class Program:
 
 def run_once(program):
     """One measured run: a dict of the figures maptime printed."""
-    command = [MAPTIME, "--timeout", str(RUN_TIMEOUT_S)]
+    if WAYLAND:
+        if program.then_return or program.maptime_options:
+            raise RuntimeError(f"{program.name}: only the start-up is measured on Wayland")
+        command = [sys.executable, WAYLAND_MAPTIME, "--timeout", str(RUN_TIMEOUT_S)]
+    else:
+        command = [MAPTIME, "--timeout", str(RUN_TIMEOUT_S)]
     if program.then_return:
         command.append("--then-return")
     command += program.maptime_options or []

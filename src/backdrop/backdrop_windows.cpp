@@ -1,6 +1,8 @@
 #include "backdrop/backdrop_windows.h"
 
 #include <cstdlib>
+#include <gdk/gdkwayland.h>
+#include <gtk-layer-shell/gtk-layer-shell.h>
 #include <string>
 #include <unistd.h>
 
@@ -78,19 +80,62 @@ GtkWidget *title_label(const char *text) {
     return label;
 }
 
-// A window covering monitor exactly. GTK sizes and places windows in
-// logical pixels, the unit of the monitor's geometry, whatever the scale.
-GtkWidget *monitor_window(GdkMonitor *monitor, const Colours &colours) {
-    GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    paint(window, colours.background, colours.foreground);
+// An X11 window covering monitor exactly. GTK sizes and places windows in
+// logical pixels, the unit of the monitor's geometry, whatever the scale;
+// window managers keep desktop windows below the others and unfocused.
+void cover_on_x11(GtkWindow *window, GdkMonitor *monitor) {
     GdkRectangle area;
     gdk_monitor_get_geometry(monitor, &area);
-    gtk_window_set_default_size(GTK_WINDOW(window), area.width, area.height);
-    gtk_window_set_type_hint(GTK_WINDOW(window), GDK_WINDOW_TYPE_HINT_DESKTOP);
-    gtk_window_move(GTK_WINDOW(window), area.x, area.y);
-    gtk_window_resize(GTK_WINDOW(window), area.width, area.height);
+    gtk_window_set_default_size(window, area.width, area.height);
+    gtk_window_set_type_hint(window, GDK_WINDOW_TYPE_HINT_DESKTOP);
+    gtk_window_move(window, area.x, area.y);
+    gtk_window_resize(window, area.width, area.height);
+}
+
+// Wayland lets no client place or stack its windows. A background-layer
+// surface is what a compositor offers for this: on its own output, under
+// every window, never focused, over any panel's reserved space.
+void cover_with_layer(GtkWindow *window, GdkMonitor *monitor) {
+    gtk_layer_init_for_window(window);
+    gtk_layer_set_namespace(window, "wrenpane-backdrop");
+    gtk_layer_set_layer(window, GTK_LAYER_SHELL_LAYER_BACKGROUND);
+    gtk_layer_set_monitor(window, monitor);
+    for (GtkLayerShellEdge edge : {GTK_LAYER_SHELL_EDGE_LEFT, GTK_LAYER_SHELL_EDGE_RIGHT,
+                                   GTK_LAYER_SHELL_EDGE_TOP, GTK_LAYER_SHELL_EDGE_BOTTOM})
+        gtk_layer_set_anchor(window, edge, TRUE);
+    gtk_layer_set_exclusive_zone(window, -1);
+    gtk_layer_set_keyboard_interactivity(window, FALSE);
+}
+
+// Without the layer protocol, full screen is the one way to cover a chosen
+// output; the window does not take the focus from the dialogs.
+void cover_with_fullscreen(GtkWindow *window, GdkMonitor *monitor, int monitor_number) {
+    GdkRectangle area;
+    gdk_monitor_get_geometry(monitor, &area);
+    gtk_window_set_default_size(window, area.width, area.height);
+    gtk_window_set_accept_focus(window, FALSE);
+    gtk_window_set_focus_on_map(window, FALSE);
+    gtk_window_fullscreen_on_monitor(window, gtk_window_get_screen(window), monitor_number);
+}
+
+GtkWidget *monitor_window(GdkDisplay *display, int monitor_number, const Colours &colours) {
+    GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    paint(window, colours.background, colours.foreground);
+    GdkMonitor *monitor = gdk_display_get_monitor(display, monitor_number);
+    if (!GDK_IS_WAYLAND_DISPLAY(display))
+        cover_on_x11(GTK_WINDOW(window), monitor);
+    else if (gtk_layer_is_supported())
+        cover_with_layer(GTK_WINDOW(window), monitor);
+    else
+        cover_with_fullscreen(GTK_WINDOW(window), monitor, monitor_number);
     g_signal_connect(window, "delete-event", G_CALLBACK(on_backdrop_delete), nullptr);
     return window;
+}
+
+// Wayland names no monitor primary; the first one then carries the title.
+GdkMonitor *title_monitor(GdkDisplay *display) {
+    GdkMonitor *primary = gdk_display_get_primary_monitor(display);
+    return primary != nullptr ? primary : gdk_display_get_monitor(display, 0);
 }
 
 } // namespace
@@ -108,14 +153,15 @@ void build_backdrop_windows(GdkScreen *screen, const BackdropLook &look,
     const char *logo = getenv(LOGO_VARIABLE);
     const bool show_logo = logo != nullptr && access(logo, R_OK) == 0;
 
+    GdkMonitor *titled = title_monitor(display);
+
     for (int i = 0; i < monitors; ++i) {
-        GdkMonitor *monitor = gdk_display_get_monitor(display, i);
-        GtkWidget *window = monitor_window(monitor, colours);
+        GtkWidget *window = monitor_window(display, i, colours);
         backdrop->windows.push_back(window);
 
         GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, BOX_SPACING);
         GtkWidget *label;
-        if (gdk_monitor_is_primary(monitor)) {
+        if (gdk_display_get_monitor(display, i) == titled) {
             label = title_label(look.backtitle);
             backdrop->backtitle_label = label;
         } else {

@@ -1,5 +1,6 @@
 // The backdrop: one plain window over each monitor, behind the dialogs, with
-// the back title in large type on the primary monitor's window.
+// the back title in large type on the primary monitor's window (the first
+// monitor's when none is primary).
 #pragma once
 
 #include <gtk/gtk.h>
@@ -15,7 +16,7 @@ struct BackdropLook {
 
 struct BackdropWindows {
     std::vector<GtkWidget *> windows;
-    GtkWidget *backtitle_label = nullptr; // null without a primary monitor
+    GtkWidget *backtitle_label = nullptr; // null without a monitor
 };
 
 // Destroys the windows of *backdrop and makes new ones for the monitors that
@@ -23,5 +24,5 @@ struct BackdropWindows {
 void build_backdrop_windows(GdkScreen *screen, const BackdropLook &look, BackdropWindows *backdrop);
 
 // Shows bytes (a relayed title, not necessarily valid UTF-8) as the back
-// title, when there is a primary monitor's label.
+// title, when there is a title label.
 void show_backtitle(BackdropWindows *backdrop, std::string_view bytes);

@@ -62,6 +62,8 @@ void request_cell_size(GtkWidget *widget, int rows, int cols, double unit) {
                                 size_request_pixels(rows * unit * 2));
 }
 
+// Wayland lets no client choose where its windows go: there the compositor
+// places the window and the move is ignored, quietly.
 void place_window(GtkWindow *window, const DialogConf &conf) {
     if (conf.begin_x == -1 || conf.begin_y == -1)
         gtk_window_fullscreen(window);
