@@ -25,7 +25,7 @@ void build(Backdrop *backdrop) {
     build_backdrop_windows(backdrop->screen, look, &backdrop->windows);
 }
 
-void on_size_changed(Backdrop *backdrop) {
+void on_monitors_changed(Backdrop *backdrop) {
     build(backdrop);
 }
 
@@ -121,8 +121,13 @@ void publish_backtitle(Backdrop *backdrop) {
         return;
     if (error.step != nullptr)
         warn_relay_error(error);
-    g_signal_connect_swapped(backdrop->screen, "size-changed", G_CALLBACK(on_size_changed),
+    // An X server reports a new monitor layout as a new screen size; a
+    // Wayland compositor may add an output without changing the size.
+    g_signal_connect_swapped(backdrop->screen, "size-changed", G_CALLBACK(on_monitors_changed),
                              backdrop);
+    GdkDisplay *display = gdk_screen_get_display(backdrop->screen);
+    g_signal_connect_swapped(display, "monitor-added", G_CALLBACK(on_monitors_changed), backdrop);
+    g_signal_connect_swapped(display, "monitor-removed", G_CALLBACK(on_monitors_changed), backdrop);
     backdrop->built = true;
     build(backdrop);
 }

@@ -26,7 +26,10 @@ struct RelayConnection {
 // The backdrop state of one process, held by the driver for the whole run.
 struct Backdrop {
     Backdrop(GdkScreen *screen, const SegmentConfig *segment) : screen(screen), segment(segment) {}
-    ~Backdrop() { g_signal_handlers_disconnect_by_data(screen, this); }
+    ~Backdrop() {
+        g_signal_handlers_disconnect_by_data(screen, this);
+        g_signal_handlers_disconnect_by_data(gdk_screen_get_display(screen), this);
+    }
     Backdrop(const Backdrop &) = delete;
     Backdrop &operator=(const Backdrop &) = delete;
 

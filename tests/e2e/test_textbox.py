@@ -431,6 +431,7 @@ HELP_DIALOGS = [
 ]
 
 
+@pytest.mark.wayland
 @pytest.mark.parametrize("args, escape_code", HELP_DIALOGS)
 def test_f1_shows_the_help_message(wrenpane, args, escape_code):
     app = wrenpane.start("--hmsg", "Press OK when done.", *args)
@@ -447,6 +448,7 @@ def test_f1_shows_the_help_message(wrenpane, args, escape_code):
     assert app.finish() == (escape_code, b"", b"")
 
 
+@pytest.mark.wayland
 @pytest.mark.parametrize("args, escape_code", HELP_DIALOGS)
 def test_f1_shows_the_help_file_on_a_fresh_configuration(wrenpane, tmp_path, args, escape_code):
     help_file = tmp_path / "help.txt"
