@@ -1,10 +1,13 @@
 """Drive the real wrenpane binary and read its windows through AT-SPI.
 
-The tests run inside a private desktop session (scripts/session): an X server,
-a D-Bus session bus, the accessibility bus and a window manager. GTK publishes
-every widget of the program on the accessibility bus; this module finds the
-program's windows there, reads buttons, labels, toggles and values, presses
-buttons and sends keys with xdotool.
+The tests run inside a private desktop session (scripts/session): an X server
+and a window manager, or a Wayland compositor (sway) without X, with a D-Bus
+session bus and the accessibility bus. GTK publishes every widget of the
+program on the accessibility bus; this module finds the program's windows
+there, reads buttons, labels, toggles and values, presses buttons and sends
+keys with xdotool on X or wtype on Wayland. The helpers that touch the
+display take the session's path themselves, so tests need not know which it
+is; those that need X skip their test on Wayland.
 
 Every wait polls a condition and gives up after a timeout (WRENPANE_TIMEOUT
 seconds, 10 by default), so a hung program fails its test instead of hanging
@@ -21,22 +24,29 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 
 from __future__ import annotations
 
+import json
 import os
 import re
 import shutil
 import subprocess
+import tempfile
 import threading
 import time
 from pathlib import Path
 from typing import Callable, NamedTuple
 
 import pyatspi
+import pytest
 from gi.repository import GLib
 
 REPO = Path(__file__).resolve().parents[2]
 BINARY = os.environ.get("WRENPANE_BIN", str(REPO / "build" / "asan" / "wrenpane"))
 TIMEOUT = float(os.environ.get("WRENPANE_TIMEOUT", "10"))
 POLL_INTERVAL = 0.05
+
+# The session's display, fixed for the whole run: a Wayland compositor
+# without X (scripts/session --wayland), or else an X server.
+WAYLAND = "WAYLAND_DISPLAY" in os.environ and not os.environ.get("DISPLAY")
 
 # The build writes the version numbers into this header beside the binary;
 # the tests read them there instead of repeating them.
@@ -109,13 +119,70 @@ def base_env(env: dict | None = None) -> dict:
     return result
 
 
+def needs_x(what: str) -> None:
+    """Skips the calling test on Wayland, which has no equivalent of
+    ``what``."""
+    if WAYLAND:
+        pytest.skip(f"{what} needs X")
+
+
+def needs_wayland(what: str) -> None:
+    """Skips the calling test on X, which has no equivalent of ``what``."""
+    if not WAYLAND:
+        pytest.skip(f"{what} needs Wayland")
+
+
 def xdotool(*args: str) -> None:
     """Runs xdotool (keys and typing go to the focused window)."""
+    needs_x("xdotool (keys, or the pointer at screen coordinates)")
     subprocess.run(["xdotool", *args], check=True, timeout=TIMEOUT)
 
 
+# wtype makes a new virtual keyboard at each call, whose keymap the
+# compositor hands to the program first: keys sent at once may be read with
+# the old one. And the last key of a call was seen to do nothing when it
+# triggers something (Return on a default button), so each call ends with a
+# key that nothing binds.
+def _wtype(*args: str, text: str | None = None) -> None:
+    subprocess.run(["wtype", "-s", "200", *args, "-k", "F35"], input=text, text=True,
+                   check=True, timeout=TIMEOUT)
+
+
+_WTYPE_MODIFIERS = {"ctrl": "ctrl", "shift": "shift", "alt": "alt", "super": "logo"}
+
+
+def _wtype_key(key: str) -> list[str]:
+    """wtype's arguments for one key in xdotool's notation ("ctrl+a")."""
+    *modifiers, name = key.split("+")
+    held = [_WTYPE_MODIFIERS[m] for m in modifiers]
+    return ([arg for m in held for arg in ("-M", m)] + ["-k", name]
+            + [arg for m in reversed(held) for arg in ("-m", m)])
+
+
+def send_keys(*keys: str) -> None:
+    """Presses keys, named as xdotool names them ("Escape", "Return",
+    "shift+Tab", "ctrl+a", ...), in the focused window."""
+    if WAYLAND:
+        _wtype(*(arg for key in keys for arg in _wtype_key(key)))
+    else:
+        xdotool("key", "--delay", "20", *keys)
+
+
+def type_text(text: str) -> None:
+    """Types ``text`` into the focused window."""
+    if WAYLAND:
+        _wtype("-d", "20", "-", text=text)  # "-": the text comes on standard input
+    else:
+        xdotool("type", "--delay", "20", "--", text)
+
+
 def screen_size() -> tuple[int, int]:
-    """Width and height of the screen in pixels."""
+    """Width and height of the screen in pixels (on Wayland, of the box
+    around the outputs)."""
+    if WAYLAND:
+        rects = [o["rect"] for o in swaymsg("-t", "get_outputs") if o["active"]]
+        return (max(r["x"] + r["width"] for r in rects),
+                max(r["y"] + r["height"] for r in rects))
     result = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, check=True,
                             text=True, timeout=TIMEOUT)
     width, height = result.stdout.split()
@@ -132,7 +199,10 @@ TYPED_CHARACTERS = "üï€😀éß✓"
 
 def bind_typed_characters() -> None:
     """Binds TYPED_CHARACTERS to keys that the keyboard map leaves empty,
-    keeping one empty key for xdotool's own use."""
+    keeping one empty key for xdotool's own use. On Wayland there is nothing
+    to do: wtype's keymap has every character it types."""
+    if WAYLAND:
+        return
     keymap = subprocess.run(
         ["xmodmap", "-pke"], check=True, capture_output=True, text=True, timeout=TIMEOUT
     ).stdout
@@ -242,6 +312,10 @@ def table_cells(table) -> list[list]:
 
 # --- Dialog windows ----------------------------------------------------------
 
+# On Wayland, AT-SPI gives positions within the window only, and the
+# compositor does not tell where a widget is on the screen.
+POINTER_AT = "moving the pointer to a widget"
+
 
 class Dialog:
     """One top-level window of the program, found through AT-SPI."""
@@ -255,22 +329,29 @@ class Dialog:
         return self.acc.name
 
     def window_manager_title(self) -> str:
-        """The title the window manager shows, read from the X window once
-        this window is active (a message dialog's accessible name is its
-        message, not its title)."""
+        """The title the window manager shows, read from the X window (or
+        the compositor's window) once this window is active (a message
+        dialog's accessible name is its message, not its title)."""
         def read():
             if not self.is_active():
                 return None
+            if WAYLAND:
+                return _focused_window_title()
             # Between two windows (a popup over one still being mapped)
             # the X server may briefly report no active window at all.
             result = subprocess.run(["xdotool", "getactivewindow", "getwindowname"],
                                     capture_output=True, timeout=TIMEOUT)
-            return result.stdout if result.returncode == 0 else None
+            return result.stdout.decode() if result.returncode == 0 else None
 
-        return wait_until(read, f"window {self.title!r} to be active").decode().removesuffix("\n")
+        return wait_until(read, f"window {self.title!r} to be active").removesuffix("\n")
 
     def extents(self) -> tuple[int, int, int, int]:
-        """Screen position and size (x, y, width, height) of the window."""
+        """Screen position and size (x, y, width, height) of the window. A
+        Wayland program does not know where its windows are: there they are
+        read from the compositor, once this window is the active one."""
+        if WAYLAND:
+            wait_until(self.is_active, f"window {self.title!r} to be active")
+            return _focused_window_rect()
         e = self.acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return e.x, e.y, e.width, e.height
 
@@ -291,10 +372,15 @@ class Dialog:
         return matches[0]
 
     def header_bar(self):
-        """The header bar panel, or None for a window without one."""
-        for child in self.acc:
-            if child is not None and child.getRole() == pyatspi.ROLE_PANEL:
+        """The header bar panel, or None for a window without one. On
+        Wayland a message dialog draws its title itself, in a box above its
+        content, which counts as its header bar."""
+        children = [child for child in self.acc if child is not None]
+        for child in children:
+            if child.getRole() == pyatspi.ROLE_PANEL:
                 return child
+        if WAYLAND and len(children) > 1:
+            return children[0]
         return None
 
     def header_labels(self) -> list[str]:
@@ -371,7 +457,7 @@ class Dialog:
         """Sends key presses (xdotool names: "Escape", "Return", "Tab",
         "ctrl+a", ...) once this window is the active one."""
         wait_until(self.is_active, f"window {self.title!r} to be active")
-        xdotool("key", "--delay", "20", *keys)
+        send_keys(*keys)
 
     def move_to_row(self, table, row: int) -> None:
         """Puts the keyboard cursor of a list (a GtkTreeView's table) on
@@ -385,6 +471,7 @@ class Dialog:
         """Double-clicks the first mouse button on ``acc``, at the fractions
         ``fx`` of its width and ``fy`` of its height, once this window is
         the active one."""
+        needs_x(POINTER_AT)
         wait_until(self.is_active, f"window {self.title!r} to be active")
         e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         x, y = e.x + int(e.width * fx), e.y + int(e.height * fy)
@@ -393,6 +480,7 @@ class Dialog:
     def drag(self, acc, start: tuple[float, float], end: tuple[float, float]) -> None:
         """Drags with the first mouse button across ``acc``, between points
         given as fractions of its width and height."""
+        needs_x(POINTER_AT)
         wait_until(self.is_active, f"window {self.title!r} to be active")
         e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
 
@@ -410,7 +498,7 @@ class Dialog:
         wait_until(self.is_active, f"window {self.title!r} to be active")
         if into is not None:
             focus(into)
-        xdotool("type", "--delay", "20", "--", text)
+        type_text(text)
 
 
 # --- Processes -----------------------------------------------------------------
@@ -621,17 +709,93 @@ def program_on_path(tmp_path: Path, name: str, script: str) -> str:
     return f"{bin_dir}:{os.environ.get('PATH', '/usr/bin:/bin')}"
 
 
-# --- Screens, monitors and X windows -----------------------------------------
+# --- Screens, monitors and windows ---------------------------------------------
+#
+# A display is named as DISPLAY names an X server, or on Wayland by the path
+# of a compositor's Wayland socket; None is the session's own.
 
 
 def x_display_env(display: str | None) -> dict | None:
     """Environment changes that send a program to ``display`` (None: the
     session's own)."""
-    return None if display is None else {"DISPLAY": display}
+    if display is None:
+        return None
+    if WAYLAND:
+        # sway puts its message socket beside the Wayland one.
+        (sway_socket,) = Path(display).parent.glob("sway-ipc.*.sock")
+        return {"WAYLAND_DISPLAY": display, "SWAYSOCK": str(sway_socket)}
+    return {"DISPLAY": display}
+
+
+def swaymsg(*args: str, display: str | None = None):
+    """Sends a message to the Wayland compositor (sway) and returns its
+    answer, read from JSON."""
+    needs_wayland("sway's messages")
+    out = subprocess.run(["swaymsg", "--raw", *args], capture_output=True, text=True, check=True,
+                         timeout=TIMEOUT, env=base_env(x_display_env(display))).stdout
+    return json.loads(out)
+
+
+class Window(NamedTuple):
+    """A top-level window as the Wayland compositor has it: its id, its
+    title, its place and size in pixels (without the shadows that a window
+    draws around itself) and the name of the output it is on."""
+
+    id: int
+    title: str
+    x: int
+    y: int
+    width: int
+    height: int
+    output: str
+
+
+def _compositor_windows(display: str | None = None) -> list[tuple[dict, str]]:
+    """The windows of the compositor's tree, each with the name of its
+    output, in tree order."""
+    found = []
+
+    def walk(node, output):
+        if node["type"] == "output":
+            output = node["name"]
+        if "pid" in node:
+            found.append((node, output))
+        for child in node["nodes"] + node["floating_nodes"]:
+            walk(child, output)
+
+    walk(swaymsg("-t", "get_tree", display=display), None)
+    return found
+
+
+def wayland_windows(pid: int, display: str | None = None) -> list[Window]:
+    """The visible top-level windows of process ``pid`` on Wayland."""
+    return [Window(node["id"], node["name"], *(node["rect"][k] for k in ("x", "y", "width", "height")),
+                   output)
+            for node, output in _compositor_windows(display) if node["pid"] == pid and node["visible"]]
+
+
+def _focused_window() -> dict | None:
+    """The compositor's node of the window that has the keyboard on Wayland,
+    if any."""
+    found = [node for node, _ in _compositor_windows() if node["focused"]]
+    return found[0] if found else None
+
+
+def _focused_window_title() -> str | None:
+    node = _focused_window()
+    return None if node is None else node["name"]
+
+
+def _focused_window_rect() -> tuple[int, int, int, int]:
+    rect = wait_until(lambda: (_focused_window() or {}).get("rect"), "a focused window")
+    return tuple(rect[k] for k in ("x", "y", "width", "height"))
 
 
 def x_windows(pid: int, display: str | None = None) -> list[int]:
-    """X ids of the visible top-level windows of process ``pid``."""
+    """X ids of the visible top-level windows of process ``pid`` (on
+    Wayland, the compositor's ids)."""
+    if WAYLAND:
+        return [window.id for window in wayland_windows(pid, display)]
     result = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
                             capture_output=True, text=True, timeout=TIMEOUT,
                             env=base_env(x_display_env(display)))
@@ -640,7 +804,11 @@ def x_windows(pid: int, display: str | None = None) -> list[int]:
 
 def x_geometry(window: int, display: str | None = None) -> tuple[int, int, int, int]:
     """Position and size (x, y, width, height) of an X window in device
-    pixels, as the X server has it."""
+    pixels, as the X server has it (on Wayland, of a window of x_windows, as
+    the compositor has it)."""
+    if WAYLAND:
+        (rect,) = [node["rect"] for node, _ in _compositor_windows(display) if node["id"] == window]
+        return tuple(rect[k] for k in ("x", "y", "width", "height"))
     out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env(x_display_env(display))).stdout
@@ -650,7 +818,11 @@ def x_geometry(window: int, display: str | None = None) -> tuple[int, int, int, 
 
 def request_close(window: int, display: str | None = None) -> None:
     """Asks an X window to close the way a window manager does: a
-    WM_DELETE_WINDOW message of the WM_PROTOCOLS protocol."""
+    WM_DELETE_WINDOW message of the WM_PROTOCOLS protocol (on Wayland, asks
+    a window of x_windows through the compositor)."""
+    if WAYLAND:
+        swaymsg(f"[con_id={window}]", "kill", display=display)
+        return
     import ctypes
 
     class ClientMessage(ctypes.Structure):
@@ -697,10 +869,24 @@ for row in range(height):
 """
 
 
+def _screenshot(x: int, y: int, width: int, height: int, display: str | None = None) -> bytes:
+    """The red, green and blue bytes of each pixel in a rectangle of the
+    outputs of a Wayland compositor, row by row."""
+    ppm = subprocess.run(["grim", "-t", "ppm", "-g", f"{x},{y} {width}x{height}", "-"],
+                         capture_output=True, check=True, timeout=TIMEOUT,
+                         env=base_env(x_display_env(display))).stdout
+    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", ppm)
+    assert header and header.groups() == (b"%d" % width, b"%d" % height), ppm[:20]
+    return ppm[header.end():]
+
+
 def pixels(x: int, y: int, width: int, height: int,
            display: str | None = None) -> list[tuple[int, int, int]]:
     """The colours (red, green, blue in 0..255) shown in a rectangle of the
     screen, row by row."""
+    if WAYLAND:
+        data = _screenshot(x, y, width, height, display)
+        return [tuple(data[i:i + 3]) for i in range(0, len(data), 3)]
     out = subprocess.run(["/usr/bin/python3", "-c", _PIXELS_SCRIPT, *map(str, (x, y, width, height))],
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env(x_display_env(display))).stdout
@@ -721,6 +907,8 @@ sys.stdout.buffer.write(image.get_pixels())
 def screen_bytes(x: int, y: int, width: int, height: int) -> bytes:
     """The raw pixel data shown in a rectangle of the screen: quick to read
     and compare for large areas."""
+    if WAYLAND:
+        return _screenshot(x, y, width, height)
     return subprocess.run(["/usr/bin/python3", "-c", _SCREEN_BYTES_SCRIPT,
                            *map(str, (x, y, width, height))],
                           capture_output=True, check=True, timeout=TIMEOUT, env=base_env()).stdout
@@ -746,6 +934,8 @@ sys.stdout.write("" if text is None else "=" + text)
 def selection_text(selection: str = "CLIPBOARD") -> str | None:
     """The text offered by the owner of an X selection (CLIPBOARD or
     PRIMARY), or None when there is none."""
+    # A Wayland program offers its selections only to the focused program.
+    needs_x("reading a selection from outside the program")
     out = subprocess.run(["/usr/bin/python3", "-c", _SELECTION_SCRIPT, selection],
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env()).stdout
@@ -762,6 +952,7 @@ class MonitorServer:
     MODE = "1024x768"
 
     def __init__(self, work: Path):
+        needs_x("an X server with several monitors")
         read_end, write_end = os.pipe()
         self.proc = subprocess.Popen(
             ["Xorg", "-displayfd", str(write_end), "-config", str(self.CONFIG),
@@ -830,20 +1021,115 @@ class MonitorServer:
                         f"DUMMY{i}")
 
     def stop(self) -> None:
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=TIMEOUT)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        _end(self.proc)
+
+
+def _end(proc: subprocess.Popen) -> None:
+    """Ends a server process, killing it if it does not end when asked."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+class WaylandMonitorServer:
+    """A private Wayland compositor (sway) whose outputs tests add and
+    remove: Wayland's counterpart of MonitorServer. wlroots cannot switch off
+    an output of the session's headless compositor, so this one runs inside
+    it, each of its outputs a window there, and closing that window unplugs
+    the output. Programs reach it through ``env``; ``display`` names it for
+    pixels, x_windows, wayland_windows and swaymsg. It has a keyboard, so
+    that its windows become active, but Dialog.key types into the session's
+    compositor, not this one."""
+
+    MODE = "1024x768"
+
+    def __init__(self, work: Path):
+        needs_wayland("a compositor whose outputs come and go")
+        # As in scripts/session, sway runs as nobody when we are root, in a
+        # runtime directory of its own outside pytest's private ones.
+        self.runtime = Path(tempfile.mkdtemp(prefix="wrenpane-sway-"))
+        config = self.runtime / "sway.config"
+        config.write_text('xwayland disable\nfor_window [title=".*"] floating enable\n'
+                          f"output * resolution {self.MODE}\n")
+        as_user = {}
+        if os.getuid() == 0:
+            for path in (self.runtime, config):
+                shutil.chown(path, "nobody", "nogroup")
+            as_user = {"user": "nobody", "group": "nogroup", "extra_groups": []}
+        env = {"PATH": "/usr/bin:/bin", "HOME": str(self.runtime),
+               "XDG_RUNTIME_DIR": str(self.runtime), "WLR_BACKENDS": "wayland",
+               "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman",
+               "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTIME_DIR"],
+                                               os.environ["WAYLAND_DISPLAY"])}
+        with open(work / "sway.log", "wb") as log:
+            self.proc = subprocess.Popen(["sway", "-c", str(config)], env=env,
+                                         stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                         **as_user)
+        self.keyboard = None
+        try:
+            self._start_keyboard()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start_keyboard(self) -> None:
+        def sockets():
+            self._check_running()
+            display = next(self.runtime.glob("wayland-*[0-9]"), None)
+            return display if any(self.runtime.glob("sway-ipc.*.sock")) else None
+
+        self.display = str(wait_until(sockets, "the private compositor's sockets"))
+        self.env = x_display_env(self.display)
+        self.keyboard = subprocess.Popen(["wtype", "-s", "2147483647"], env=base_env(self.env))
+        wait_until(lambda: any(i["type"] == "keyboard"
+                               for i in swaymsg("-t", "get_inputs", display=self.display)),
+                   "the private compositor's keyboard")
+
+    def _check_running(self) -> None:
+        assert self.proc.poll() is None, f"sway ended with {self.proc.returncode}"
+
+    def outputs(self) -> list[dict]:
+        """The outputs as sway describes them, left to right."""
+        found = [o for o in swaymsg("-t", "get_outputs", display=self.display) if o["active"]]
+        return sorted(found, key=lambda o: o["rect"]["x"])
+
+    def set_monitors(self, count: int) -> None:
+        """Makes the outputs ``count`` outputs of MODE side by side, adding
+        new ones at the right or unplugging the rightmost ones."""
+        names = [o["name"] for o in self.outputs()]
+        for name in names[count:]:
+            swaymsg(f'[pid={self.proc.pid} title="^wlroots - {name}$"]', "kill")
+        for _ in range(count - len(names)):
+            swaymsg("create_output", display=self.display)
+        wait_until(lambda: len(self.outputs()) == count, f"{count} outputs")
+        width, height = map(int, self.MODE.split("x"))
+        for i, output in enumerate(self.outputs()):
+            swaymsg("output", output["name"], "position", str(i * width), "0",
+                    display=self.display)
+        expected = [{"x": i * width, "y": 0, "width": width, "height": height}
+                    for i in range(count)]
+        wait_until(lambda: [o["rect"] for o in self.outputs()] == expected,
+                   f"{count} outputs side by side")
+
+    def stop(self) -> None:
+        if self.keyboard is not None:
+            _end(self.keyboard)
+        _end(self.proc)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 def require_tools():
     """Fails early and clearly when the session tools are missing."""
-    for tool in ("xdotool", "xmodmap"):
+    for tool in ("swaymsg", "wtype", "grim") if WAYLAND else ("xdotool", "xmodmap"):
         assert shutil.which(tool), f"{tool} is not installed (run scripts/test)"
-    assert os.environ.get("DISPLAY"), "no DISPLAY: run the tests through scripts/test"
+    if WAYLAND:
+        assert os.environ.get("SWAYSOCK"), "no SWAYSOCK: run the tests through scripts/session"
+    else:
+        assert os.environ.get("DISPLAY"), "no DISPLAY: run the tests through scripts/test"
 
 
 # --- Accessibility -------------------------------------------------------------

@@ -2,12 +2,10 @@
 on standard error (the answer descriptor): invalid UTF-8, absurd sizes, and
 an answer descriptor whose reader has gone."""
 
-import subprocess
-
 import pyatspi
 import pytest
 
-from harness import has_state, text_of
+from harness import has_state, screen_size, text_of
 
 BAD = b"caf\xe9 \xff\xfe!"  # Latin-1 and stray bytes, not UTF-8
 SHOWN = "caf\ufffd \ufffd\ufffd!"
@@ -49,12 +47,6 @@ def test_absurd_sizes_are_quiet(wrenpane, dialog_option, rows, cols):
     assert app.finish() == (code, b"", b"")
 
 
-def screen_height() -> int:
-    geometry = subprocess.run(["xdotool", "getdisplaygeometry"], capture_output=True, text=True,
-                              check=True, timeout=10).stdout.split()
-    return int(geometry[1])
-
-
 TALL = "\n".join(str(n) for n in range(1, 2001))  # some 38,000 pixels of text
 HUGE = "x" * 32768
 
@@ -73,7 +65,7 @@ def test_huge_texts_stay_on_screen_and_quiet(wrenpane, args):
     app = wrenpane.start(*args)
     dialog = app.dialog()
     # The text scrolls inside the window instead of stretching it.
-    assert dialog.extents()[3] <= screen_height()
+    assert dialog.extents()[3] <= screen_size()[1]
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
