@@ -8,6 +8,8 @@ import pytest
 
 from harness import announced, focused, inputs, wait_until
 
+pytestmark = pytest.mark.wayland
+
 # A field group of the form (label, y, x, init, y, x, fieldlen, maxletters).
 def form_field(label, init=""):
     return [label, 1, 1, init, 1, 10, 10, 0]

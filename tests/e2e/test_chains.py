@@ -7,6 +7,8 @@ import pytest
 
 from harness import VERSION_LINE as VERSION
 
+pytestmark = pytest.mark.wayland
+
 ONE = ["--msgbox", "one", 0, 0]
 TWO = ["--msgbox", "two", 0, 0]
 

@@ -14,6 +14,8 @@ import harness
 from harness import base_env, position, progress_of, text_of, wait_until
 from text_fields import unexpected
 
+pytestmark = pytest.mark.wayland
+
 
 def wait_for_bar(bar, text, fraction=None):
     def shows():

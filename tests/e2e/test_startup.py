@@ -7,6 +7,8 @@ import pytest
 
 from harness import VERSION_LINE as VERSION, program_on_path
 
+pytestmark = pytest.mark.wayland
+
 HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()
 
 
