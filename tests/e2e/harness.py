@@ -148,13 +148,10 @@ def _wtype(*args: str, text: str | None = None) -> None:
                    check=True, timeout=TIMEOUT)
 
 
-_WTYPE_MODIFIERS = {"ctrl": "ctrl", "shift": "shift", "alt": "alt", "super": "logo"}
-
-
 def _wtype_key(key: str) -> list[str]:
     """wtype's arguments for one key in xdotool's notation ("ctrl+a")."""
     *modifiers, name = key.split("+")
-    held = [_WTYPE_MODIFIERS[m] for m in modifiers]
+    held = [{"super": "logo"}.get(m, m) for m in modifiers]
     return ([arg for m in held for arg in ("-M", m)] + ["-k", name]
             + [arg for m in reversed(held) for arg in ("-m", m)])
 
@@ -769,9 +766,14 @@ def _compositor_windows(display: str | None = None) -> list[tuple[dict, str]]:
 
 def wayland_windows(pid: int, display: str | None = None) -> list[Window]:
     """The visible top-level windows of process ``pid`` on Wayland."""
-    return [Window(node["id"], node["name"], *(node["rect"][k] for k in ("x", "y", "width", "height")),
-                   output)
-            for node, output in _compositor_windows(display) if node["pid"] == pid and node["visible"]]
+    return [Window(node["id"], node["name"], *_rectangle(node), output)
+            for node, output in _compositor_windows(display)
+            if node["pid"] == pid and node["visible"]]
+
+
+def _rectangle(node: dict) -> tuple[int, int, int, int]:
+    """Position and size (x, y, width, height) of a node of sway's tree."""
+    return tuple(node["rect"][k] for k in ("x", "y", "width", "height"))
 
 
 def _focused_window() -> dict | None:
@@ -787,8 +789,7 @@ def _focused_window_title() -> str | None:
 
 
 def _focused_window_rect() -> tuple[int, int, int, int]:
-    rect = wait_until(lambda: (_focused_window() or {}).get("rect"), "a focused window")
-    return tuple(rect[k] for k in ("x", "y", "width", "height"))
+    return _rectangle(wait_until(_focused_window, "a focused window"))
 
 
 def x_windows(pid: int, display: str | None = None) -> list[int]:
@@ -807,8 +808,8 @@ def x_geometry(window: int, display: str | None = None) -> tuple[int, int, int, 
     pixels, as the X server has it (on Wayland, of a window of x_windows, as
     the compositor has it)."""
     if WAYLAND:
-        (rect,) = [node["rect"] for node, _ in _compositor_windows(display) if node["id"] == window]
-        return tuple(rect[k] for k in ("x", "y", "width", "height"))
+        (node,) = [node for node, _ in _compositor_windows(display) if node["id"] == window]
+        return _rectangle(node)
     out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env(x_display_env(display))).stdout
