@@ -29,6 +29,7 @@ import os
 import re
 import shutil
 import subprocess
+import tempfile
 import threading
 import time
 from pathlib import Path
@@ -125,6 +126,12 @@ def needs_x(what: str) -> None:
         pytest.skip(f"{what} needs X")
 
 
+def needs_wayland(what: str) -> None:
+    """Skips the calling test on X, which has no equivalent of ``what``."""
+    if not WAYLAND:
+        pytest.skip(f"{what} needs Wayland")
+
+
 def xdotool(*args: str) -> None:
     """Runs xdotool (keys and typing go to the focused window)."""
     needs_x("xdotool (keys, or the pointer at screen coordinates)")
@@ -141,13 +148,10 @@ def _wtype(*args: str, text: str | None = None) -> None:
                    check=True, timeout=TIMEOUT)
 
 
-_WTYPE_MODIFIERS = {"ctrl": "ctrl", "shift": "shift", "alt": "alt", "super": "logo"}
-
-
 def _wtype_key(key: str) -> list[str]:
     """wtype's arguments for one key in xdotool's notation ("ctrl+a")."""
     *modifiers, name = key.split("+")
-    held = [_WTYPE_MODIFIERS[m] for m in modifiers]
+    held = [{"super": "logo"}.get(m, m) for m in modifiers]
     return ([arg for m in held for arg in ("-M", m)] + ["-k", name]
             + [arg for m in reversed(held) for arg in ("-m", m)])
 
@@ -723,6 +727,7 @@ def x_display_env(display: str | None) -> dict | None:
 def swaymsg(*args: str, display: str | None = None):
     """Sends a message to the Wayland compositor (sway) and returns its
     answer, read from JSON."""
+    needs_wayland("sway's messages")
     out = subprocess.run(["swaymsg", "--raw", *args], capture_output=True, text=True, check=True,
                          timeout=TIMEOUT, env=base_env(x_display_env(display))).stdout
     return json.loads(out)
@@ -761,9 +766,14 @@ def _compositor_windows(display: str | None = None) -> list[tuple[dict, str]]:
 
 def wayland_windows(pid: int, display: str | None = None) -> list[Window]:
     """The visible top-level windows of process ``pid`` on Wayland."""
-    return [Window(node["id"], node["name"], *(node["rect"][k] for k in ("x", "y", "width", "height")),
-                   output)
-            for node, output in _compositor_windows(display) if node["pid"] == pid and node["visible"]]
+    return [Window(node["id"], node["name"], *_rectangle(node), output)
+            for node, output in _compositor_windows(display)
+            if node["pid"] == pid and node["visible"]]
+
+
+def _rectangle(node: dict) -> tuple[int, int, int, int]:
+    """Position and size (x, y, width, height) of a node of sway's tree."""
+    return tuple(node["rect"][k] for k in ("x", "y", "width", "height"))
 
 
 def _focused_window() -> dict | None:
@@ -779,8 +789,7 @@ def _focused_window_title() -> str | None:
 
 
 def _focused_window_rect() -> tuple[int, int, int, int]:
-    rect = wait_until(lambda: (_focused_window() or {}).get("rect"), "a focused window")
-    return tuple(rect[k] for k in ("x", "y", "width", "height"))
+    return _rectangle(wait_until(_focused_window, "a focused window"))
 
 
 def x_windows(pid: int, display: str | None = None) -> list[int]:
@@ -799,8 +808,8 @@ def x_geometry(window: int, display: str | None = None) -> tuple[int, int, int, 
     pixels, as the X server has it (on Wayland, of a window of x_windows, as
     the compositor has it)."""
     if WAYLAND:
-        (rect,) = [node["rect"] for node, _ in _compositor_windows(display) if node["id"] == window]
-        return tuple(rect[k] for k in ("x", "y", "width", "height"))
+        (node,) = [node for node, _ in _compositor_windows(display) if node["id"] == window]
+        return _rectangle(node)
     out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", str(window)],
                          capture_output=True, text=True, check=True, timeout=TIMEOUT,
                          env=base_env(x_display_env(display))).stdout
@@ -1013,13 +1022,105 @@ class MonitorServer:
                         f"DUMMY{i}")
 
     def stop(self) -> None:
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=TIMEOUT)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        _end(self.proc)
+
+
+def _end(proc: subprocess.Popen) -> None:
+    """Ends a server process, killing it if it does not end when asked."""
+    if proc.poll() is None:
+        proc.terminate()
+        try:
+            proc.wait(timeout=TIMEOUT)
+        except subprocess.TimeoutExpired:
+            proc.kill()
+            proc.wait()
+
+
+class WaylandMonitorServer:
+    """A private Wayland compositor (sway) whose outputs tests add and
+    remove: Wayland's counterpart of MonitorServer. wlroots cannot switch off
+    an output of the session's headless compositor, so this one runs inside
+    it, each of its outputs a window there, and closing that window unplugs
+    the output. Programs reach it through ``env``; ``display`` names it for
+    pixels, x_windows, wayland_windows and swaymsg. It has a keyboard, so
+    that its windows become active, but Dialog.key types into the session's
+    compositor, not this one."""
+
+    MODE = "1024x768"
+
+    def __init__(self, work: Path):
+        needs_wayland("a compositor whose outputs come and go")
+        # As in scripts/session, sway runs as nobody when we are root, in a
+        # runtime directory of its own outside pytest's private ones.
+        self.runtime = Path(tempfile.mkdtemp(prefix="wrenpane-sway-"))
+        config = self.runtime / "sway.config"
+        config.write_text('xwayland disable\nfor_window [title=".*"] floating enable\n'
+                          f"output * resolution {self.MODE}\n")
+        as_user = {}
+        if os.getuid() == 0:
+            for path in (self.runtime, config):
+                shutil.chown(path, "nobody", "nogroup")
+            as_user = {"user": "nobody", "group": "nogroup", "extra_groups": []}
+        env = {"PATH": "/usr/bin:/bin", "HOME": str(self.runtime),
+               "XDG_RUNTIME_DIR": str(self.runtime), "WLR_BACKENDS": "wayland",
+               "WLR_LIBINPUT_NO_DEVICES": "1", "WLR_RENDERER": "pixman",
+               "WAYLAND_DISPLAY": os.path.join(os.environ["XDG_RUNTIME_DIR"],
+                                               os.environ["WAYLAND_DISPLAY"])}
+        with open(work / "sway.log", "wb") as log:
+            self.proc = subprocess.Popen(["sway", "-c", str(config)], env=env,
+                                         stdin=subprocess.DEVNULL, stdout=log, stderr=log,
+                                         **as_user)
+        self.keyboard = None
+        try:
+            self._start_keyboard()
+        except BaseException:
+            self.stop()
+            raise
+
+    def _start_keyboard(self) -> None:
+        def sockets():
+            self._check_running()
+            display = next(self.runtime.glob("wayland-*[0-9]"), None)
+            return display if any(self.runtime.glob("sway-ipc.*.sock")) else None
+
+        self.display = str(wait_until(sockets, "the private compositor's sockets"))
+        self.env = x_display_env(self.display)
+        self.keyboard = subprocess.Popen(["wtype", "-s", "2147483647"], env=base_env(self.env))
+        wait_until(lambda: any(i["type"] == "keyboard"
+                               for i in swaymsg("-t", "get_inputs", display=self.display)),
+                   "the private compositor's keyboard")
+
+    def _check_running(self) -> None:
+        assert self.proc.poll() is None, f"sway ended with {self.proc.returncode}"
+
+    def outputs(self) -> list[dict]:
+        """The outputs as sway describes them, left to right."""
+        found = [o for o in swaymsg("-t", "get_outputs", display=self.display) if o["active"]]
+        return sorted(found, key=lambda o: o["rect"]["x"])
+
+    def set_monitors(self, count: int) -> None:
+        """Makes the outputs ``count`` outputs of MODE side by side, adding
+        new ones at the right or unplugging the rightmost ones."""
+        names = [o["name"] for o in self.outputs()]
+        for name in names[count:]:
+            swaymsg(f'[pid={self.proc.pid} title="^wlroots - {name}$"]', "kill")
+        for _ in range(count - len(names)):
+            swaymsg("create_output", display=self.display)
+        wait_until(lambda: len(self.outputs()) == count, f"{count} outputs")
+        width, height = map(int, self.MODE.split("x"))
+        for i, output in enumerate(self.outputs()):
+            swaymsg("output", output["name"], "position", str(i * width), "0",
+                    display=self.display)
+        expected = [{"x": i * width, "y": 0, "width": width, "height": height}
+                    for i in range(count)]
+        wait_until(lambda: [o["rect"] for o in self.outputs()] == expected,
+                   f"{count} outputs side by side")
+
+    def stop(self) -> None:
+        if self.keyboard is not None:
+            _end(self.keyboard)
+        _end(self.proc)
+        shutil.rmtree(self.runtime, ignore_errors=True)
 
 
 def require_tools():

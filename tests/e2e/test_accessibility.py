@@ -8,7 +8,6 @@ import pytest
 
 from harness import announced, focused, inputs, wait_until
 
-# Run on Wayland as well as on X11.
 pytestmark = pytest.mark.wayland
 
 # A field group of the form (label, y, x, init, y, x, fieldlen, maxletters).

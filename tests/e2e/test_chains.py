@@ -7,7 +7,6 @@ import pytest
 
 from harness import VERSION_LINE as VERSION
 
-# Run on Wayland as well as on X11.
 pytestmark = pytest.mark.wayland
 
 ONE = ["--msgbox", "one", 0, 0]

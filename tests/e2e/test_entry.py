@@ -7,6 +7,8 @@ import pytest
 from harness import do_action, focus, has_state, set_text, text_of, wait_until
 from text_fields import entries, the_entry, unexpected, wait_for_text
 
+pytestmark = pytest.mark.wayland
+
 @pytest.mark.parametrize(
     "args, expected",
     [

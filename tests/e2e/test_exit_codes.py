@@ -4,6 +4,8 @@ environment because they are parsed later."""
 
 import pytest
 
+pytestmark = pytest.mark.wayland
+
 MSGBOX = ["--msgbox", "hi", 0, 0]
 YESNO = ["--yesno", "sure?", 0, 0]
 HELP_BOX = ["--help-button", "--msgbox", "hi", 0, 0]

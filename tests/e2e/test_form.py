@@ -7,6 +7,8 @@ import pytest
 from harness import has_state, position, set_text, text_of, wait_until
 from text_fields import ENTRY_ROLES, entries, field, unexpected, wait_for_text
 
+pytestmark = pytest.mark.wayland
+
 
 def mixed(label, init, flags, fieldlen=20, maxletters=0):
     return field(label, init, fieldlen, maxletters) + [flags]

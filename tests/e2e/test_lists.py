@@ -9,6 +9,8 @@ import pytest
 
 from harness import has_state, is_checked, table_cells, wait_until, xdotool
 
+pytestmark = pytest.mark.wayland
+
 FRUIT = ["apple", "Red", "on", "pear", "Green", "off", "a b", "Blue", "ON"]
 
 

@@ -14,7 +14,6 @@ import harness
 from harness import base_env, position, progress_of, text_of, wait_until
 from text_fields import unexpected
 
-# Run on Wayland as well as on X11.
 pytestmark = pytest.mark.wayland
 
 

@@ -6,6 +6,8 @@ import pytest
 from harness import has_state, set_value, value_of, wait_until
 from text_fields import unexpected
 
+pytestmark = pytest.mark.wayland
+
 
 def slider(dialog):
     return dialog.find(pyatspi.ROLE_SLIDER)

@@ -5,6 +5,8 @@ import signal
 
 import pytest
 
+pytestmark = pytest.mark.wayland
+
 
 @pytest.mark.parametrize("sig", [signal.SIGTERM, signal.SIGINT], ids=["SIGTERM", "SIGINT"])
 @pytest.mark.parametrize("dialog", [

@@ -7,7 +7,6 @@ import pytest
 
 from harness import VERSION_LINE as VERSION, program_on_path
 
-# Run on Wayland as well as on X11.
 pytestmark = pytest.mark.wayland
 
 HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()

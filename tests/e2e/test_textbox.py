@@ -469,6 +469,7 @@ def test_f1_shows_the_help_file_on_a_fresh_configuration(wrenpane, tmp_path, arg
     assert app.finish() == (escape_code, b"", b"")
 
 
+@pytest.mark.wayland
 @pytest.mark.parametrize("args, escape_code", HELP_DIALOGS[:2])
 def test_missing_help_file_shows_the_error_and_the_dialog_goes_on(wrenpane, tmp_path, args,
                                                                  escape_code):
@@ -483,6 +484,7 @@ def test_missing_help_file_shows_the_error_and_the_dialog_goes_on(wrenpane, tmp_
     assert app.finish() == (escape_code, b"", b"")
 
 
+@pytest.mark.wayland
 def test_keys_reach_the_dialog_with_help_set(wrenpane):
     app = wrenpane.start("--hmsg", "help", "--inputbox", "name?", 0, 0)
     dialog = app.dialog()
