@@ -1,7 +1,7 @@
 """The backdrop on a Wayland compositor (sway, which offers the layer shell):
 one background surface per output, under the dialogs and never focused, the
 back title on the first output (Wayland names no monitor primary), the relay
-updating it, and an output that comes.
+updating it, and outputs that come and go.
 
 A Wayland compositor tells no client where a surface is, so what covers an
 output is read from its pixels, and which window is which from AT-SPI.
@@ -14,7 +14,7 @@ import os
 import pyatspi
 import pytest
 
-from harness import WAYLAND, pixels, swaymsg, wait_until
+from harness import WAYLAND, WaylandMonitorServer, pixels, swaymsg, wait_until
 
 pytestmark = [pytest.mark.wayland,
               pytest.mark.skipif(not WAYLAND, reason="needs a Wayland session")]
@@ -103,6 +103,20 @@ def test_an_output_that_comes_is_covered(wrenpane, two_outputs):
                == corner(0, 0, FIRST_WIDTH, FIRST_HEIGHT), "the new output covered")
     the_dialog(app).press("OK")
     assert app.finish() == (0, b"", b"")
+
+
+def test_an_output_that_goes_is_let_go(wrenpane, tmp_path):
+    # A private compositor, whose outputs can be taken away again.
+    server = WaylandMonitorServer(tmp_path)
+    try:
+        server.set_monitors(2)
+        app = wrenpane.start("--backtitle", "Setup", "--msgbox", "hi", 0, 0, env=server.env)
+        wait_until(lambda: len(backdrops(app)) == 2, "two backdrops")
+        server.set_monitors(1)
+        wait_until(lambda: len(backdrops(app)) == 1, "one backdrop left")
+        app.kill()
+    finally:
+        server.stop()
 
 
 def test_relay_changes_the_title(wrenpane, tmp_path):
