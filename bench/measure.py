@@ -4,9 +4,10 @@ Every run goes through the maptime tool (bench/maptime.c), which execs one
 command line on the X server named by DISPLAY and reports the time from exec
 to the first top-level window being mapped and the peak resident memory
 (VmHWM) at that moment. In a Wayland session (WAYLAND_DISPLAY without
-DISPLAY) bench/wayland_maptime.py measures the same on the sway compositor. This module runs several programs a number of times,
-interleaved so that machine noise hits all of them alike, and turns the
-samples into medians, ratios and a plain table.
+DISPLAY) bench/wayland_maptime.py measures the same on the sway compositor.
+This module runs several programs a number of times, interleaved so that
+machine noise hits all of them alike, and turns the samples into medians,
+ratios and a plain table.
 """
 
 import os

@@ -25,8 +25,22 @@ void build(Backdrop *backdrop) {
     build_backdrop_windows(backdrop->screen, look, &backdrop->windows);
 }
 
-void on_monitors_changed(Backdrop *backdrop) {
+gboolean rebuild(gpointer data) {
+    Backdrop *backdrop = static_cast<Backdrop *>(data);
+    backdrop->rebuild.reset();
     build(backdrop);
+    return G_SOURCE_REMOVE;
+}
+
+// One change of the monitors can come as several signals (a new size, a
+// monitor added, one removed): the windows are built once, after them.
+void on_monitors_changed(Backdrop *backdrop) {
+    if (backdrop->rebuild)
+        return;
+    GSource *source = g_idle_source_new();
+    g_source_set_callback(source, rebuild, backdrop, nullptr);
+    g_source_attach(source, nullptr);
+    backdrop->rebuild.reset(source);
 }
 
 // A peer has this long to send its title and close; a silent one holds a

@@ -37,6 +37,8 @@ struct Backdrop {
     // The segment being run; a rebuild shows what it asks for.
     const SegmentConfig *segment;
     bool built = false; // this process has its own backdrop
+    // A rebuild waiting for the signals of one change of the monitors to end.
+    GSourcePtr rebuild;
     BackdropWindows windows;
     RelayServer relay; // closed unless this process is the relay
     // The connections being read, oldest first. Each is read as its bytes

@@ -8,6 +8,7 @@
 
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
+#include "frame/window.h"
 
 namespace {
 
@@ -132,12 +133,6 @@ GtkWidget *monitor_window(GdkDisplay *display, int monitor_number, const Colours
     return window;
 }
 
-// Wayland names no monitor primary; the first one then carries the title.
-GdkMonitor *title_monitor(GdkDisplay *display) {
-    GdkMonitor *primary = gdk_display_get_primary_monitor(display);
-    return primary != nullptr ? primary : gdk_display_get_monitor(display, 0);
-}
-
 } // namespace
 
 void build_backdrop_windows(GdkScreen *screen, const BackdropLook &look,
@@ -153,7 +148,7 @@ void build_backdrop_windows(GdkScreen *screen, const BackdropLook &look,
     const char *logo = getenv(LOGO_VARIABLE);
     const bool show_logo = logo != nullptr && access(logo, R_OK) == 0;
 
-    GdkMonitor *titled = title_monitor(display);
+    GdkMonitor *titled = primary_monitor(display);
 
     for (int i = 0; i < monitors; ++i) {
         GtkWidget *window = monitor_window(display, i, colours);

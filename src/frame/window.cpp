@@ -30,11 +30,13 @@ double char_unit_pixels(GdkScreen *screen) {
     return size * dpi / (72.0 * PANGO_SCALE);
 }
 
+GdkMonitor *primary_monitor(GdkDisplay *display) {
+    GdkMonitor *primary = gdk_display_get_primary_monitor(display);
+    return primary != nullptr ? primary : gdk_display_get_monitor(display, 0);
+}
+
 void primary_workarea(GdkScreen *screen, GdkRectangle *area) {
-    GdkDisplay *display = gdk_screen_get_display(screen);
-    GdkMonitor *monitor = gdk_display_get_primary_monitor(display);
-    if (monitor == nullptr)
-        monitor = gdk_display_get_monitor(display, 0);
+    GdkMonitor *monitor = primary_monitor(gdk_screen_get_display(screen));
     if (monitor == nullptr) {
         *area = GdkRectangle{0, 0, 0, 0};
         return;

@@ -8,7 +8,11 @@
 // Pixel width of one character cell; a row is two cells high.
 double char_unit_pixels(GdkScreen *screen);
 
-// Usable area of the primary monitor (the first monitor when none is primary).
+// The primary monitor, or the first when none is primary (Wayland names
+// none); null without monitors.
+GdkMonitor *primary_monitor(GdkDisplay *display);
+
+// Usable area of primary_monitor.
 void primary_workarea(GdkScreen *screen, GdkRectangle *area);
 
 // Default rows and columns for a size of 0 (what --print-maxsize reports).
