@@ -13,6 +13,7 @@
 #include "cli/option_table.h"
 #include "cli/preprocess.h"
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "core/numbers.h"
 #include "core/results.h"
 #include "core/version.h"
@@ -113,7 +114,7 @@ void save_theme(const char *path) {
 void load_theme(GdkScreen *screen, const char *path) {
     struct stat info;
     if (stat(path, &info) == 0 && !S_ISREG(info.st_mode)) {
-        warn_msg(-1, "Error opening file %s: not a regular file", path);
+        warn_msg(-1, _("Error opening file %s: not a regular file"), path);
         return;
     }
     GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
@@ -167,7 +168,9 @@ class DialogSequence {
 // result, or RESULT_ERROR after a diagnostic for a malformed segment.
 DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> positional) {
     if (positional.size() < 3)
-        return warn_msg(RESULT_ERROR, "expected <text> <rows> <cols>");
+        // TRANSLATORS: the arguments every dialog option takes, as the manual
+        // names them.
+        return warn_msg(RESULT_ERROR, _("expected <text> <rows> <cols>"));
     DialogRequest request{config_.conf,
                           config_.opts,
                           positional[0],
@@ -208,7 +211,7 @@ bool DialogSequence::run_next_segment() {
         opts.save_theme = nullptr;
     }
     if (opts.need_dialog && opts.dialog == nullptr) {
-        warn_msg(-1, "expected a --<dialog>");
+        warn_msg(-1, _("expected a --<dialog>"));
         return fail();
     }
     if (opts.load_theme != nullptr) {
@@ -241,7 +244,7 @@ bool DialogSequence::run_next_segment() {
 int run_dialog_sequence(int argc, char **argv) {
     GdkScreen *screen = gdk_screen_get_default();
     if (screen == nullptr)
-        return warn_msg(-1, "Could not get the default screen");
+        return warn_msg(-1, _("Could not get the default screen"));
     DialogSequence sequence(argc, argv, screen);
     g_idle_add(DialogSequence::on_idle, &sequence);
     gtk_main();

@@ -14,6 +14,7 @@
 #include "app/driver.h"
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
@@ -127,8 +128,10 @@ int run_program(int argc, char **argv) {
 
     if (setlocale(LC_ALL, "") == nullptr)
         warn_msg(-1, "%s\n", strerror(errno));
-    // WRENPANE_LOCALEDIR is given at build time (CMake cache variable).
+    // WRENPANE_LOCALEDIR is given at build time (CMake cache variable). GTK
+    // takes UTF-8 whatever the locale's character set.
     bindtextdomain(PROGRAM_NAME, WRENPANE_LOCALEDIR);
+    bind_textdomain_codeset(PROGRAM_NAME, "UTF-8");
     textdomain(PROGRAM_NAME);
 
     g_log_set_writer_func(log_writer, nullptr, nullptr);
@@ -142,7 +145,7 @@ int run_program(int argc, char **argv) {
     gtk_disable_setlocale();
     // gtk_init would exit with 1, the code of No and Cancel.
     if (!gtk_init_check(&argc, &argv))
-        return warn_msg(255, "cannot open display: %s", display_name());
+        return warn_msg(255, _("cannot open display: %s"), display_name());
 
     switch (find_help_or_version(argc, argv)) {
     case 1:

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ void read_relay_client(Backdrop *backdrop, RelayClient client) {
 gboolean on_relay_connection(GIOChannel *, GIOCondition condition, gpointer data) {
     Backdrop *backdrop = static_cast<Backdrop *>(data);
     if ((condition & ~G_IO_IN) != 0) {
-        warn_msg(0, "%s", "Unexpected condition");
+        warn_msg(0, "%s", _("Unexpected condition"));
         return FALSE;
     }
     RelayClient client;

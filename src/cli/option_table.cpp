@@ -7,6 +7,7 @@
 
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "core/numbers.h"
 #include "core/results.h"
 
@@ -95,7 +96,9 @@ std::optional<ScanStep> ask_for(SideJob job) {
 
 int select_dialog(Options &opts, const DialogEntry &dialog) {
     if (opts.dialog_name != nullptr)
-        return warn_msg(-1, "%s and %s without --and-dialog", opts.dialog_name, dialog.option);
+        // TRANSLATORS: two dialog options, e.g. "--msgbox and --yesno", given in
+        // one segment of the command line; option names stay as they are.
+        return warn_msg(-1, _("%s and %s without --and-dialog"), opts.dialog_name, dialog.option);
     opts.dialog_name = dialog.option;
     opts.dialog = &dialog;
     return 0;
@@ -104,7 +107,9 @@ int select_dialog(Options &opts, const DialogEntry &dialog) {
 int parse_begin(const char *name, const char *arg, int *field) {
     int value = leading_int32(arg);
     if (value < -1)
-        return warn_msg(-1, "%s %d is < %d", name, value, -1);
+        // TRANSLATORS: an option, its value and the least value it takes, e.g.
+        // "--begin-x -5 is < -1".
+        return warn_msg(-1, _("%s %d is < %d"), name, value, -1);
     *field = value;
     return 0;
 }
@@ -114,7 +119,7 @@ int parse_begin(const char *name, const char *arg, int *field) {
 int parse_output_fd(const char *arg, int *output_fd) {
     std::optional<int> fd = whole_int(arg);
     if (!fd)
-        return warn_msg(-1, "--output-fd %s is not a number", arg);
+        return warn_msg(-1, _("--output-fd %s is not a number"), arg);
     // Never a descriptor the program opened itself.
     *output_fd = answer_descriptor(*fd);
     return 0;
@@ -251,7 +256,9 @@ ScanStep OptionParser::scan(SegmentConfig &config, int n, char **argv,
             // getopt_long has written its own diagnostic.
             if (config.opts.ignore)
                 continue;
-            warn_msg(-1, "--ignore to continue");
+            // TRANSLATORS: after an unknown option: use the option --ignore to go on
+            // regardless.
+            warn_msg(-1, _("--ignore to continue"));
             return {ScanStep::Kind::error};
         }
         if (std::optional<ScanStep> step = apply_option(config, code, optarg))
@@ -278,7 +285,7 @@ std::optional<ScanStep> OptionParser::apply_option(SegmentConfig &config, int co
     switch (code) {
     case OPT_AND_DIALOG:
         if (opts.dialog_name == nullptr)
-            return checked(warn_msg(-1, "--and-dialog without previous --<dialog>"));
+            return checked(warn_msg(-1, _("--and-dialog without previous --<dialog>")));
         break;
 
     case OPT_BEGIN_X:

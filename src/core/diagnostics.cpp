@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "core/i18n.h"
 #include "core/version.h"
 
 int warn_msg(int ret, const char *format, ...) {
@@ -19,12 +20,17 @@ int warn_msg(int ret, const char *format, ...) {
 DialogResult unexpected_args(const DialogRequest &request, size_t first) {
     std::span<const char *const> surplus =
         request.args.subspan(std::min(first, request.args.size()));
-    printf("Error: %s unexpected argument%s:", request.opts.dialog_name,
-           surplus.size() >= 2 ? "s" : "");
+    // None at all reads as the singular, as it always has.
+    // TRANSLATORS: %s is the dialog option, e.g. "--msgbox"; the arguments
+    // follow in quotes.
+    printf(ngettext("Error: %s unexpected argument:", "Error: %s unexpected arguments:",
+                    std::max<size_t>(surplus.size(), 1)),
+           request.opts.dialog_name);
     for (const char *arg : surplus)
         printf(" \"%s\"", arg);
     puts(".\n");
-    printf("See '%s --help' or 'man 1 %s' ", PROGRAM_NAME, TERMINAL_UTILITY);
-    puts("for more information.");
+    // TRANSLATORS: the program name, then the manual of its terminal counterpart.
+    printf(_("See '%s --help' or 'man 1 %s' for more information.\n"), PROGRAM_NAME,
+           TERMINAL_UTILITY);
     return RESULT_ERROR;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "dialogs/date_rules.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
@@ -136,15 +137,17 @@ DialogResult dialog_datebox(const DialogRequest &request) {
     GtkWidget *month = month_combo_new(month_index(start.month));
     GtkWidget *year = number_spin_new(-9999, 9999, start.year, &request.conf);
     g_signal_connect(year, "value-changed", G_CALLBACK(on_year_value_changed), nullptr);
-    set_accessible_name(day, "Day");
-    set_accessible_name(year, "Year");
+    set_accessible_name(day, _("Day"));
+    set_accessible_name(year, _("Year"));
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-    pack_label(row, "Day: ");
+    // TRANSLATORS: the labels before the day, month and year fields; the
+    // space after the colon keeps them apart from the field.
+    pack_label(row, _("Day: "));
     pack_field(row, day);
     // The drop-down's own name is the month it shows.
-    relate_label(pack_label(row, "Month: "), month);
+    relate_label(pack_label(row, _("Month: ")), month);
     pack_field(row, month);
-    pack_label(row, "Year: ");
+    pack_label(row, _("Year: "));
     pack_field(row, year);
     gtk_widget_show_all(row);
     gtk_container_add(GTK_CONTAINER(dialog.content()), row);

@@ -1,6 +1,7 @@
 // Text-entry dialogs: inputbox and passwordbox. The answer is the typed text,
 // unquoted, on a line of its own.
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
@@ -56,7 +57,7 @@ DialogResult dialog_passwordbox(const DialogRequest &request) {
     dialog.label_input(entry);
     gtk_box_pack_start(GTK_BOX(content), entry, FALSE, TRUE, 4);
 
-    GtkWidget *show = gtk_check_button_new_with_label("Show password");
+    GtkWidget *show = gtk_check_button_new_with_mnemonic(_("_Show password"));
     g_signal_connect(show, "toggled", G_CALLBACK(on_show_password_toggled), entry);
     relate_control(show, entry);
     gtk_container_add(GTK_CONTAINER(content), show);

@@ -1,5 +1,6 @@
 #include "dialogs/mixedgauge_bar.h"
 
+#include "core/i18n.h"
 #include "core/numbers.h"
 
 bool mixedgauge_args_count_ok(int argc) {
@@ -17,28 +18,29 @@ MixedgaugeBar mixedgauge_bar(int value) {
     }
     switch (value) {
     case -1:
-        return {"Success", 1.0, false};
+        // TRANSLATORS: the states of a sub-task, shown in its bar in a status report.
+        return {_("Success"), 1.0, false};
     case -2:
-        return {"Failed", 0.0, false};
+        return {_("Failed"), 0.0, false};
     case -3:
-        return {"Passed", 1.0, false};
+        return {_("Passed"), 1.0, false};
     case -4:
-        return {"Completed", 1.0, false};
+        return {_("Completed"), 1.0, false};
     case -5:
-        return {"Checked", 1.0, false};
+        return {_("Checked"), 1.0, false};
     case -6:
-        return {"Done", 1.0, false};
+        return {_("Done"), 1.0, false};
     case -7:
-        return {"Skipped", 0.0, false};
+        return {_("Skipped"), 0.0, false};
     case -8:
-        return {"In Progress", 0.0, true};
+        return {_("In Progress"), 0.0, true};
     case -9:
         return {"", 0.0, false};
     case -10:
-        return {"N/A", 0.0, false};
+        return {_("N/A"), 0.0, false};
     case -11:
-        return {"Pending", 0.0, false};
+        return {_("Pending"), 0.0, false};
     default:
-        return {"Unknown", 0.0, false};
+        return {_("Unknown"), 0.0, false};
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "core/numbers.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
@@ -55,7 +56,7 @@ DialogResult dialog_rangebox(const DialogRequest &request) {
         return unexpected_args(request);
     RangeArgs range = parse_range_args(request.args);
     if (range.min > range.max) {
-        puts("Error: min > max");
+        puts(_("Error: min > max"));
         return RESULT_ERROR;
     }
 

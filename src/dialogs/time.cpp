@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "core/diagnostics.h"
+#include "core/i18n.h"
 #include "dialogs/date_rules.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
@@ -60,9 +61,9 @@ DialogResult dialog_timebox(const DialogRequest &request) {
         time_spin_new(59, given ? date_arg_number(request.args[1]) : opened.tm_min, &request.conf);
     GtkWidget *seconds =
         time_spin_new(60, given ? date_arg_number(request.args[2]) : opened.tm_sec, &request.conf);
-    set_accessible_name(hours, "Hours");
-    set_accessible_name(minutes, "Minutes");
-    set_accessible_name(seconds, "Seconds");
+    set_accessible_name(hours, _("Hours"));
+    set_accessible_name(minutes, _("Minutes"));
+    set_accessible_name(seconds, _("Seconds"));
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
     gtk_box_pack_start(GTK_BOX(row), hours, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(row), gtk_label_new(":"), FALSE, TRUE, 4);

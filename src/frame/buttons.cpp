@@ -1,5 +1,6 @@
 #include "frame/buttons.h"
 
+#include "core/i18n.h"
 #include "frame/text.h"
 
 // Widest button label drawn, in characters; a longer one ends in an
@@ -23,13 +24,15 @@ static void add_ok_cancel_bar(GtkDialog *dialog, const DialogConf *conf, bool ca
     const bool has_cancel =
         !conf->no_cancel && (!cancel_needs_label || conf->cancel_label != nullptr);
     if (has_cancel)
-        add_labelled_button(dialog, conf->cancel_label, "Cancel", GTK_RESPONSE_CANCEL);
+        add_labelled_button(dialog, conf->cancel_label, _("_Cancel"), GTK_RESPONSE_CANCEL);
     if (conf->extra_button)
-        add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
+        // TRANSLATORS: the button that --extra-button adds. Every button label
+        // has one mnemonic, marked by the underscore.
+        add_labelled_button(dialog, conf->extra_label, _("_Extra"), RESPONSE_EXTRA);
     if (!conf->no_ok)
-        add_labelled_button(dialog, conf->ok_label, "OK", GTK_RESPONSE_OK);
+        add_labelled_button(dialog, conf->ok_label, _("_OK"), GTK_RESPONSE_OK);
     if (conf->help_button)
-        add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
+        add_labelled_button(dialog, conf->help_label, _("_Help"), GTK_RESPONSE_HELP);
     gtk_dialog_set_default_response(dialog, has_cancel && conf->default_no ? GTK_RESPONSE_CANCEL
                                                                            : GTK_RESPONSE_OK);
 }
@@ -44,13 +47,14 @@ void add_msgbox_buttons(GtkDialog *dialog, const DialogConf *conf) {
 
 void add_yesno_buttons(GtkDialog *dialog, const DialogConf *conf) {
     if (!conf->no_ok)
-        add_labelled_button(dialog, conf->ok_label, "Yes", GTK_RESPONSE_YES);
+        add_labelled_button(dialog, conf->ok_label, _("_Yes"), GTK_RESPONSE_YES);
     if (!conf->no_cancel)
-        add_labelled_button(dialog, conf->cancel_label, "No", GTK_RESPONSE_NO);
+        add_labelled_button(dialog, conf->cancel_label, _("_No"), GTK_RESPONSE_NO);
     if (conf->extra_button)
-        add_labelled_button(dialog, conf->extra_label, "Extra", RESPONSE_EXTRA);
+        // TRANSLATORS: the button that --extra-button adds.
+        add_labelled_button(dialog, conf->extra_label, _("_Extra"), RESPONSE_EXTRA);
     if (conf->help_button)
-        add_labelled_button(dialog, conf->help_label, "Help", GTK_RESPONSE_HELP);
+        add_labelled_button(dialog, conf->help_label, _("_Help"), GTK_RESPONSE_HELP);
     gtk_dialog_set_default_response(dialog, conf->default_no ? GTK_RESPONSE_NO : GTK_RESPONSE_YES);
 }
 

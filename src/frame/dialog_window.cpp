@@ -5,6 +5,7 @@
 #include <tuple>
 #include <utility>
 
+#include "core/i18n.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_text.h"
@@ -74,7 +75,7 @@ std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &req
 // as its secondary text, sized only when both rows and cols are given.
 GtkWidget *message_window_new(const DialogRequest &request) {
     GtkWidget *window = gtk_message_dialog_new(nullptr, GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_INFO,
-                                               GTK_BUTTONS_NONE, "%s", "Information");
+                                               GTK_BUTTONS_NONE, "%s", _("Information"));
     GCharPtr shown = valid_utf8(request.text.c_str());
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(window), "%s", shown.get());
     if (request.rows != 0 && request.cols != 0) {
@@ -83,17 +84,17 @@ GtkWidget *message_window_new(const DialogRequest &request) {
                           char_unit_pixels(gdk_screen_get_default()));
     }
     set_heading(GTK_WINDOW(window), request.conf,
-                request.conf.title != nullptr ? request.conf.title : "Information");
+                request.conf.title != nullptr ? request.conf.title : _("Information"));
     return window;
 }
 
 void show_help_message(GtkWidget *parent, const char *message) {
     GtkWidget *popup =
         gtk_message_dialog_new(GTK_WINDOW(parent), GtkDialogFlags(0), GTK_MESSAGE_QUESTION,
-                               GTK_BUTTONS_CLOSE, "%s", "Help");
+                               GTK_BUTTONS_CLOSE, "%s", _("Help"));
     GCharPtr shown = valid_utf8(message);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
-    gtk_window_set_title(GTK_WINDOW(popup), "Help");
+    gtk_window_set_title(GTK_WINDOW(popup), _("Help"));
     gtk_dialog_run(GTK_DIALOG(popup));
     gtk_widget_hide(popup);
     gtk_widget_destroy(popup);
@@ -103,7 +104,7 @@ void show_help_message(GtkWidget *parent, const char *message) {
 // close button, no F1 of its own, the default size, centred.
 void show_help_file(const char *path) {
     DialogRequest help{};
-    help.conf.title = "Help";
+    help.conf.title = _("Help");
     help.text = path;
     run_file_viewer(help);
 }
@@ -213,7 +214,7 @@ DialogResult run_file_viewer(const DialogRequest &request) {
     DialogWindow dialog(request, WindowStyle::without_text);
     FileView view(dialog.dialog(), request.text.c_str(), request.conf,
                   [&dialog] { dialog.end_with(RESULT_ERROR); });
-    gtk_dialog_add_button(dialog.dialog(), "Exit", GTK_RESPONSE_OK);
+    gtk_dialog_add_button(dialog.dialog(), _("_Exit"), GTK_RESPONSE_OK);
     GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
     if (header != nullptr)
         gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/i18n.h"
 #include "frame/accessible.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
@@ -102,7 +103,7 @@ namespace {
 gboolean on_file_input(GIOChannel *, GIOCondition condition, gpointer data) {
     FileFeed *feed = static_cast<FileFeed *>(data);
     if ((condition & (G_IO_IN | G_IO_HUP)) == 0) {
-        feed->show_error("Unexpected condition");
+        feed->show_error(_("Unexpected condition"));
         return feed->stop_reading();
     }
     int fd = g_io_channel_unix_get_fd(feed->channel.get());
@@ -169,7 +170,7 @@ GtkWidget *text_view_new(GtkWidget *content, const char *path, const DialogConf 
 // Shown under the text once the viewer has stopped reading at its limit.
 GtkWidget *cut_note_new(GtkWidget *content) {
     GCharPtr text(g_strdup_printf(
-        "The rest of the file was not read: the viewer holds at most %zu MiB of text.",
+        _("The rest of the file was not read: the viewer holds at most %zu MiB of text."),
         HELD_MIB_LIMIT));
     GtkWidget *note = gtk_label_new(text.get());
     gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);

@@ -1,15 +1,16 @@
 #include "frame/popup.h"
 
+#include "core/i18n.h"
 #include "frame/text.h"
 #include "frame/window.h"
 
 void show_error_popup(GtkWidget *parent, const DialogConf *conf, const char *message) {
     GtkWidget *popup = gtk_message_dialog_new(parent != nullptr ? GTK_WINDOW(parent) : nullptr,
                                               GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_ERROR,
-                                              GTK_BUTTONS_CLOSE, "%s", "Error");
+                                              GTK_BUTTONS_CLOSE, "%s", _("Error"));
     GCharPtr shown = valid_utf8(message);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
-    gtk_window_set_title(GTK_WINDOW(popup), "Error");
+    gtk_window_set_title(GTK_WINDOW(popup), _("Error"));
     if (parent == nullptr && conf != nullptr)
         place_window(GTK_WINDOW(popup), *conf);
     // Asks the window manager for the focus: a popup that comes up while its

@@ -108,6 +108,8 @@ def base_env(env: dict | None = None) -> dict:
     None removes that variable."""
     result = dict(os.environ)
     result["LC_ALL"] = "C.UTF-8"
+    # With any locale but "C" itself, LANGUAGE picks the catalogue.
+    result.pop("LANGUAGE", None)
     # Either would keep GTK off the accessibility bus, out of our sight.
     result.pop("NO_AT_BRIDGE", None)
     result.pop("GTK_A11Y", None)
@@ -117,6 +119,40 @@ def base_env(env: dict | None = None) -> dict:
         else:
             result[name] = value
     return result
+
+
+# The test builds compile in this directory of message catalogues.
+CATALOGUES = Path(BINARY).parent / "locale"
+# Languages with a locale of their own (scripts/install-deps makes them);
+# the others run in C.UTF-8, where LANGUAGE still picks the catalogue.
+LOCALES = {"de": "de_DE.UTF-8", "he": "he_IL.UTF-8"}
+
+
+def language_env(language: str) -> dict:
+    """The environment of a run in ``language`` ("C" for the untranslated
+    program)."""
+    if language == "C":
+        return {"LC_ALL": "C.UTF-8"}
+    return {"LC_ALL": LOCALES.get(language, "C.UTF-8"), "LANGUAGE": language}
+
+
+def translated(language: str, message: str) -> str:
+    """``message`` as the program shows it in ``language``: its catalogue's
+    translation, without the underscore that marks a mnemonic."""
+    if language != "C":
+        import gettext
+
+        message = gettext.translation("wrenpane", CATALOGUES, [language]).gettext(message)
+    return re.sub(r"_(.)", r"\1", message)
+
+
+def mnemonic_key(language: str, message: str) -> str:
+    """The key that, with Alt, presses the button labelled ``message``."""
+    if language != "C":
+        import gettext
+
+        message = gettext.translation("wrenpane", CATALOGUES, [language]).gettext(message)
+    return message[message.index("_") + 1].lower()
 
 
 def needs_x(what: str) -> None:

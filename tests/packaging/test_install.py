@@ -10,6 +10,8 @@ from pathlib import Path
 import pytest
 
 BUILD = Path(os.environ.get("WRENPANE_BUILD_DIR", "build/asan")).resolve()
+SOURCE = Path(__file__).resolve().parents[2]
+LANGUAGES = sorted(path.stem for path in (SOURCE / "po").glob("*.po"))
 CMAKE = os.environ.get("WRENPANE_CMAKE", "cmake")
 
 
@@ -45,7 +47,19 @@ def test_every_file_lands_where_it_belongs(tmp_path, prefix):
         f"{completions_dir(prefix)}/wrenpane",
         f"{prefix}/share/doc/wrenpane/LICENSE",
         f"{prefix}/share/doc/wrenpane/NEWS",
-    }
+    } | {f"{prefix}/share/locale/{language}/LC_MESSAGES/wrenpane.mo" for language in LANGUAGES}
+
+
+def test_catalogues_are_looked_for_under_the_prefix(tmp_path):
+    # Configured without a preset, the program looks for its catalogues
+    # where it is installed.
+    subprocess.run(
+        [CMAKE, "-S", str(SOURCE), "-B", str(tmp_path), "-G", "Ninja", "-DCMAKE_INSTALL_PREFIX=/opt/wrenpane",
+         "-DWRENPANE_TESTS=OFF", "-DWRENPANE_MANUAL=OFF"],
+        check=True, capture_output=True, timeout=120,
+    )
+    cache = (tmp_path / "CMakeCache.txt").read_text()
+    assert "WRENPANE_LOCALEDIR:PATH=/opt/wrenpane/share/locale\n" in cache
 
 
 def test_installed_files_are_the_built_ones(tmp_path):

@@ -1,0 +1,150 @@
+"""The program in the user's language: its own texts come from the
+catalogues (buttons keep their mnemonics, screen readers hear the label
+without the underscore), right-to-left languages mirror the window, and
+answers, exit codes, --help and --version are the same in every language."""
+
+import pyatspi
+import pytest
+
+from harness import language_env, mnemonic_key, position, translated
+
+BUTTON = pyatspi.ROLE_PUSH_BUTTON
+SPIN = pyatspi.ROLE_SPIN_BUTTON
+
+# A dialog and the texts of its own that it shows: (role, message) for a
+# named widget, (None, message) for a label's text.
+OWN_TEXTS = {
+    "yesno": (
+        ["--extra-button", "--help-button", "--yesno", "Sure?", 0, 0],
+        [(BUTTON, "_Yes"), (BUTTON, "_No"), (BUTTON, "_Extra"), (BUTTON, "_Help")],
+    ),
+    "passwordbox": (
+        ["--passwordbox", "Secret", 0, 0],
+        [(BUTTON, "_OK"), (BUTTON, "_Cancel"), (pyatspi.ROLE_CHECK_BOX, "_Show password")],
+    ),
+    "datebox": (
+        ["--datebox", "When?", 0, 0, 24, 12, 2026],
+        [(SPIN, "Day"), (SPIN, "Year"), (None, "Day: "), (None, "Month: "), (None, "Year: ")],
+    ),
+    "timebox": (
+        ["--timebox", "When?", 0, 0, 1, 2, 3],
+        [(SPIN, "Hours"), (SPIN, "Minutes"), (SPIN, "Seconds")],
+    ),
+    "mixedgauge": (
+        ["--mixedgauge", "Status", 0, 0, "--", 50, "a", -1, "b", -2, "c", -11],
+        [(pyatspi.ROLE_PROGRESS_BAR, "Success"), (pyatspi.ROLE_PROGRESS_BAR, "Failed"),
+         (pyatspi.ROLE_PROGRESS_BAR, "Pending")],
+    ),
+}
+
+
+@pytest.mark.parametrize("language", ["C", "de", "ja", "ar"])
+@pytest.mark.parametrize("dialog_name", OWN_TEXTS)
+def test_own_texts_are_in_the_users_language(wrenpane, language, dialog_name):
+    args, texts = OWN_TEXTS[dialog_name]
+    app = wrenpane.start(*args, env=language_env(language))
+    dialog = app.dialog()
+    for role, message in texts:
+        shown = translated(language, message)
+        if role is None:
+            assert shown in dialog.labels()
+        else:
+            dialog.find(role, shown)  # fails when there is none of that name
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
+@pytest.mark.parametrize("language", ["de", "fr", "pt_BR", "he"])
+def test_diagnostics_are_translated_but_not_option_names(wrenpane, language):
+    code, out, err = wrenpane.run("--output-fd", "abc", "--msgbox", "hi", 0, 0, env=language_env(language))
+    message = translated(language, "--output-fd %s is not a number") % "abc"
+    assert (code, out, err.decode()) == (255, b"", f"wrenpane: {message}\n")
+    assert "--output-fd" in message
+
+
+@pytest.mark.parametrize("language", ["C", "de", "he", "ar"])
+def test_right_to_left_languages_mirror_the_window(wrenpane, language):
+    mirrored = language in ("he", "ar")
+    app = wrenpane.start("--form", "Sign in", 0, 0, 0, "Name:", 1, 1, "", 1, 10, 20, 0,
+                         env=language_env(language))
+    dialog = app.dialog()
+    ok = dialog.find(BUTTON, translated(language, "_OK"))
+    cancel = dialog.find(BUTTON, translated(language, "_Cancel"))
+    assert (position(ok)[0] < position(cancel)[0]) == mirrored
+    field_label = dialog.find(pyatspi.ROLE_LABEL, "Name:")
+    field = dialog.find(pyatspi.ROLE_TEXT)
+    assert (position(field)[0] < position(field_label)[0]) == mirrored
+    # The dialog text, left to right in itself, starts at the window's
+    # right-hand side when the window is mirrored.
+    text = dialog.find(pyatspi.ROLE_LABEL, "Sign in").queryText()
+    first = text.getCharacterExtents(0, pyatspi.DESKTOP_COORDS)
+    window = dialog.extents()
+    assert (first[0] > window[0] + window[2] // 2) == mirrored
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
+# Dialogs answered by a button as they start, or closed with Escape (None):
+# the answers and exit codes must be byte for byte those of the untranslated
+# program.
+ANSWERED = {
+    "inputbox": (["--inputbox", "Name?", 0, 0, "Grüße, שלום"], "_OK"),
+    "checklist": (["--separate-output", "--checklist", "Pick", 0, 0, 0,
+                   "a", "Alpha", "on", "b", "Beta", "off", "c", "Gamma", "on"], "_OK"),
+    "radiolist": (["--radiolist", "Pick", 0, 0, 0, "a", "Alpha", "off", "b", "Beta", "on"], "_OK"),
+    "menu": (["--default-item", "two", "--menu", "Pick", 0, 0, 0, "one", "1", "two", "2"], "_OK"),
+    "datebox": (["--date-format", "%d.%m.%Y", "--datebox", "When?", 0, 0, 24, 12, 2026], "_OK"),
+    "timebox": (["--timebox", "When?", 0, 0, 13, 14, 15], "_OK"),
+    "rangebox": (["--rangebox", "How many?", 0, 0, 1, 10, 7], "_OK"),
+    "form": (["--form", "Who?", 0, 0, 0, "Name:", 1, 1, "Ada", 1, 10, 20, 0,
+              "Town:", 2, 1, "Zürich", 2, 10, 20, 0], "_OK"),
+    "yesno": (["--yesno", "Sure?", 0, 0], "_No"),
+    "escape": (["--msgbox", "Hi", 0, 0], None),
+}
+
+
+@pytest.mark.parametrize("dialog_name", ANSWERED)
+def test_answers_and_exit_codes_do_not_depend_on_the_language(wrenpane, dialog_name):
+    args, button = ANSWERED[dialog_name]
+
+    def answer(language):
+        app = wrenpane.start(*args, env=language_env(language))
+        if button is None:
+            app.dialog().key("Escape")
+        else:
+            app.dialog().press(translated(language, button))
+        return app.finish()
+
+    untranslated = answer("C")
+    assert untranslated.code in (0, 1, 5)
+    for language in ("de", "he", "ar", "ja"):
+        assert answer(language) == untranslated, language
+
+
+@pytest.mark.parametrize(
+    "language, args, button, code",
+    [
+        ("C", ["--yesno", "Sure?", 0, 0], "_No", 1),
+        ("C", ["--defaultno", "--yesno", "Sure?", 0, 0], "_Yes", 0),
+        ("C", ["--extra-button", "--yesno", "Sure?", 0, 0], "_Extra", 3),
+        ("C", ["--help-button", "--msgbox", "Hi", 0, 0], "_Help", 2),
+        ("de", ["--yesno", "Sure?", 0, 0], "_No", 1),
+        ("ja", ["--defaultno", "--yesno", "Sure?", 0, 0], "_Yes", 0),
+    ],
+)
+def test_alt_and_a_mnemonic_presses_its_button(wrenpane, language, args, button, code):
+    app = wrenpane.start(*args, env=language_env(language))
+    app.dialog().key("alt+" + mnemonic_key(language, button))
+    assert app.finish().code == code
+
+
+@pytest.mark.parametrize("language", ["C", "de"])
+def test_alt_and_a_mnemonic_answers_an_inputbox(wrenpane, language):
+    app = wrenpane.start("--defaultno", "--inputbox", "Name?", 0, 0, "Ada", env=language_env(language))
+    app.dialog().key("alt+" + mnemonic_key(language, "_OK"))
+    assert app.finish() == (0, b"", b"Ada\n")
+
+
+@pytest.mark.parametrize("option", ["--help", "--version"])
+def test_help_and_version_are_never_translated(wrenpane, option):
+    assert wrenpane.run(option, env=language_env("de")) == wrenpane.run(option, env=language_env("C"))
