@@ -2,30 +2,29 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/lists/columns.h"
 #include "dialogs/lists/item_tree.h"
 #include "frame/gobject_ptr.h"
 
 namespace {
 
-// A two-column model (name, flag) with rows appended under the given
+// A checklist's model of rows named row0, row1, ... under the given
 // parents (indices of earlier rows, -1 for the top level).
 struct Fixture {
     ItemTree *tree;
     std::vector<GtkTreeIter> iters;
 
     explicit Fixture(const std::vector<int> &parents) {
-        GType types[] = {G_TYPE_STRING, G_TYPE_BOOLEAN};
-        tree = item_tree_new(2, types);
-        iters.resize(parents.size());
+        std::vector<ItemRow> rows;
+        std::vector<GCharPtr> names;
         for (size_t i = 0; i < parents.size(); ++i) {
-            GValue values[2] = {};
-            g_value_init(&values[0], G_TYPE_STRING);
-            g_value_take_string(&values[0], g_strdup_printf("row%zu", i));
-            g_value_init(&values[1], G_TYPE_BOOLEAN);
-            item_tree_append(tree, parents[i] >= 0 ? &iters[parents[i]] : nullptr, values, 2,
-                             &iters[i]);
-            g_value_unset(&values[0]);
+            names.emplace_back(g_strdup_printf("row%zu", i));
+            rows.push_back(ItemRow{nullptr, 0, names.back().get(), "", false, nullptr});
         }
+        tree = item_tree_new(ListKind::checklist, std::move(rows), parents, std::move(names));
+        iters.resize(parents.size());
+        for (size_t i = 0; i < parents.size(); ++i)
+            EXPECT_TRUE(item_tree_iter_of(tree, i, &iters[i]));
     }
     ~Fixture() { g_object_unref(tree); }
 
@@ -42,7 +41,7 @@ struct Fixture {
 
     std::string name_at(GtkTreeIter *iter) {
         char *name = nullptr;
-        gtk_tree_model_get(model(), iter, 0, &name, -1);
+        gtk_tree_model_get(model(), iter, TOGGLE_LIST_COLUMNS.name, &name, -1);
         std::string result = name;
         g_free(name);
         return result;
@@ -63,7 +62,7 @@ struct LogCapture {
 
 gboolean collect_name(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter, gpointer data) {
     char *name = nullptr;
-    gtk_tree_model_get(model, iter, 0, &name, -1);
+    gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.name, &name, -1);
     static_cast<std::vector<std::string> *>(data)->push_back(name);
     g_free(name);
     return FALSE;
@@ -120,37 +119,46 @@ void count_change(GtkTreeModel *, GtkTreePath *path, GtkTreeIter *, gpointer dat
     g_free(text);
 }
 
-TEST(ItemTree, SettingAValueTellsTheViews) {
+TEST(ItemTree, SettingAStateTellsTheViews) {
     Fixture f({-1, 0});
     std::string changed;
     g_signal_connect(f.tree, "row-changed", G_CALLBACK(count_change), &changed);
-    GValue on = G_VALUE_INIT;
-    g_value_init(&on, G_TYPE_BOOLEAN);
-    g_value_set_boolean(&on, TRUE);
-    item_tree_set_value(f.tree, &f.iters[1], 1, &on);
+    item_tree_set_state(f.tree, &f.iters[1], true);
     EXPECT_EQ(changed, "0:0");
     gboolean state = FALSE;
-    gtk_tree_model_get(f.model(), &f.iters[1], 1, &state, -1);
+    gtk_tree_model_get(f.model(), &f.iters[1], TOGGLE_LIST_COLUMNS.state, &state, -1);
     EXPECT_TRUE(state);
 }
 
-TEST(ItemTree, AppendingTellsTheViewsThatListen) {
-    // Rows appended before anyone listens are told to no one; a view that
-    // watches the model hears each new row and each row that gains a child.
-    Fixture f({-1});
-    std::string inserted;
-    std::string gained_child;
-    g_signal_connect(f.tree, "row-inserted", G_CALLBACK(count_change), &inserted);
-    g_signal_connect(f.tree, "row-has-child-toggled", G_CALLBACK(count_change), &gained_child);
-    GValue values[2] = {};
-    g_value_init(&values[0], G_TYPE_STRING);
-    g_value_init(&values[1], G_TYPE_BOOLEAN);
-    GtkTreeIter child;
-    item_tree_append(f.tree, &f.iters[0], values, 2, &child);
-    item_tree_append(f.tree, &child, values, 2, nullptr);
-    item_tree_append(f.tree, &child, values, 2, nullptr);
-    EXPECT_EQ(inserted, "0:00:0:00:0:1");
-    EXPECT_EQ(gained_child, "00:0");
+TEST(ItemTree, ColumnsReadEachMemberOfTheItem) {
+    const ItemRow row{"pre", 2, "name", "description", true, "help"};
+    for (ListKind kind : {ListKind::checklist, ListKind::menu}) {
+        const ItemColumns &columns = item_columns(kind);
+        GObjectPtr<ItemTree> tree(item_tree_new(kind, {row}, {-1}, {}));
+        GtkTreeModel *model = GTK_TREE_MODEL(tree.get());
+        EXPECT_EQ(gtk_tree_model_get_n_columns(model), columns.count);
+        GtkTreeIter iter;
+        EXPECT_FALSE(item_tree_iter_of(tree.get(), 1, &iter));
+        ASSERT_TRUE(item_tree_iter_of(tree.get(), 0, &iter));
+        GCharPtr prefix, name, description, bottom;
+        int depth = 0;
+        gtk_tree_model_get(model, &iter, columns.prefix, static_cast<char **>(out(prefix)),
+                           columns.depth, &depth, columns.name, static_cast<char **>(out(name)),
+                           columns.description, static_cast<char **>(out(description)),
+                           columns.bottom, static_cast<char **>(out(bottom)), -1);
+        EXPECT_STREQ(prefix.get(), "pre");
+        EXPECT_EQ(depth, 2);
+        EXPECT_STREQ(name.get(), "name");
+        EXPECT_STREQ(description.get(), "description");
+        EXPECT_STREQ(bottom.get(), "help");
+        EXPECT_EQ(gtk_tree_model_get_column_type(model, columns.depth), G_TYPE_INT);
+        if (columns.state >= 0) {
+            gboolean on = FALSE;
+            gtk_tree_model_get(model, &iter, columns.state, &on, -1);
+            EXPECT_TRUE(on);
+            EXPECT_EQ(gtk_tree_model_get_column_type(model, columns.state), G_TYPE_BOOLEAN);
+        }
+    }
 }
 
 // Iterators the model must refuse rather than read: one left invalid by a
@@ -202,51 +210,28 @@ TEST(ItemTree, IteratorsOfNoRowOfItsOwnAreRefused) {
         EXPECT_FALSE(gtk_tree_model_iter_parent(f.model(), &out, &iter)) << kind;
         EXPECT_EQ(out.stamp, 0) << kind;
 
-        GValue on = G_VALUE_INIT;
-        g_value_init(&on, G_TYPE_BOOLEAN);
-        g_value_set_boolean(&on, TRUE);
-        item_tree_set_value(f.tree, &iter, 1, &on);
-        GValue values[2] = {};
-        g_value_init(&values[0], G_TYPE_STRING);
-        g_value_init(&values[1], G_TYPE_BOOLEAN);
-        out.stamp = 1;
-        item_tree_append(f.tree, &iter, values, 2, &out);
-        EXPECT_EQ(out.stamp, 0) << kind;
-        EXPECT_EQ(log.messages.size(), 11u) << kind; // one warning per call
+        item_tree_set_state(f.tree, &iter, true);
+        EXPECT_EQ(log.messages.size(), 10u) << kind; // one warning per call
     }
     EXPECT_EQ(changed, "");
     EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), nullptr), 1);
     EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), &f.iters[0]), 1);
     gboolean state = TRUE;
-    gtk_tree_model_get(f.model(), &f.iters[1], 1, &state, -1);
+    gtk_tree_model_get(f.model(), &f.iters[1], TOGGLE_LIST_COLUMNS.state, &state, -1);
     EXPECT_FALSE(state);
 }
 
-TEST(ItemTree, AValueOfAnotherTypeIsRefused) {
-    // A boolean where an integer is kept, as a list's state (column 1)
-    // would land in the menu's depth.
-    GType menu[] = {G_TYPE_STRING, G_TYPE_INT, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_STRING};
-    GObjectPtr<ItemTree> tree(item_tree_new(5, menu));
-    GValue values[2] = {};
-    g_value_init(&values[0], G_TYPE_STRING);
-    g_value_set_int(g_value_init(&values[1], G_TYPE_INT), 3);
+TEST(ItemTree, AMenuHasNoStateToSet) {
+    GObjectPtr<ItemTree> tree(item_tree_new(ListKind::menu, {ItemRow{}}, {-1}, {}));
     GtkTreeIter iter;
-    item_tree_append(tree.get(), nullptr, values, 2, &iter);
-    GtkTreeModel *model = GTK_TREE_MODEL(tree.get());
+    ASSERT_TRUE(item_tree_iter_of(tree.get(), 0, &iter));
     std::string changed;
-    g_signal_connect(model, "row-changed", G_CALLBACK(count_change), &changed);
-
-    GValue on = G_VALUE_INIT;
-    g_value_set_boolean(g_value_init(&on, G_TYPE_BOOLEAN), TRUE);
+    g_signal_connect(tree.get(), "row-changed", G_CALLBACK(count_change), &changed);
     LogCapture log;
-    item_tree_set_value(tree.get(), &iter, 1, &on);
+    item_tree_set_state(tree.get(), &iter, true);
     ASSERT_EQ(log.messages.size(), 1u);
-    EXPECT_NE(log.messages[0].find("item_tree_set_value"), std::string::npos) << log.messages[0];
+    EXPECT_NE(log.messages[0].find("item_tree_set_state"), std::string::npos) << log.messages[0];
     EXPECT_EQ(changed, "");
-    EXPECT_EQ(gtk_tree_model_get_column_type(model, 1), G_TYPE_INT);
-    int kept = 0;
-    gtk_tree_model_get(model, &iter, 1, &kept, -1);
-    EXPECT_EQ(kept, 3);
 }
 
 } // namespace

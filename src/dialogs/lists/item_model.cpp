@@ -41,60 +41,37 @@ ShownText tooltip_text(const char *text) {
     return {std::move(escaped), literal};
 }
 
-// The widest model's column count.
-constexpr int MOST_COLUMNS = TOGGLE_LIST_COLUMNS.count;
-
-// An empty model with the columns of this kind of list.
-ItemTree *item_model_columns(const ItemColumns &columns) {
-    GType types[MOST_COLUMNS] = {};
-    types[columns.prefix] = G_TYPE_STRING;
-    if (columns.state >= 0)
-        types[columns.state] = G_TYPE_BOOLEAN;
-    types[columns.depth] = G_TYPE_INT;
-    types[columns.name] = G_TYPE_STRING;
-    types[columns.description] = G_TYPE_STRING;
-    types[columns.bottom] = G_TYPE_STRING;
-    return item_tree_new(columns.count, types);
-}
-
-// Borrowed for the model to copy.
-void put_string(GValue *value, const char *text) {
-    g_value_set_static_string(g_value_init(value, G_TYPE_STRING), text);
-}
-
-void add_item_row(ItemTree *tree, const ItemColumns &columns, const ItemRow &row,
-                  GtkTreeIter *parent, GtkTreeIter *iter) {
-    ShownText prefix = shown_text(row.prefix);
-    ShownText description = shown_text(row.description);
-    ShownText bottom = tooltip_text(row.bottom);
-    GValue values[MOST_COLUMNS] = {};
-    put_string(&values[columns.prefix], prefix.text);
-    if (columns.state >= 0)
-        g_value_set_boolean(g_value_init(&values[columns.state], G_TYPE_BOOLEAN), row.on);
-    g_value_set_int(g_value_init(&values[columns.depth], G_TYPE_INT), row.depth);
-    // The name keeps its bytes: it is the answer. The view shows a repaired
-    // copy of it.
-    put_string(&values[columns.name], row.name);
-    put_string(&values[columns.description], description.text);
-    put_string(&values[columns.bottom], bottom.text);
-    item_tree_append(tree, parent, values, columns.count, iter);
+// The text to show in place of text, kept in kept when it had to be
+// repaired.
+const char *kept_text(std::vector<GCharPtr> &kept, ShownText shown) {
+    if (shown.copy == nullptr)
+        return shown.text;
+    kept.push_back(std::move(shown.copy));
+    return kept.back().get();
 }
 
 } // namespace
 
-GtkTreeModel *item_model_new(ListKind kind, const std::vector<ItemRow> &items,
-                             const std::vector<int> &parents, const char *default_item,
-                             std::optional<GtkTreeIter> &default_row) {
-    const ItemColumns &columns = item_columns(kind);
-    ItemTree *tree = item_model_columns(columns);
-    item_tree_reserve(tree, items.size());
-    // Iterators stay valid while rows are added.
-    std::vector<GtkTreeIter> iters(items.size());
+GtkTreeModel *item_model_new(ListKind kind, std::vector<ItemRow> items, std::vector<int> parents,
+                             const char *default_item, std::optional<GtkTreeIter> &default_row) {
+    std::vector<GCharPtr> kept;
+    std::optional<size_t> default_index;
     for (size_t i = 0; i < items.size(); ++i) {
-        add_item_row(tree, columns, items[i], parents[i] >= 0 ? &iters[parents[i]] : nullptr,
-                     &iters[i]);
-        if (default_item != nullptr && strcmp(default_item, items[i].name) == 0)
-            default_row = iters[i];
+        ItemRow &row = items[i];
+        // The name keeps its bytes: it is the answer. The view shows a
+        // repaired copy of it.
+        row.prefix = kept_text(kept, shown_text(row.prefix));
+        row.description = kept_text(kept, shown_text(row.description));
+        row.bottom = kept_text(kept, tooltip_text(row.bottom));
+        if (default_item != nullptr && strcmp(default_item, row.name) == 0)
+            default_index = i;
+    }
+    ItemTree *tree = item_tree_new(kind, std::move(items), std::move(parents), std::move(kept));
+    if (default_index) {
+        // Rows are numbered in argument order, which is the model's own.
+        GtkTreeIter iter{};
+        if (item_tree_iter_of(tree, *default_index, &iter))
+            default_row = iter;
     }
     return GTK_TREE_MODEL(tree);
 }
@@ -106,8 +83,5 @@ bool item_checked(GtkTreeModel *model, GtkTreeIter *iter) {
 }
 
 void set_item_state(GtkTreeModel *model, GtkTreeIter *iter, bool on) {
-    GValue value = G_VALUE_INIT;
-    g_value_init(&value, G_TYPE_BOOLEAN);
-    g_value_set_boolean(&value, on);
-    item_tree_set_value(ITEM_TREE(model), iter, TOGGLE_LIST_COLUMNS.state, &value);
+    item_tree_set_state(ITEM_TREE(model), iter, on);
 }

@@ -3,22 +3,29 @@
 #include <new>
 #include <vector>
 
+#include "dialogs/lists/columns.h"
 #include "frame/gobject_ptr.h"
 
 namespace {
 
-struct Row {
-    int parent;   // -1 at the top level
-    int position; // index among its siblings
-    std::vector<int> children;
+// Where a row of a nested list sits: its parent (-1 at the top level), its
+// index among its siblings and its children, which are children[first_child]
+// onwards.
+struct Place {
+    int parent;
+    int position;
+    int first_child;
+    int child_count;
 };
 
 struct TreeData {
-    std::vector<GType> types;
-    std::vector<Row> rows;
+    ItemColumns columns{};
+    std::vector<ItemRow> rows;
+    std::vector<GCharPtr> kept; // texts the rows point into
+    // Empty for a flat list, whose row n is the n-th at the top level.
+    std::vector<Place> places;
     std::vector<int> top;
-    std::vector<GValue> values; // rows.size() x types.size()
-    bool nests = false;
+    std::vector<int> children; // nested rows, grouped by parent
 };
 
 } // namespace
@@ -60,11 +67,11 @@ int row_of(const GtkTreeIter *iter) {
     return GPOINTER_TO_INT(iter->user_data);
 }
 
-// Whether iter is one of this model's, and names one of its rows. Rows are
-// only ever added, so every iterator the model made stays valid and the
-// stamp never has to change; it tells apart iterators of another model and
-// those left invalid by a move past the end. Warns, as GTK's own models do,
-// about any other.
+// Whether iter is one of this model's, and names one of its rows. Rows
+// never change, so every iterator the model made stays valid and the stamp
+// never has to change; it tells apart iterators of another model and those
+// left invalid by a move past the end. Warns, as GTK's own models do, about
+// any other.
 bool iter_is_ours(GtkTreeModel *model, const GtkTreeIter *iter) {
     g_return_val_if_fail(iter != nullptr, false);
     g_return_val_if_fail(iter->stamp == ITEM_TREE(model)->stamp, false);
@@ -79,19 +86,47 @@ bool parent_is_ours(GtkTreeModel *model, const GtkTreeIter *parent) {
     return parent == nullptr || iter_is_ours(model, parent);
 }
 
+GType column_type(const ItemColumns &columns, int column) {
+    if (column == columns.state)
+        return G_TYPE_BOOLEAN;
+    if (column == columns.depth)
+        return G_TYPE_INT;
+    return G_TYPE_STRING;
+}
+
 bool column_is_ours(GtkTreeModel *model, int column) {
-    g_return_val_if_fail(
-        column >= 0 && static_cast<size_t>(column) < ITEM_TREE(model)->data.types.size(), false);
+    g_return_val_if_fail(column >= 0 && column < ITEM_TREE(model)->data.columns.count, false);
     return true;
 }
 
-const std::vector<int> &children_of(const TreeData &data, const GtkTreeIter *parent) {
-    return parent == nullptr ? data.top : data.rows[row_of(parent)].children;
+bool nests(const TreeData &data) {
+    return !data.places.empty();
 }
 
-const std::vector<int> &siblings_of(const TreeData &data, int row) {
-    const int parent = data.rows[row].parent;
-    return parent < 0 ? data.top : data.rows[parent].children;
+int parent_of(const TreeData &data, int row) {
+    return nests(data) ? data.places[row].parent : -1;
+}
+
+int position_of(const TreeData &data, int row) {
+    return nests(data) ? data.places[row].position : row;
+}
+
+// The children of a row, or of the top level for -1.
+int child_count(const TreeData &data, int parent) {
+    if (parent < 0)
+        return static_cast<int>(nests(data) ? data.top.size() : data.rows.size());
+    return nests(data) ? data.places[parent].child_count : 0;
+}
+
+int nth_child(const TreeData &data, int parent, int n) {
+    if (parent < 0)
+        return nests(data) ? data.top[n] : n;
+    return data.children[data.places[parent].first_child + n];
+}
+
+// The row of a parent iterator, -1 for none (the top level).
+int parent_row(const GtkTreeIter *parent) {
+    return parent == nullptr ? -1 : row_of(parent);
 }
 
 GtkTreeModelFlags get_flags(GtkTreeModel *) {
@@ -99,27 +134,25 @@ GtkTreeModelFlags get_flags(GtkTreeModel *) {
 }
 
 int get_n_columns(GtkTreeModel *model) {
-    return static_cast<int>(data_of(model).types.size());
+    return data_of(model).columns.count;
 }
 
 GType get_column_type(GtkTreeModel *model, int column) {
-    const TreeData &data = data_of(model);
-    if (column < 0 || column >= static_cast<int>(data.types.size()))
+    const ItemColumns &columns = data_of(model).columns;
+    if (column < 0 || column >= columns.count)
         return G_TYPE_INVALID;
-    return data.types[column];
+    return column_type(columns, column);
 }
 
 gboolean get_iter(GtkTreeModel *model, GtkTreeIter *iter, GtkTreePath *path) {
     const TreeData &data = data_of(model);
     int depth = 0;
     int *indices = gtk_tree_path_get_indices_with_depth(path, &depth);
-    const std::vector<int> *level = &data.top;
     int row = -1;
     for (int i = 0; i < depth; ++i) {
-        if (indices[i] < 0 || indices[i] >= static_cast<int>(level->size()))
+        if (indices[i] < 0 || indices[i] >= child_count(data, row))
             return invalid_iter(iter);
-        row = (*level)[indices[i]];
-        level = &data.rows[row].children;
+        row = nth_child(data, row, indices[i]);
     }
     if (row < 0)
         return invalid_iter(iter);
@@ -131,20 +164,35 @@ GtkTreePath *get_path(GtkTreeModel *model, GtkTreeIter *iter) {
         return nullptr;
     const TreeData &data = data_of(model);
     GtkTreePath *path = gtk_tree_path_new();
-    for (int row = row_of(iter); row >= 0; row = data.rows[row].parent)
-        gtk_tree_path_prepend_index(path, data.rows[row].position);
+    for (int row = row_of(iter); row >= 0; row = parent_of(data, row))
+        gtk_tree_path_prepend_index(path, position_of(data, row));
     return path;
 }
 
 // A refused iterator still gets a value of the column's type, its default,
-// so that the caller's copy out of it holds no garbage.
+// so that the caller's copy out of it holds no garbage. A text is lent to
+// the value: whoever keeps it copies it.
 void get_value(GtkTreeModel *model, GtkTreeIter *iter, int column, GValue *value) {
     if (!column_is_ours(model, column))
         return;
     const TreeData &data = data_of(model);
-    g_value_init(value, data.types[column]);
-    if (iter_is_ours(model, iter))
-        g_value_copy(&data.values[row_of(iter) * data.types.size() + column], value);
+    const ItemColumns &columns = data.columns;
+    g_value_init(value, column_type(columns, column));
+    if (!iter_is_ours(model, iter))
+        return;
+    const ItemRow &row = data.rows[row_of(iter)];
+    if (column == columns.state)
+        g_value_set_boolean(value, row.on);
+    else if (column == columns.depth)
+        g_value_set_int(value, row.depth);
+    else if (column == columns.prefix)
+        g_value_set_static_string(value, row.prefix);
+    else if (column == columns.name)
+        g_value_set_static_string(value, row.name);
+    else if (column == columns.description)
+        g_value_set_static_string(value, row.description);
+    else
+        g_value_set_static_string(value, row.bottom);
 }
 
 gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
@@ -152,11 +200,11 @@ gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
         return invalid_iter(iter);
     const TreeData &data = data_of(model);
     const int row = row_of(iter);
-    const std::vector<int> &siblings = siblings_of(data, row);
-    const size_t next = data.rows[row].position + 1;
-    if (next >= siblings.size())
+    const int parent = parent_of(data, row);
+    const int next = position_of(data, row) + 1;
+    if (next >= child_count(data, parent))
         return invalid_iter(iter);
-    return make_iter(model, iter, siblings[next]);
+    return make_iter(model, iter, nth_child(data, parent, next));
 }
 
 gboolean iter_previous(GtkTreeModel *model, GtkTreeIter *iter) {
@@ -164,18 +212,20 @@ gboolean iter_previous(GtkTreeModel *model, GtkTreeIter *iter) {
         return invalid_iter(iter);
     const TreeData &data = data_of(model);
     const int row = row_of(iter);
-    if (data.rows[row].position == 0)
+    const int position = position_of(data, row);
+    if (position == 0)
         return invalid_iter(iter);
-    return make_iter(model, iter, siblings_of(data, row)[data.rows[row].position - 1]);
+    return make_iter(model, iter, nth_child(data, parent_of(data, row), position - 1));
 }
 
 gboolean iter_nth_child(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *parent, int n) {
     if (!parent_is_ours(model, parent))
         return invalid_iter(iter);
-    const std::vector<int> &children = children_of(data_of(model), parent);
-    if (n < 0 || n >= static_cast<int>(children.size()))
+    const TreeData &data = data_of(model);
+    const int parent_index = parent_row(parent);
+    if (n < 0 || n >= child_count(data, parent_index))
         return invalid_iter(iter);
-    return make_iter(model, iter, children[n]);
+    return make_iter(model, iter, nth_child(data, parent_index, n));
 }
 
 gboolean iter_children(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *parent) {
@@ -185,46 +235,56 @@ gboolean iter_children(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *pare
 gboolean iter_has_child(GtkTreeModel *model, GtkTreeIter *iter) {
     if (!iter_is_ours(model, iter))
         return FALSE;
-    return !children_of(data_of(model), iter).empty();
+    return child_count(data_of(model), row_of(iter)) > 0;
 }
 
 int iter_n_children(GtkTreeModel *model, GtkTreeIter *iter) {
     if (!parent_is_ours(model, iter))
         return 0;
-    return static_cast<int>(children_of(data_of(model), iter).size());
+    const TreeData &data = data_of(model);
+    return child_count(data, parent_row(iter));
 }
 
 gboolean iter_parent(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *child) {
     if (!iter_is_ours(model, child))
         return invalid_iter(iter);
-    const int parent = data_of(model).rows[row_of(child)].parent;
+    const int parent = parent_of(data_of(model), row_of(child));
     if (parent < 0)
         return invalid_iter(iter);
     return make_iter(model, iter, parent);
 }
 
-// Whether anything listens to the model's signal: a list is filled before
-// any view watches its model, and a path and an emission per row for no one
-// are a noticeable part of the time that thousands of rows take.
-bool heard(GtkTreeModel *model, guint signal) {
-    return g_signal_has_handler_pending(model, signal, 0, FALSE);
-}
-
-guint row_inserted_signal() {
-    static const guint signal = g_signal_lookup("row-inserted", GTK_TYPE_TREE_MODEL);
-    return signal;
-}
-
-guint row_has_child_toggled_signal() {
-    static const guint signal = g_signal_lookup("row-has-child-toggled", GTK_TYPE_TREE_MODEL);
-    return signal;
-}
-
-void emit_row_inserted(GtkTreeModel *model, GtkTreeIter *iter) {
-    if (!heard(model, row_inserted_signal()))
-        return;
-    TreePathPtr path(get_path(model, iter));
-    gtk_tree_model_row_inserted(model, path.get(), iter);
+// Each row's place among its siblings and its children, grouped by parent
+// in one array. A parent must come before its children; any other is taken
+// for the top level.
+void place_rows(TreeData &data, const std::vector<int> &parents) {
+    const int n = static_cast<int>(data.rows.size());
+    data.places.assign(n, Place{-1, 0, 0, 0});
+    for (int row = 0; row < n; ++row) {
+        const int parent = parents[row];
+        if (parent >= 0 && parent < row) {
+            data.places[row].parent = parent;
+            ++data.places[parent].child_count;
+        }
+    }
+    int next = 0;
+    for (Place &place : data.places) {
+        place.first_child = next;
+        next += place.child_count;
+        place.child_count = 0;
+    }
+    data.children.resize(next);
+    for (int row = 0; row < n; ++row) {
+        Place &place = data.places[row];
+        if (place.parent < 0) {
+            place.position = static_cast<int>(data.top.size());
+            data.top.push_back(row);
+        } else {
+            Place &parent = data.places[place.parent];
+            place.position = parent.child_count++;
+            data.children[parent.first_child + place.position] = row;
+        }
+    }
 }
 
 } // namespace
@@ -246,10 +306,7 @@ static void item_tree_model_init(GtkTreeModelIface *iface) {
 }
 
 static void item_tree_finalize(GObject *object) {
-    TreeData &data = ITEM_TREE(object)->data;
-    for (GValue &value : data.values)
-        g_value_unset(&value);
-    data.~TreeData();
+    ITEM_TREE(object)->data.~TreeData();
     G_OBJECT_CLASS(item_tree_parent_class)->finalize(object);
 }
 
@@ -265,65 +322,40 @@ static void item_tree_init(ItemTree *tree) {
     } while (tree->stamp == 0);
 }
 
-ItemTree *item_tree_new(int n_columns, const GType *types) {
+ItemTree *item_tree_new(ListKind kind, std::vector<ItemRow> rows, std::vector<int> parents,
+                        std::vector<GCharPtr> kept) {
     ItemTree *tree = ITEM_TREE(g_object_new(ITEM_TYPE_TREE, nullptr));
-    tree->data.types.assign(types, types + n_columns);
+    TreeData &data = tree->data;
+    data.columns = item_columns(kind);
+    data.rows = std::move(rows);
+    data.kept = std::move(kept);
+    parents.resize(data.rows.size(), -1);
+    for (size_t row = 0; row < parents.size(); ++row) {
+        if (parents[row] >= 0) {
+            place_rows(data, parents);
+            break;
+        }
+    }
     return tree;
 }
 
-void item_tree_reserve(ItemTree *tree, size_t rows) {
-    TreeData &data = tree->data;
-    data.rows.reserve(rows);
-    data.values.reserve(rows * data.types.size());
+bool item_tree_iter_of(ItemTree *tree, size_t row, GtkTreeIter *iter) {
+    if (row >= tree->data.rows.size())
+        return invalid_iter(iter);
+    return make_iter(GTK_TREE_MODEL(tree), iter, static_cast<int>(row));
 }
 
-void item_tree_append(ItemTree *tree, GtkTreeIter *parent, const GValue *values, int count,
-                      GtkTreeIter *iter) {
-    if (!parent_is_ours(GTK_TREE_MODEL(tree), parent)) {
-        if (iter != nullptr)
-            invalid_iter(iter);
-        return;
-    }
-    TreeData &data = tree->data;
-    const int row = static_cast<int>(data.rows.size());
-    const int parent_row = parent != nullptr ? row_of(parent) : -1;
-    data.rows.push_back(Row{parent_row, 0, {}});
-    // Taken after the push_back, which may move every row.
-    std::vector<int> &siblings = parent_row < 0 ? data.top : data.rows[parent_row].children;
-    data.rows[row].position = static_cast<int>(siblings.size());
-    siblings.push_back(row);
-    data.nests = data.nests || parent_row >= 0;
-
-    for (size_t column = 0; column < data.types.size(); ++column) {
-        GValue value = G_VALUE_INIT;
-        g_value_init(&value, data.types[column]);
-        if (static_cast<int>(column) < count)
-            g_value_copy(&values[column], &value);
-        data.values.push_back(value);
-    }
-
-    GtkTreeIter new_iter;
-    make_iter(GTK_TREE_MODEL(tree), &new_iter, row);
-    emit_row_inserted(GTK_TREE_MODEL(tree), &new_iter);
-    if (parent_row >= 0 && siblings.size() == 1 &&
-        heard(GTK_TREE_MODEL(tree), row_has_child_toggled_signal())) {
-        TreePathPtr path(get_path(GTK_TREE_MODEL(tree), parent));
-        gtk_tree_model_row_has_child_toggled(GTK_TREE_MODEL(tree), path.get(), parent);
-    }
-    if (iter != nullptr)
-        *iter = new_iter;
-}
-
-void item_tree_set_value(ItemTree *tree, GtkTreeIter *iter, int column, const GValue *value) {
-    if (!iter_is_ours(GTK_TREE_MODEL(tree), iter) || !column_is_ours(GTK_TREE_MODEL(tree), column))
+void item_tree_set_state(ItemTree *tree, GtkTreeIter *iter, bool on) {
+    GtkTreeModel *model = GTK_TREE_MODEL(tree);
+    if (!iter_is_ours(model, iter))
         return;
     TreeData &data = tree->data;
-    g_return_if_fail(G_VALUE_HOLDS(value, data.types[column]));
-    g_value_copy(value, &data.values[row_of(iter) * data.types.size() + column]);
-    TreePathPtr path(get_path(GTK_TREE_MODEL(tree), iter));
-    gtk_tree_model_row_changed(GTK_TREE_MODEL(tree), path.get(), iter);
+    g_return_if_fail(data.columns.state >= 0);
+    data.rows[row_of(iter)].on = on;
+    TreePathPtr path(get_path(model, iter));
+    gtk_tree_model_row_changed(model, path.get(), iter);
 }
 
 bool item_tree_nests(ItemTree *tree) {
-    return tree->data.nests;
+    return nests(tree->data);
 }

@@ -139,11 +139,11 @@ void on_radio_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
 ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
     const DialogConf *conf = &request.conf;
     const Options *opts = &request.opts;
-    const std::vector<ItemRow> items = parse_item_rows(kind, request.args, opts);
-    const std::vector<int> parents = item_parents(kind, items, opts);
-    // Filled before the view sees it, so that no row costs a view update.
+    std::vector<ItemRow> items = parse_item_rows(kind, request.args, opts);
+    std::vector<int> parents = item_parents(kind, items, opts);
     std::optional<GtkTreeIter> default_row;
-    GtkTreeModel *model = item_model_new(kind, items, parents, opts->default_item, default_row);
+    GtkTreeModel *model =
+        item_model_new(kind, std::move(items), std::move(parents), opts->default_item, default_row);
 
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
