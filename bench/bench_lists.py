@@ -1,84 +1,121 @@
-"""List dialogs benchmark: 20,000-item lists against yad --list and the floor.
+"""List dialogs benchmark: lists of 2,000, 20,000 and 100,000 items against
+yad --list of the same rows and the floor.
 
-Scenarios, each with the same 20,000 items (name, description):
+Scenarios, each size with the same items (name, description):
 - floor: exec to map of bench/floor.c, the bare GTK dialog;
-- yad --list with the 20,000 rows in two columns, as users run it, and the
-  same with GDK_GL=disable (which wrenpane sets for itself) for information;
+- yad --list with the rows in two columns, as users run it;
 - wrenpane --menu, --checklist (every item off) and --treeview with depths
   cycling 0, 1, 2, 3, 4 (so nested four levels deep).
 
-Targets: each wrenpane list maps in at most 0.75 times yad's time, and the
-nested treeview in at most 1.5 times the flat menu's.
+Targets: each wrenpane list maps in at most 0.5 times yad's time at 20,000
+rows and 0.4 times at 100,000, with a peak RSS below yad's; the nested
+treeview in at most 1.5 times the flat menu's time. The cost of one more row
+(the slope of the map time between 2,000 and 100,000 rows) is printed beside
+the ratios, so that a regression in the per-row work shows at once.
 """
 
 import argparse
+import resource
 
 import measure
 from measure import Program
 
-ITEMS = 20000
-YAD_LIMIT = 0.75
+SIZES = (2000, 20000, 100000)
+# The largest size and the one the per-row cost is taken from.
+SLOPE_FROM, SLOPE_TO = SIZES[0], SIZES[-1]
+YAD_LIMITS = {20000: 0.5, 100000: 0.4}
 TREE_LIMIT = 1.5
 YAD = "/usr/bin/yad"
+# A command line may take a quarter of the stack limit, and never more than
+# 6 MiB: 100,000 treeview rows need some 5.8 MiB (four arguments each, of
+# 8-byte pointers and short texts). Every program measured inherits this.
+STACK_BYTES = 256 << 20
 
 
-def items():
-    return [(f"item{i:05d}", f"Description of item {i}") for i in range(ITEMS)]
+def items(count):
+    return [(f"item{i}", f"Row {i}") for i in range(count)]
 
 
-def wrenpane_list(dialog, group):
+def wrenpane_list(dialog, count, group):
     argv = [measure.WRENPANE, dialog, "Pick", "0", "0", "20"]
-    for index, (name, description) in enumerate(items()):
+    for index, (name, description) in enumerate(items(count)):
         argv += group(index, name, description)
     return argv
+
+
+def programs_for(count):
+    """yad and the three wrenpane lists of that many rows."""
+    yad_argv = [YAD, "--list", "--column=Name", "--column=Description"]
+    for name, description in items(count):
+        yad_argv += [name, description]
+    return {
+        "yad --list": Program(f"yad --list, {count:,}", yad_argv),
+        "menu": Program(f"wrenpane --menu, {count:,}",
+                        wrenpane_list("--menu", count, lambda i, name, desc: [name, desc])),
+        "checklist": Program(f"wrenpane --checklist, {count:,}",
+                             wrenpane_list("--checklist", count,
+                                           lambda i, name, desc: [name, desc, "off"])),
+        "treeview": Program(f"wrenpane --treeview, {count:,} nested",
+                            wrenpane_list("--treeview", count,
+                                          lambda i, name, desc: [name, desc, "off", str(i % 5)])),
+    }
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=15)
     runs = parser.parse_args().runs
-
-    yad_argv = [YAD, "--list", "--column=Name", "--column=Description"]
-    for name, description in items():
-        yad_argv += [name, description]
+    _, hard = resource.getrlimit(resource.RLIMIT_STACK)
+    wanted = STACK_BYTES if hard == resource.RLIM_INFINITY else min(STACK_BYTES, hard)
+    resource.setrlimit(resource.RLIMIT_STACK, (wanted, hard))
 
     floor = Program("floor (bare GTK dialog)", [measure.FLOOR])
-    yad = Program(f"yad --list, {ITEMS} rows", yad_argv)
-    yad_no_gl = Program("yad --list, GDK_GL=disable (info)", yad_argv, env={"GDK_GL": "disable"})
-    menu = Program(f"wrenpane --menu, {ITEMS}",
-                   wrenpane_list("--menu", lambda i, name, desc: [name, desc]))
-    checklist = Program(f"wrenpane --checklist, {ITEMS}",
-                        wrenpane_list("--checklist", lambda i, name, desc: [name, desc, "off"]))
-    treeview = Program(f"wrenpane --treeview, {ITEMS} nested",
-                       wrenpane_list("--treeview",
-                                     lambda i, name, desc: [name, desc, "off", str(i % 5)]))
-    samples = measure.measure([floor, yad, yad_no_gl, menu, checklist, treeview], runs)
+    by_size = {count: programs_for(count) for count in SIZES}
+    everything = [floor] + [program for size in by_size.values() for program in size.values()]
+    samples = measure.measure(everything, runs)
 
     def medians(program):
         return (measure.median(samples[program.name], "map_ms"),
                 measure.median(samples[program.name], "hwm_kb"))
 
-    yad_ms, yad_kb = medians(yad)
-    menu_ms, _ = medians(menu)
-    rows = []
-    for program in (floor, yad, yad_no_gl):
-        time, memory = medians(program)
-        rows.append([program.name, str(runs), measure.ms(time), f"{time / yad_ms:.2f}", "",
-                     "", "", measure.mib(memory), f"{memory / yad_kb:.2f}"])
-    for program in (menu, checklist, treeview):
-        time, memory = medians(program)
-        tree_cells = ["", ""]
-        if program is treeview:
-            tree_cells = list(measure.ratio_cell(time, menu_ms, TREE_LIMIT))
-        rows.append([program.name, str(runs), measure.ms(time),
-                     *measure.ratio_cell(time, yad_ms, YAD_LIMIT), *tree_cells,
-                     measure.mib(memory), f"{memory / yad_kb:.2f}"])
+    floor_ms, floor_kb = medians(floor)
+    rows = [[floor.name, str(runs), measure.ms(floor_ms), "", "", "", "", measure.mib(floor_kb), ""]]
+    for count, programs in by_size.items():
+        yad_ms, yad_kb = medians(programs["yad --list"])
+        menu_ms, _ = medians(programs["menu"])
+        for kind, program in programs.items():
+            time, memory = medians(program)
+            yad_cells = ["", ""]
+            memory_cells = [measure.mib(memory), ""]
+            if kind != "yad --list":
+                limit = YAD_LIMITS.get(count)
+                ratio = time / yad_ms
+                yad_cells = list(measure.ratio_cell(time, yad_ms, limit)) if limit else [
+                    f"{ratio:.2f}", ""]
+                verdict = "ok" if memory < yad_kb else "MISS"
+                memory_cells[1] = f"{memory / yad_kb:.2f} {verdict if limit else ''}".rstrip()
+            tree_cells = ["", ""]
+            if kind == "treeview":
+                tree_cells = list(measure.ratio_cell(time, menu_ms, TREE_LIMIT))
+            rows.append([program.name, str(runs), measure.ms(time), *yad_cells, *tree_cells,
+                         *memory_cells])
 
-    print(f"Lists of {ITEMS} items: exec to first top-level map; peak RSS = VmHWM at that map."
-          " Medians; ratios to yad --list (and, for the treeview, to the menu).")
+    print("Lists: exec to first top-level map; peak RSS = VmHWM at that map. Medians; ratios to"
+          " yad --list of as many rows (and, for the treeview, to the menu); peak RSS must stay"
+          " below yad's.")
     print(measure.format_table(
         ["scenario", "runs", "map time", "x yad", "target", "x menu", "target", "peak RSS",
          "x yad"], rows))
+
+    slope_rows = []
+    for kind in by_size[SLOPE_FROM]:
+        low, _ = medians(by_size[SLOPE_FROM][kind])
+        high, _ = medians(by_size[SLOPE_TO][kind])
+        slope_rows.append([kind, f"{(high - low) * 1000 / (SLOPE_TO - SLOPE_FROM):.2f} us"])
+    print()
+    print(f"Cost of one more row: the slope of the map time from {SLOPE_FROM:,} to {SLOPE_TO:,}"
+          " rows.")
+    print(measure.format_table(["list", "per row"], slope_rows))
 
 
 if __name__ == "__main__":

@@ -219,6 +219,42 @@ def test_default_item_far_down_is_scrolled_into_sight(wrenpane):
     assert app.finish() == (0, b"", b"item250\n")
 
 
+# Lists whose widest text is not the longest, in the columns of names and
+# of descriptions, at the top level and nested. The first column is left
+# out: there GTK tells screen readers a box without the expander's room.
+UNEVEN_TEXTS = {
+    "menu": ["--menu", "Pick", 0, 0, 0, "a", "iiiiiiiiiiii", "b", "WMWMWM", "c", "x"],
+    "checklist": ["--checklist", "Pick", 0, 0, 0, "iiiiiiiiii", "WWWW", "on",
+                  "MMMMM", "iiiiiiiiii", "off"],
+    "wide characters": ["--checklist", "Pick", 0, 0, 0, "日本語の名前", "説明", "off",
+                        "ascii name", "e\u0301\u0301\u0301", "off"],
+    "nested": ["--treeview", "Pick", 0, 0, 0, "a", "iiiiiiiiiiiiiiii", "off", 0,
+               "b", "WWWWW", "off", 1, "c", "MMMMMM", "off", 2, "d", "x", "off", 0],
+}
+
+
+@pytest.mark.parametrize("args", UNEVEN_TEXTS.values(), ids=UNEVEN_TEXTS.keys())
+def test_every_cell_shows_its_whole_text(wrenpane, args):
+    # A column narrower than its widest text would cut it off at its edge.
+    app = wrenpane.start(*args)
+    dialog = app.dialog()
+    texts = 0
+    for row in rows(dialog):
+        for cell in row[1:]:
+            if "Text" not in pyatspi.utils.listInterfaces(cell):
+                continue
+            text = cell.queryText()
+            if text.characterCount == 0:
+                continue
+            texts += 1
+            box = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            last = text.getCharacterExtents(text.characterCount - 1, pyatspi.DESKTOP_COORDS)
+            assert last[0] + last[2] <= box.x + box.width, text.getText(0, -1)
+    assert texts >= 2
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
 @pytest.mark.parametrize("how", ["double-click", "Return"])
 def test_menu_row_activation_presses_the_default_button(wrenpane, how):
     app = wrenpane.start("--quoted", "--menu", "Pick", 12, 40, 5,

@@ -1,14 +1,24 @@
 #include "dialogs/lists/list_view.h"
 
+#include <algorithm>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "dialogs/lists/columns.h"
 #include "dialogs/lists/item_model.h"
 #include "dialogs/lists/item_tree.h"
+#include "dialogs/lists/widest_rows.h"
 #include "frame/buttons.h"
 
 namespace {
+
+// A column of the view and the member of the item it shows (null for the
+// toggle).
+struct ShownColumn {
+    GtkTreeViewColumn *column;
+    const char *ItemRow::*text;
+};
 
 void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel *model,
                        GtkTreeIter *iter, gpointer data) {
@@ -37,24 +47,26 @@ gboolean on_search_equal(GtkTreeModel *model, int column, const char *key, GtkTr
     return !g_str_has_prefix(row_folded.get(), typed_folded.get());
 }
 
-void append_text_column(GtkTreeView *view, int model_column, bool expand) {
+GtkTreeViewColumn *append_text_column(GtkTreeView *view, int model_column, bool expand) {
     GtkCellRenderer *cell = gtk_cell_renderer_text_new();
     GtkTreeViewColumn *column =
         gtk_tree_view_column_new_with_attributes("", cell, "text", model_column, nullptr);
     gtk_tree_view_column_set_expand(column, expand);
     gtk_tree_view_append_column(view, column);
+    return column;
 }
 
-GtkCellRenderer *append_toggle_column(GtkTreeView *view, bool radio) {
+GtkTreeViewColumn *append_toggle_column(GtkTreeView *view, bool radio, GtkCellRenderer **toggle) {
     GtkCellRenderer *cell = gtk_cell_renderer_toggle_new();
     gtk_cell_renderer_toggle_set_radio(GTK_CELL_RENDERER_TOGGLE(cell), radio);
     GtkTreeViewColumn *column = gtk_tree_view_column_new_with_attributes(
         "", cell, "active", TOGGLE_LIST_COLUMNS.state, nullptr);
     gtk_tree_view_append_column(view, column);
-    return cell;
+    *toggle = cell;
+    return column;
 }
 
-void append_name_column(GtkTreeView *view, int model_column) {
+GtkTreeViewColumn *append_name_column(GtkTreeView *view, int model_column) {
     GtkCellRenderer *cell = gtk_cell_renderer_text_new();
     GtkTreeViewColumn *column = gtk_tree_view_column_new();
     gtk_tree_view_column_set_title(column, "");
@@ -62,23 +74,26 @@ void append_name_column(GtkTreeView *view, int model_column) {
     gtk_tree_view_column_set_cell_data_func(column, cell, on_name_cell_data,
                                             GINT_TO_POINTER(model_column), nullptr);
     gtk_tree_view_append_column(view, column);
+    return column;
 }
 
-// Prefix, toggle, name and description, as far as the dialog shows them.
-// Returns the toggle's renderer, or null for the menu.
+// Prefix, toggle, name and description, as far as the dialog shows them,
+// into shown. Returns the toggle's renderer, or null for the menu.
 GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const DialogConf *conf,
-                                  const Options *opts) {
+                                  const Options *opts, std::vector<ShownColumn> &shown) {
     const ItemColumns &columns = item_columns(kind);
     if (opts->item_prefix)
-        append_text_column(view, columns.prefix, false);
+        shown.push_back({append_text_column(view, columns.prefix, false), &ItemRow::prefix});
     GtkCellRenderer *toggle = nullptr;
     if (kind != ListKind::menu)
-        toggle = append_toggle_column(view, kind != ListKind::checklist);
+        shown.push_back(
+            {append_toggle_column(view, kind != ListKind::checklist, &toggle), nullptr});
     const bool shows_names = kind != ListKind::treeview && !conf->no_names;
     if (shows_names)
-        append_name_column(view, columns.name);
+        shown.push_back({append_name_column(view, columns.name), &ItemRow::name});
     if (!conf->no_descriptions)
-        append_text_column(view, columns.description, true);
+        shown.push_back(
+            {append_text_column(view, columns.description, true), &ItemRow::description});
 
     // Type-ahead finds items by what the user sees.
     gtk_tree_view_set_search_column(view, shows_names ? columns.name : columns.description);
@@ -134,6 +149,93 @@ void on_radio_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
         set_item_state(model, &iter, true);
 }
 
+// How many rows of each column are measured: those whose texts look
+// widest.
+constexpr size_t MEASURED_ROWS = 16;
+
+// What fixing the rows' sizes needs to know of the items, taken before the
+// model owns them: the rows to measure in each shown column, and the level
+// of the deepest row (1 at the top).
+struct RowSizing {
+    bool single_line = true;
+    std::vector<std::vector<size_t>> measured;
+    int deepest = 1;
+};
+
+RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<int> &parents,
+                          const std::vector<ShownColumn> &shown) {
+    RowSizing sizing;
+    for (const ItemRow &row : items) {
+        if (has_line_break(row.prefix) || has_line_break(row.name) ||
+            has_line_break(row.description)) {
+            sizing.single_line = false;
+            return sizing;
+        }
+    }
+    for (const ShownColumn &column : shown) {
+        if (column.text != nullptr)
+            sizing.measured.push_back(widest_rows(items, column.text, MEASURED_ROWS));
+        else if (!items.empty())
+            sizing.measured.push_back({0});
+        else
+            sizing.measured.emplace_back();
+    }
+    if (std::any_of(parents.begin(), parents.end(), [](int parent) { return parent >= 0; })) {
+        std::vector<int> level(parents.size(), 1);
+        for (size_t row = 0; row < parents.size(); ++row) {
+            if (parents[row] >= 0)
+                level[row] = level[parents[row]] + 1;
+            sizing.deepest = std::max(sizing.deepest, level[row]);
+        }
+    }
+    return sizing;
+}
+
+// The widest of the rows' cells in a column, as the view would measure them.
+int widest_cell(GtkTreeViewColumn *column, GtkTreeModel *model, const std::vector<size_t> &rows) {
+    int widest = 0;
+    for (size_t row : rows) {
+        GtkTreeIter iter;
+        if (!item_tree_iter_of(ITEM_TREE(model), row, &iter))
+            continue;
+        const bool parent = gtk_tree_model_iter_has_child(model, &iter);
+        gtk_tree_view_column_cell_set_cell_data(column, model, &iter, parent, parent);
+        int width = 0;
+        gtk_tree_view_column_cell_get_size(column, nullptr, nullptr, nullptr, &width, nullptr);
+        widest = std::max(widest, width);
+    }
+    return widest;
+}
+
+// Rows of one line each are as tall as one another, so the view need not
+// measure every row before it can show any (its fixed-height mode), which
+// for a long list is most of the time it takes to show. Each column is then
+// given the width the view would have found: its widest cell, plus the
+// separator that the view adds and, in the expander column, an expander
+// and the indentation for each level of the deepest row.
+void fix_row_sizes(GtkTreeView *view, GtkTreeModel *model, const std::vector<ShownColumn> &shown,
+                   const RowSizing &sizing) {
+    int separator = 0;
+    int expander_size = 0;
+    gtk_widget_style_get(GTK_WIDGET(view), "horizontal-separator", &separator, "expander-size",
+                         &expander_size, nullptr);
+    const int expander = expander_size + separator / 2;
+    GtkTreeViewColumn *expander_column = gtk_tree_view_get_expander_column(view);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        GtkTreeViewColumn *column = shown[i].column;
+        int padding = separator;
+        if (column == expander_column) {
+            padding += (sizing.deepest - 1) * gtk_tree_view_get_level_indentation(view);
+            if (gtk_tree_view_get_show_expanders(view))
+                padding += sizing.deepest * expander;
+        }
+        const int width = widest_cell(column, model, sizing.measured[i]) + padding;
+        gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
+        gtk_tree_view_column_set_fixed_width(column, width);
+    }
+    gtk_tree_view_set_fixed_height_mode(view, TRUE);
+}
+
 } // namespace
 
 ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
@@ -141,9 +243,6 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     const Options *opts = &request.opts;
     std::vector<ItemRow> items = parse_item_rows(kind, request.args, opts);
     std::vector<int> parents = item_parents(kind, items, opts);
-    std::optional<GtkTreeIter> default_row;
-    GtkTreeModel *model =
-        item_model_new(kind, std::move(items), std::move(parents), opts->default_item, default_row);
 
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
@@ -158,7 +257,20 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
         gtk_tree_view_set_tooltip_column(view, item_columns(kind).bottom);
     GtkTreeSelection *selection = gtk_tree_view_get_selection(view);
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_BROWSE);
-    GtkCellRenderer *toggle = add_view_columns(view, kind, conf, opts);
+    std::vector<ShownColumn> shown;
+    GtkCellRenderer *toggle = add_view_columns(view, kind, conf, opts, shown);
+    const RowSizing sizing = plan_row_sizing(items, parents, shown);
+    std::optional<GtkTreeIter> default_row;
+    GtkTreeModel *model =
+        item_model_new(kind, std::move(items), std::move(parents), opts->default_item, default_row);
+
+    gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
+    gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);
+    gtk_widget_show_all(scrolled);
+    // Measured in the window, whose style sets the font, and before the
+    // view holds the model: a change of sizing then walks no rows.
+    if (sizing.single_line)
+        fix_row_sizes(view, model, shown, sizing);
     gtk_tree_view_set_model(view, model);
 
     // Expanded before selecting, so that a default item nested under
@@ -172,10 +284,6 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
         TreePathPtr path(gtk_tree_model_get_path(model, &*default_row));
         gtk_tree_view_scroll_to_cell(view, path.get(), nullptr, TRUE, 0.5, 0.0);
     }
-
-    gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
-    gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);
-    gtk_widget_show_all(scrolled);
     add_standard_buttons(dialog.dialog(), conf);
     return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle};
 }
