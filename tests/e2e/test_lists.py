@@ -228,6 +228,8 @@ UNEVEN_TEXTS = {
                   "MMMMM", "iiiiiiiiii", "off"],
     "wide characters": ["--checklist", "Pick", 0, 0, 0, "日本語の名前", "説明", "off",
                         "ascii name", "e\u0301\u0301\u0301", "off"],
+    # Rows of several lines: each row is measured as before.
+    "lines": ["--menu", "Pick", 0, 0, 0, "a", "one\ntwo lines", "bb", "WWWW"],
     "nested": ["--treeview", "Pick", 0, 0, 0, "a", "iiiiiiiiiiiiiiii", "off", 0,
                "b", "WWWWW", "off", 1, "c", "MMMMMM", "off", 2, "d", "x", "off", 0],
 }

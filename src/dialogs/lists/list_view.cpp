@@ -17,7 +17,7 @@ namespace {
 // toggle).
 struct ShownColumn {
     GtkTreeViewColumn *column;
-    const char *ItemRow::*text;
+    ItemText text;
 };
 
 void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel *model,
@@ -165,16 +165,22 @@ struct RowSizing {
 RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<int> &parents,
                           const std::vector<ShownColumn> &shown) {
     RowSizing sizing;
-    for (const ItemRow &row : items) {
-        if (has_line_break(row.prefix) || has_line_break(row.name) ||
-            has_line_break(row.description)) {
-            sizing.single_line = false;
-            return sizing;
-        }
-    }
+    std::vector<ItemText> texts;
     for (const ShownColumn &column : shown) {
         if (column.text != nullptr)
-            sizing.measured.push_back(widest_rows(items, column.text, MEASURED_ROWS));
+            texts.push_back(column.text);
+    }
+    std::optional<std::vector<std::vector<size_t>>> widest =
+        widest_rows(items, texts, MEASURED_ROWS);
+    if (!widest) {
+        sizing.single_line = false;
+        return sizing;
+    }
+    // The toggle is as wide in every row.
+    auto next_text = widest->begin();
+    for (const ShownColumn &column : shown) {
+        if (column.text != nullptr)
+            sizing.measured.push_back(std::move(*next_text++));
         else if (!items.empty())
             sizing.measured.push_back({0});
         else

@@ -2,11 +2,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <glib.h>
+#include <string_view>
 
 namespace {
 
+// Control characters draw nothing; those that break lines are found apart.
 constexpr std::array<float, 128> ascii_widths() {
     std::array<float, 128> widths{};
     for (float &width : widths)
@@ -24,81 +25,89 @@ constexpr std::array<float, 128> ascii_widths() {
 
 constexpr std::array<float, 128> ASCII_WIDTHS = ascii_widths();
 
+// The mandatory breaks of Unicode's line breaking rules, which Pango
+// follows: LF, VT, FF, CR, NEL, LS and PS.
+bool breaks_line(gunichar c) {
+    return (c >= '\n' && c <= '\r') || c == 0x85 || c == 0x2028 || c == 0x2029;
+}
+
 float character_width(gunichar c) {
-    if (c < 128)
-        return ASCII_WIDTHS[c];
     if (g_unichar_iszerowidth(c))
         return 0.0f;
     return g_unichar_iswide(c) ? 2.0f : 1.0f;
 }
 
+// The widest candidates so far in a heap, the narrowest of them on top.
+struct Widest {
+    using Candidate = std::pair<double, size_t>;
+    std::vector<Candidate> heap;
+
+    static bool narrower(const Candidate &a, const Candidate &b) { return a.first > b.first; }
+
+    void offer(double width, size_t row, size_t count) {
+        if (heap.size() < count) {
+            heap.emplace_back(width, row);
+            std::push_heap(heap.begin(), heap.end(), narrower);
+        } else if (count > 0 && width > heap.front().first) {
+            std::pop_heap(heap.begin(), heap.end(), narrower);
+            heap.back() = {width, row};
+            std::push_heap(heap.begin(), heap.end(), narrower);
+        }
+    }
+
+    std::vector<size_t> rows() const {
+        std::vector<size_t> result;
+        for (const Candidate &candidate : heap)
+            result.push_back(candidate.second);
+        return result;
+    }
+};
+
 } // namespace
 
-double estimated_width(const char *text) {
-    double width = 0;
+TextShape text_shape(const char *text) {
+    TextShape shape{0.0, false};
     const char *p = text;
     while (*p != '\0') {
         const unsigned char byte = *p;
         if (byte < 128) {
-            width += ASCII_WIDTHS[byte];
+            if (breaks_line(byte))
+                return {shape.width, true};
+            shape.width += ASCII_WIDTHS[byte];
             ++p;
             continue;
         }
         // Not valid UTF-8: shown repaired, about a character per byte.
         const gunichar c = g_utf8_get_char_validated(p, -1);
         if (c == static_cast<gunichar>(-1) || c == static_cast<gunichar>(-2)) {
-            width += 1.0;
+            shape.width += 1.0;
             ++p;
             continue;
         }
-        width += character_width(c);
+        if (breaks_line(c))
+            return {shape.width, true};
+        shape.width += character_width(c);
         p = g_utf8_next_char(p);
     }
-    return width;
+    return shape;
 }
 
-std::vector<size_t> widest_rows(std::span<const ItemRow> rows, const char *ItemRow::*member,
-                                size_t count) {
-    // A heap of the widest so far, the narrowest of them on top.
-    using Candidate = std::pair<double, size_t>;
-    std::vector<Candidate> widest;
-    auto narrower = [](const Candidate &a, const Candidate &b) { return a.first > b.first; };
-    for (size_t row = 0; row < rows.size() && count > 0; ++row) {
-        const char *text = rows[row].*member;
-        if (text == nullptr)
-            continue;
-        const Candidate candidate{estimated_width(text), row};
-        if (widest.size() < count) {
-            widest.push_back(candidate);
-            std::push_heap(widest.begin(), widest.end(), narrower);
-        } else if (candidate.first > widest.front().first) {
-            std::pop_heap(widest.begin(), widest.end(), narrower);
-            widest.back() = candidate;
-            std::push_heap(widest.begin(), widest.end(), narrower);
+std::optional<std::vector<std::vector<size_t>>>
+widest_rows(std::span<const ItemRow> rows, std::span<const ItemText> members, size_t count) {
+    std::vector<Widest> widest(members.size());
+    for (size_t row = 0; row < rows.size(); ++row) {
+        for (size_t m = 0; m < members.size(); ++m) {
+            const char *text = rows[row].*members[m];
+            if (text == nullptr)
+                continue;
+            const TextShape shape = text_shape(text);
+            if (shape.breaks)
+                return std::nullopt;
+            widest[m].offer(shape.width, row, count);
         }
     }
-    std::vector<size_t> result;
-    result.reserve(widest.size());
-    for (const Candidate &candidate : widest)
-        result.push_back(candidate.second);
+    std::vector<std::vector<size_t>> result;
+    for (const Widest &member : widest)
+        result.push_back(member.rows());
     return result;
-}
-
-bool has_line_break(const char *text) {
-    if (text == nullptr)
-        return false;
-    // The mandatory breaks of Unicode's line breaking rules, which Pango
-    // follows: LF, CR, VT, FF, NEL (C2 85), LS and PS (E2 80 A8, A9).
-    for (const char *p = text; (p = strpbrk(p, "\n\r\v\f\xc2\xe2")) != nullptr; ++p) {
-        if (*p == '\xc2') {
-            if (p[1] == '\x85')
-                return true;
-        } else if (*p == '\xe2') {
-            if (p[1] == '\x80' && (p[2] == '\xa8' || p[2] == '\xa9'))
-                return true;
-        } else {
-            return true;
-        }
-    }
-    return false;
 }

@@ -6,21 +6,29 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
 #include "dialogs/lists/items.h"
 
-// How wide a text looks, in average characters: narrow letters and
-// punctuation count half, wide letters and capitals more, East Asian wide
-// characters two, combining marks nothing.
-double estimated_width(const char *text);
+// What a text looks like on one look at each of its characters: how wide,
+// in average characters (narrow letters and punctuation count half, wide
+// letters and capitals more, East Asian wide characters two, combining
+// marks nothing), and whether it breaks into more than one line (it holds a
+// mandatory line or paragraph break).
+struct TextShape {
+    double width;
+    bool breaks;
+};
 
-// The rows (at most count, in no particular order) whose member text looks
-// widest; rows without that text are never picked.
-std::vector<size_t> widest_rows(std::span<const ItemRow> rows, const char *ItemRow::*member,
-                                size_t count);
+TextShape text_shape(const char *text);
 
-// True when a text would break into more than one line: it holds a
-// mandatory line or paragraph break.
-bool has_line_break(const char *text);
+// A text member of an item, as a column shows it.
+using ItemText = const char *ItemRow::*;
+
+// For each member, the rows (at most count, in no particular order) whose
+// text looks widest; rows without that text are never picked. Nothing when
+// any of those texts breaks into lines.
+std::optional<std::vector<std::vector<size_t>>>
+widest_rows(std::span<const ItemRow> rows, std::span<const ItemText> members, size_t count);
