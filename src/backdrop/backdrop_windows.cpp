@@ -1,9 +1,11 @@
 #include "backdrop/backdrop_windows.h"
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <gdk/gdkwayland.h>
 #include <gtk-layer-shell/gtk-layer-shell.h>
 #include <string>
+#include <type_traits>
 #include <unistd.h>
 
 #include "frame/gobject_ptr.h"
@@ -93,19 +95,60 @@ void cover_on_x11(GtkWindow *window, GdkMonitor *monitor) {
     gtk_window_resize(window, area.width, area.height);
 }
 
+// The layer-shell library, which only a backdrop on Wayland uses: it is
+// loaded the first time one needs it, so that no other run pays for loading
+// it (some 0.7 ms and 0.2 MiB at every start). Null when it is missing.
+struct LayerShell {
+    decltype(&gtk_layer_is_supported) is_supported;
+    decltype(&gtk_layer_init_for_window) init_for_window;
+    decltype(&gtk_layer_set_namespace) set_namespace;
+    decltype(&gtk_layer_set_layer) set_layer;
+    decltype(&gtk_layer_set_monitor) set_monitor;
+    decltype(&gtk_layer_set_anchor) set_anchor;
+    decltype(&gtk_layer_set_exclusive_zone) set_exclusive_zone;
+    decltype(&gtk_layer_set_keyboard_interactivity) set_keyboard_interactivity;
+};
+
+const LayerShell *load_layer_shell() {
+    void *library = dlopen("libgtk-layer-shell.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr)
+        return nullptr;
+    static LayerShell shell;
+    bool complete = true;
+    auto bind = [&](auto &function, const char *name) {
+        function =
+            reinterpret_cast<std::remove_reference_t<decltype(function)>>(dlsym(library, name));
+        complete = complete && function != nullptr;
+    };
+    bind(shell.is_supported, "gtk_layer_is_supported");
+    bind(shell.init_for_window, "gtk_layer_init_for_window");
+    bind(shell.set_namespace, "gtk_layer_set_namespace");
+    bind(shell.set_layer, "gtk_layer_set_layer");
+    bind(shell.set_monitor, "gtk_layer_set_monitor");
+    bind(shell.set_anchor, "gtk_layer_set_anchor");
+    bind(shell.set_exclusive_zone, "gtk_layer_set_exclusive_zone");
+    bind(shell.set_keyboard_interactivity, "gtk_layer_set_keyboard_interactivity");
+    return complete ? &shell : nullptr;
+}
+
+const LayerShell *layer_shell() {
+    static const LayerShell *loaded = load_layer_shell();
+    return loaded;
+}
+
 // Wayland lets no client place or stack its windows. A background-layer
 // surface is what a compositor offers for this: on its own output, under
 // every window, never focused, over any panel's reserved space.
-void cover_with_layer(GtkWindow *window, GdkMonitor *monitor) {
-    gtk_layer_init_for_window(window);
-    gtk_layer_set_namespace(window, "wrenpane-backdrop");
-    gtk_layer_set_layer(window, GTK_LAYER_SHELL_LAYER_BACKGROUND);
-    gtk_layer_set_monitor(window, monitor);
+void cover_with_layer(const LayerShell &shell, GtkWindow *window, GdkMonitor *monitor) {
+    shell.init_for_window(window);
+    shell.set_namespace(window, "wrenpane-backdrop");
+    shell.set_layer(window, GTK_LAYER_SHELL_LAYER_BACKGROUND);
+    shell.set_monitor(window, monitor);
     for (GtkLayerShellEdge edge : {GTK_LAYER_SHELL_EDGE_LEFT, GTK_LAYER_SHELL_EDGE_RIGHT,
                                    GTK_LAYER_SHELL_EDGE_TOP, GTK_LAYER_SHELL_EDGE_BOTTOM})
-        gtk_layer_set_anchor(window, edge, TRUE);
-    gtk_layer_set_exclusive_zone(window, -1);
-    gtk_layer_set_keyboard_interactivity(window, FALSE);
+        shell.set_anchor(window, edge, TRUE);
+    shell.set_exclusive_zone(window, -1);
+    shell.set_keyboard_interactivity(window, FALSE);
 }
 
 // Without the layer protocol, full screen is the one way to cover a chosen
@@ -123,10 +166,11 @@ GtkWidget *monitor_window(GdkDisplay *display, int monitor_number, const Colours
     GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     paint(window, colours.background, colours.foreground);
     GdkMonitor *monitor = gdk_display_get_monitor(display, monitor_number);
+    const LayerShell *shell = nullptr;
     if (!GDK_IS_WAYLAND_DISPLAY(display))
         cover_on_x11(GTK_WINDOW(window), monitor);
-    else if (gtk_layer_is_supported())
-        cover_with_layer(GTK_WINDOW(window), monitor);
+    else if ((shell = layer_shell()) != nullptr && shell->is_supported())
+        cover_with_layer(*shell, GTK_WINDOW(window), monitor);
     else
         cover_with_fullscreen(GTK_WINDOW(window), monitor, monitor_number);
     g_signal_connect(window, "delete-event", G_CALLBACK(on_backdrop_delete), nullptr);
