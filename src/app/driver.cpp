@@ -195,7 +195,10 @@ bool DialogSequence::run_next_segment() {
     optind = 1;
 
     const int n = segment_length(argc_, argv_);
+    // Room for every argument at once: a list of thousands of items would
+    // otherwise be copied into new memory several times as it grows.
     std::vector<char *> positional;
+    positional.reserve(n);
     for (;;) {
         ScanStep step = parser_.scan(config_, n, argv_, positional);
         if (step.kind == ScanStep::Kind::error)
