@@ -6,5 +6,3 @@
 #include <libintl.h>
 
 #define _(text) gettext(text)
-// Marks text for the catalogue where it is only translated later.
-#define N_(text) text

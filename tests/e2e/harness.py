@@ -24,6 +24,7 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 
 from __future__ import annotations
 
+import gettext
 import json
 import os
 import re
@@ -136,23 +137,23 @@ def language_env(language: str) -> dict:
     return {"LC_ALL": LOCALES.get(language, "C.UTF-8"), "LANGUAGE": language}
 
 
+def _catalogue_text(language: str, message: str) -> str:
+    """``message`` as the catalogue of ``language`` translates it."""
+    if language == "C":
+        return message
+    return gettext.translation("wrenpane", CATALOGUES, [language]).gettext(message)
+
+
 def translated(language: str, message: str) -> str:
     """``message`` as the program shows it in ``language``: its catalogue's
     translation, without the underscore that marks a mnemonic."""
-    if language != "C":
-        import gettext
-
-        message = gettext.translation("wrenpane", CATALOGUES, [language]).gettext(message)
-    return re.sub(r"_(.)", r"\1", message)
+    return re.sub(r"_(.)", r"\1", _catalogue_text(language, message))
 
 
 def mnemonic_key(language: str, message: str) -> str:
     """The key that, with Alt, presses the button labelled ``message``."""
-    if language != "C":
-        import gettext
-
-        message = gettext.translation("wrenpane", CATALOGUES, [language]).gettext(message)
-    return message[message.index("_") + 1].lower()
+    text = _catalogue_text(language, message)
+    return text[text.index("_") + 1].lower()
 
 
 def needs_x(what: str) -> None:

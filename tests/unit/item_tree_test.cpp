@@ -87,6 +87,7 @@ TEST(ItemTree, PathsAndIteratorsAgree) {
         EXPECT_FALSE(gtk_tree_model_get_iter_from_string(f.model(), &iter, missing)) << missing;
 
     EXPECT_TRUE(item_tree_nests(f.tree));
+    EXPECT_EQ(item_tree_deepest(f.tree), 3);
     EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), nullptr), 2);
     EXPECT_EQ(gtk_tree_model_iter_n_children(f.model(), &f.iters[0]), 2);
     EXPECT_FALSE(gtk_tree_model_iter_has_child(f.model(), &f.iters[4]));
@@ -110,6 +111,7 @@ TEST(ItemTree, PathsAndIteratorsAgree) {
 TEST(ItemTree, AFlatModelDoesNotNest) {
     Fixture f({-1, -1, -1});
     EXPECT_FALSE(item_tree_nests(f.tree));
+    EXPECT_EQ(item_tree_deepest(f.tree), 1);
     EXPECT_EQ(f.path_of(2), "2");
 }
 

@@ -1,5 +1,6 @@
 #include "dialogs/lists/item_tree.h"
 
+#include <algorithm>
 #include <new>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct TreeData {
     std::vector<Place> places;
     std::vector<int> top;
     std::vector<int> children; // nested rows, grouped by parent
+    int deepest = 1;           // the level of the deepest row, 1 at the top
 };
 
 } // namespace
@@ -274,6 +276,7 @@ void place_rows(TreeData &data, const std::vector<int> &parents) {
         place.child_count = 0;
     }
     data.children.resize(next);
+    std::vector<int> level(n, 1);
     for (int row = 0; row < n; ++row) {
         Place &place = data.places[row];
         if (place.parent < 0) {
@@ -283,6 +286,8 @@ void place_rows(TreeData &data, const std::vector<int> &parents) {
             Place &parent = data.places[place.parent];
             place.position = parent.child_count++;
             data.children[parent.first_child + place.position] = row;
+            level[row] = level[place.parent] + 1;
+            data.deepest = std::max(data.deepest, level[row]);
         }
     }
 }
@@ -358,4 +363,8 @@ void item_tree_set_state(ItemTree *tree, GtkTreeIter *iter, bool on) {
 
 bool item_tree_nests(ItemTree *tree) {
     return nests(tree->data);
+}
+
+int item_tree_deepest(ItemTree *tree) {
+    return tree->data.deepest;
 }

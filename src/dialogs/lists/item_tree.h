@@ -31,3 +31,6 @@ void item_tree_set_state(ItemTree *tree, GtkTreeIter *iter, bool on);
 
 // True when some row has children.
 bool item_tree_nests(ItemTree *tree);
+
+// The level of the deepest row: 1 when every row is at the top level.
+int item_tree_deepest(ItemTree *tree);

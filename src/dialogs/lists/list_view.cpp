@@ -154,16 +154,13 @@ void on_radio_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
 constexpr size_t MEASURED_ROWS = 16;
 
 // What fixing the rows' sizes needs to know of the items, taken before the
-// model owns them: the rows to measure in each shown column, and the level
-// of the deepest row (1 at the top).
+// model owns them: the rows to measure in each shown column.
 struct RowSizing {
     bool single_line = true;
     std::vector<std::vector<size_t>> measured;
-    int deepest = 1;
 };
 
-RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<int> &parents,
-                          const std::vector<ShownColumn> &shown) {
+RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<ShownColumn> &shown) {
     RowSizing sizing;
     std::vector<ItemText> texts;
     for (const ShownColumn &column : shown) {
@@ -185,14 +182,6 @@ RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<int>
             sizing.measured.push_back({0});
         else
             sizing.measured.emplace_back();
-    }
-    if (std::any_of(parents.begin(), parents.end(), [](int parent) { return parent >= 0; })) {
-        std::vector<int> level(parents.size(), 1);
-        for (size_t row = 0; row < parents.size(); ++row) {
-            if (parents[row] >= 0)
-                level[row] = level[parents[row]] + 1;
-            sizing.deepest = std::max(sizing.deepest, level[row]);
-        }
     }
     return sizing;
 }
@@ -227,13 +216,14 @@ void fix_row_sizes(GtkTreeView *view, GtkTreeModel *model, const std::vector<Sho
                          &expander_size, nullptr);
     const int expander = expander_size + separator / 2;
     GtkTreeViewColumn *expander_column = gtk_tree_view_get_expander_column(view);
+    const int deepest = item_tree_deepest(ITEM_TREE(model));
     for (size_t i = 0; i < shown.size(); ++i) {
         GtkTreeViewColumn *column = shown[i].column;
         int padding = separator;
         if (column == expander_column) {
-            padding += (sizing.deepest - 1) * gtk_tree_view_get_level_indentation(view);
+            padding += (deepest - 1) * gtk_tree_view_get_level_indentation(view);
             if (gtk_tree_view_get_show_expanders(view))
-                padding += sizing.deepest * expander;
+                padding += deepest * expander;
         }
         const int width = widest_cell(column, model, sizing.measured[i]) + padding;
         gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
@@ -265,7 +255,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_BROWSE);
     std::vector<ShownColumn> shown;
     GtkCellRenderer *toggle = add_view_columns(view, kind, conf, opts, shown);
-    const RowSizing sizing = plan_row_sizing(items, parents, shown);
+    const RowSizing sizing = plan_row_sizing(items, shown);
     std::optional<GtkTreeIter> default_row;
     GtkTreeModel *model =
         item_model_new(kind, std::move(items), std::move(parents), opts->default_item, default_row);
