@@ -219,6 +219,12 @@ const struct option fixed_options[] = {
 #undef NO_ARG
 #undef WITH_ARG
 
+// What getopt_long takes for no option: a word without a leading dash, or
+// a lone dash.
+bool is_plain_argument(const char *arg) {
+    return arg[0] != '-' || arg[1] == '\0';
+}
+
 } // namespace
 
 uint32_t sleep_milliseconds(const char *arg) {
@@ -250,6 +256,11 @@ ScanStep OptionParser::scan(SegmentConfig &config, int n, char **argv,
         }
         if (code == POSITIONAL_ARGUMENT) {
             positional.push_back(optarg);
+            // The plain arguments that follow are taken at once: a list's
+            // items are most of a long command line, and getopt_long would
+            // hand them over one call each.
+            while (optind < n && is_plain_argument(argv[optind]))
+                positional.push_back(argv[optind++]);
             continue;
         }
         if (code == '?') {

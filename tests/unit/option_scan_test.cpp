@@ -80,6 +80,14 @@ TEST(OptionScan, PositionalArgumentsAroundOptionsAndAfterDoubleDash) {
     EXPECT_EQ(scanned.positional, (Strings{"a", "b", "--title", "-1"}));
 }
 
+TEST(OptionScan, RunsOfPlainArgumentsStopAtEachOption) {
+    Scanned scanned = scan_all({"--ignore", "a", "-", "b", "-xy", "c", "d", "--title", "e", "f",
+                                "--print-version", "g", "h"});
+    EXPECT_FALSE(scanned.failed);
+    EXPECT_EQ(scanned.jobs, (Strings{"version fd 2"}));
+    EXPECT_EQ(scanned.positional, (Strings{"a", "-", "b", "c", "d", "f", "g", "h"}));
+}
+
 TEST(OptionScan, AnErrorEndsTheScanAfterTheJobsBeforeIt) {
     Scanned scanned = scan_all({"--print-version", "--bogus", "--print-version"});
     EXPECT_TRUE(scanned.failed);
