@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "app/driver.h"
+#include "cli/toolkit_options.h"
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
 #include "core/i18n.h"
@@ -144,7 +145,7 @@ int run_program(int argc, char **argv) {
     // time, on standard error, about a locale the C library lacks.
     gtk_disable_setlocale();
     // gtk_init would exit with 1, the code of No and Cancel.
-    if (!gtk_init_check(&argc, &argv))
+    if (!take_toolkit_options(argc, argv, gtk_init_check))
         return warn_msg(255, _("cannot open display: %s"), display_name());
 
     switch (find_help_or_version(argc, argv)) {

@@ -202,6 +202,17 @@ def test_menu_answers_the_default_item(wrenpane):
     assert app.finish() == (0, b"", b"plum\n")
 
 
+def test_toolkit_options_among_the_items_are_not_items(wrenpane):
+    app = wrenpane.start("--class", "Fruit", "--menu", "Pick", 12, 40, 5, "apple", "Red",
+                         "--name=fruit", "pear", "Green", "--class", "-", "-", "Blue")
+    dialog = app.dialog()
+    assert [[cell.name for cell in row] for row in rows(dialog)] == [
+        ["apple", "Red"], ["pear", "Green"], ["-", "Blue"]]
+    dialog.key("End")
+    dialog.press("OK")
+    assert app.finish() == (0, b"", b"-\n")
+
+
 def is_in_sight(cell, view) -> bool:
     top = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     row = cell.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
