@@ -17,14 +17,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::span<const char *const> given(argv.data(), args.size());
     if (!list_args_ok(kind, given, opts))
         return 0;
-    std::vector<ItemRow> rows = parse_item_rows(kind, given, &opts);
-    std::vector<int> parents = item_parents(kind, rows, &opts);
-    if (parents.size() != rows.size())
+    const ItemArgs items(kind, given, &opts);
+    for (size_t row = 0; row < items.size(); ++row) {
+        // Every member the layout names is there; a radio list starts with
+        // at most one row on.
+        if (items.text(row, ItemText::name) == nullptr ||
+            items.text(row, ItemText::description) == nullptr)
+            __builtin_trap();
+        if (kind != ListKind::checklist && row > 0 && items.starts_on(row) &&
+            items.starts_on(row - 1))
+            __builtin_trap();
+        items.depth(row);
+    }
+    std::vector<int> parents = item_parents(kind, items, &opts);
+    if (!parents.empty() && parents.size() != items.size())
         __builtin_trap();
     for (size_t i = 0; i < parents.size(); ++i) {
         // A parent comes before its child and is less deep.
         if (parents[i] >= static_cast<int>(i) ||
-            (parents[i] >= 0 && rows[parents[i]].depth >= rows[i].depth))
+            (parents[i] >= 0 && items.depth(parents[i]) >= items.depth(i)))
             __builtin_trap();
     }
     return 0;

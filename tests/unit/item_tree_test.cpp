@@ -8,20 +8,43 @@
 
 namespace {
 
+// A list's arguments, menurows first, kept alive for its model.
+struct Arguments {
+    std::vector<std::string> texts{"0"};
+    std::vector<const char *> args;
+
+    explicit Arguments(std::vector<std::string> groups) {
+        texts.insert(texts.end(), groups.begin(), groups.end());
+        for (const std::string &text : texts)
+            args.push_back(text.c_str());
+    }
+    ItemArgs items(ListKind kind) const {
+        static const Options opts = [] {
+            Options options{};
+            reset_options(&options);
+            return options;
+        }();
+        return ItemArgs(kind, args, &opts);
+    }
+};
+
+Arguments checklist_rows(size_t count) {
+    std::vector<std::string> groups;
+    for (size_t i = 0; i < count; ++i)
+        groups.insert(groups.end(), {"row" + std::to_string(i), "", "off"});
+    return Arguments(groups);
+}
+
 // A checklist's model of rows named row0, row1, ... under the given
 // parents (indices of earlier rows, -1 for the top level).
 struct Fixture {
+    Arguments arguments;
     ItemTree *tree;
     std::vector<GtkTreeIter> iters;
 
-    explicit Fixture(const std::vector<int> &parents) {
-        std::vector<ItemRow> rows;
-        std::vector<GCharPtr> names;
-        for (size_t i = 0; i < parents.size(); ++i) {
-            names.emplace_back(g_strdup_printf("row%zu", i));
-            rows.push_back(ItemRow{nullptr, 0, names.back().get(), "", false, nullptr});
-        }
-        tree = item_tree_new(ListKind::checklist, std::move(rows), parents, std::move(names));
+    explicit Fixture(const std::vector<int> &parents) : arguments(checklist_rows(parents.size())) {
+        tree =
+            item_tree_new(ListKind::checklist, arguments.items(ListKind::checklist), parents, {});
         iters.resize(parents.size());
         for (size_t i = 0; i < parents.size(); ++i)
             EXPECT_TRUE(item_tree_iter_of(tree, i, &iters[i]));
@@ -133,10 +156,17 @@ TEST(ItemTree, SettingAStateTellsTheViews) {
 }
 
 TEST(ItemTree, ColumnsReadEachMemberOfTheItem) {
-    const ItemRow row{"pre", 2, "name", "description", true, "help"};
+    // With --item-prefix, --item-depth and --item-bottom-desc.
+    const char *const checklist[] = {"0", "pre", "2", "name", "description", "on", "help"};
+    const char *const menu[] = {"0", "pre", "2", "name", "description", "help"};
+    Options opts{};
+    reset_options(&opts);
+    opts.item_prefix = opts.item_depth = opts.item_bottom_desc = true;
     for (ListKind kind : {ListKind::checklist, ListKind::menu}) {
         const ItemColumns &columns = item_columns(kind);
-        GObjectPtr<ItemTree> tree(item_tree_new(kind, {row}, {-1}, {}));
+        const ItemArgs items =
+            kind == ListKind::menu ? ItemArgs(kind, menu, &opts) : ItemArgs(kind, checklist, &opts);
+        GObjectPtr<ItemTree> tree(item_tree_new(kind, items, {}, {}));
         GtkTreeModel *model = GTK_TREE_MODEL(tree.get());
         EXPECT_EQ(gtk_tree_model_get_n_columns(model), columns.count);
         GtkTreeIter iter;
@@ -223,8 +253,30 @@ TEST(ItemTree, IteratorsOfNoRowOfItsOwnAreRefused) {
     EXPECT_FALSE(state);
 }
 
+TEST(ItemTree, ShowsRepairedTextsButAnswersWithTheOwnName) {
+    const Arguments arguments({"a", "one", "b\xff", "two\xff", "c", "three"});
+    ShownRows shown;
+    shown.rows.push_back({1, nullptr, "two?", nullptr});
+    GObjectPtr<ItemTree> tree(
+        item_tree_new(ListKind::menu, arguments.items(ListKind::menu), {}, std::move(shown)));
+    GtkTreeModel *model = GTK_TREE_MODEL(tree.get());
+    const char *names[] = {"a", "b\xff", "c"};
+    const char *descriptions[] = {"one", "two?", "three"};
+    for (size_t row = 0; row < 3; ++row) {
+        GtkTreeIter iter;
+        ASSERT_TRUE(item_tree_iter_of(tree.get(), row, &iter));
+        GCharPtr name, description;
+        gtk_tree_model_get(model, &iter, MENU_COLUMNS.name, static_cast<char **>(out(name)),
+                           MENU_COLUMNS.description, static_cast<char **>(out(description)), -1);
+        EXPECT_STREQ(name.get(), names[row]);
+        EXPECT_STREQ(description.get(), descriptions[row]);
+    }
+}
+
 TEST(ItemTree, AMenuHasNoStateToSet) {
-    GObjectPtr<ItemTree> tree(item_tree_new(ListKind::menu, {ItemRow{}}, {-1}, {}));
+    const Arguments arguments({"a", "b"});
+    GObjectPtr<ItemTree> tree(
+        item_tree_new(ListKind::menu, arguments.items(ListKind::menu), {}, {}));
     GtkTreeIter iter;
     ASSERT_TRUE(item_tree_iter_of(tree.get(), 0, &iter));
     std::string changed;

@@ -16,25 +16,30 @@ struct Item {
     std::vector<Item> children = {};
 };
 
-// A checklist's model holding the items, nested as given.
+// A checklist's model holding the items, nested as given. Its arguments
+// live as long as the test program, as a dialog's do while it runs.
 GtkTreeModel *item_model(const std::vector<Item> &items) {
-    std::vector<ItemRow> rows;
+    static std::vector<std::vector<const char *>> all_args;
+    std::vector<const char *> &args = all_args.emplace_back(std::vector<const char *>{"0"});
     std::vector<int> parents;
     struct Flattener {
-        std::vector<ItemRow> &rows;
+        std::vector<const char *> &args;
         std::vector<int> &parents;
         void add(const std::vector<Item> &items, int parent) {
             for (const Item &item : items) {
-                const int row = static_cast<int>(rows.size());
-                rows.push_back(ItemRow{nullptr, 0, item.name, "", item.checked, nullptr});
+                const int row = static_cast<int>(parents.size());
+                args.insert(args.end(), {item.name, "", item.checked ? "on" : "off"});
                 parents.push_back(parent);
                 add(item.children, row);
             }
         }
-    } flattener{rows, parents};
+    } flattener{args, parents};
     flattener.add(items, -1);
+    Options opts{};
+    reset_options(&opts);
     std::optional<GtkTreeIter> no_default;
-    return item_model_new(ListKind::checklist, rows, parents, nullptr, no_default);
+    return item_model_new(ListKind::checklist, ItemArgs(ListKind::checklist, args, &opts), parents,
+                          nullptr, no_default);
 }
 
 const std::vector<Item> alpha_beta_gamma = {

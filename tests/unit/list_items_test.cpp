@@ -69,35 +69,48 @@ TEST(ListArgs, MenurowsAndGroupCountAreChecked) {
     }
 }
 
-TEST(ParseItemRows, RadioListsStartWithAtMostOneRowOn) {
+TEST(ItemArgs, RadioListsStartWithAtMostOneRowOn) {
     const char *args[] = {"5", "a", "A", "off", "b", "B", "On", "c", "C", "ON", "d", "D", "yes"};
     Options opts = list_options(false, false, false);
 
-    std::vector<ItemRow> check = parse_item_rows(ListKind::checklist, args, &opts);
-    std::vector<ItemRow> radio = parse_item_rows(ListKind::radiolist, args, &opts);
+    const ItemArgs check(ListKind::checklist, args, &opts);
+    const ItemArgs radio(ListKind::radiolist, args, &opts);
     ASSERT_EQ(check.size(), 4u);
     ASSERT_EQ(radio.size(), 4u);
     const bool check_on[] = {false, true, true, false};
     const bool radio_on[] = {false, true, false, false};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(check[i].on, check_on[i]) << "checklist row " << i;
-        EXPECT_EQ(radio[i].on, radio_on[i]) << "radiolist row " << i;
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(check.starts_on(i), check_on[i]) << "checklist row " << i;
+        EXPECT_EQ(radio.starts_on(i), radio_on[i]) << "radiolist row " << i;
     }
-    EXPECT_STREQ(radio[2].name, "c");
-    EXPECT_STREQ(radio[2].description, "C");
+    EXPECT_STREQ(radio.text(2, ItemText::name), "c");
+    EXPECT_STREQ(radio.text(2, ItemText::description), "C");
 }
 
-TEST(ParseItemRows, ReadsEveryMemberWhereTheLayoutPutsIt) {
-    const char *argv[] = {"0", "p", "x", "desc", "on", "7", "tip"};
+TEST(ItemArgs, ReadsEveryMemberWhereTheLayoutPutsIt) {
+    const char *argv[] = {"0", "p", "x", "desc", "on", "7", "tip", "q", "y", "", "off", "z", ""};
     Options opts = list_options(true, false, true);
-    std::vector<ItemRow> rows = parse_item_rows(ListKind::treeview, argv, &opts);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_STREQ(rows[0].prefix, "p");
-    EXPECT_STREQ(rows[0].name, "x");
-    EXPECT_STREQ(rows[0].description, "desc");
-    EXPECT_TRUE(rows[0].on);
-    EXPECT_EQ(rows[0].depth, 7);
-    EXPECT_STREQ(rows[0].bottom, "tip");
+    const ItemArgs items(ListKind::treeview, argv, &opts);
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_STREQ(items.text(0, ItemText::prefix), "p");
+    EXPECT_STREQ(items.text(0, ItemText::name), "x");
+    EXPECT_STREQ(items.text(0, ItemText::description), "desc");
+    EXPECT_TRUE(items.starts_on(0));
+    EXPECT_EQ(items.depth(0), 7);
+    EXPECT_STREQ(items.text(0, ItemText::bottom), "tip");
+    EXPECT_STREQ(items.text(1, ItemText::name), "y");
+    EXPECT_EQ(items.depth(1), 0);
+
+    // A menu without item options has neither prefix nor bottom text, nor
+    // a state or a depth.
+    const char *menu_args[] = {"0", "x", "desc"};
+    Options plain = list_options(false, false, false);
+    const ItemArgs menu(ListKind::menu, menu_args, &plain);
+    EXPECT_EQ(menu.text(0, ItemText::prefix), nullptr);
+    EXPECT_EQ(menu.text(0, ItemText::bottom), nullptr);
+    EXPECT_FALSE(menu.starts_on(0));
+    EXPECT_EQ(menu.depth(0), 0);
+    EXPECT_TRUE(item_parents(ListKind::menu, menu, &plain).empty());
 }
 
 // The parent rule as stated: the last searched row whose depth is strictly

@@ -37,33 +37,42 @@ std::vector<size_t> sorted(std::vector<size_t> rows) {
     return rows;
 }
 
+// A menu of these names and descriptions, without prefixes.
+struct Menu {
+    std::vector<const char *> args{"0"};
+    Options opts{};
+
+    Menu(std::vector<const char *> names, std::vector<const char *> descriptions) {
+        reset_options(&opts);
+        for (size_t i = 0; i < names.size(); ++i)
+            args.insert(args.end(), {names[i], descriptions[i]});
+    }
+    ItemArgs items() const { return ItemArgs(ListKind::menu, args, &opts); }
+};
+
 TEST(WidestRows, PicksTheRowsThatLookWidestInEachMember) {
-    std::vector<ItemRow> rows;
-    const char *names[] = {"iiiiiiii", "WWWWWW", "ab", nullptr, "mmmmmmm", "abc"};
-    const char *descriptions[] = {"a", "b", "a long one", "c", "d", "WWWWWWWW"};
-    for (size_t i = 0; i < 6; ++i)
-        rows.push_back(ItemRow{nullptr, 0, names[i], descriptions[i], false, nullptr});
-    const ItemText members[] = {&ItemRow::name, &ItemRow::description, &ItemRow::prefix};
-    auto widest = widest_rows(rows, members, 2);
+    const Menu menu({"iiiiiiii", "WWWWWW", "ab", "", "mmmmmmm", "abc"},
+                    {"a", "b", "a long one", "c", "d", "WWWWWWWW"});
+    const ItemText members[] = {ItemText::name, ItemText::description, ItemText::prefix};
+    auto widest = widest_rows(menu.items(), members, 2);
     ASSERT_TRUE(widest);
     EXPECT_EQ(sorted((*widest)[0]), (std::vector<size_t>{1, 4}));
     EXPECT_EQ(sorted((*widest)[1]), (std::vector<size_t>{2, 5}));
-    // No row has a prefix.
+    // The items have no prefix.
     EXPECT_TRUE((*widest)[2].empty());
-    // Fewer rows with the text than asked for: all of them, never a row
-    // without it.
-    widest = widest_rows(rows, members, 10);
+    // Fewer rows than asked for: all of them.
+    widest = widest_rows(menu.items(), members, 10);
     ASSERT_TRUE(widest);
-    EXPECT_EQ(sorted((*widest)[0]), (std::vector<size_t>{0, 1, 2, 4, 5}));
+    EXPECT_EQ(sorted((*widest)[0]), (std::vector<size_t>{0, 1, 2, 3, 4, 5}));
 }
 
 TEST(WidestRows, NothingWhenAShownTextBreaksIntoLines) {
-    std::vector<ItemRow> rows{{nullptr, 0, "one\ntwo", "fine", false, nullptr}};
-    const ItemText names[] = {&ItemRow::name};
-    const ItemText descriptions[] = {&ItemRow::description};
-    EXPECT_FALSE(widest_rows(rows, names, 4));
+    const Menu menu({"one\ntwo"}, {"fine"});
+    const ItemText names[] = {ItemText::name};
+    const ItemText descriptions[] = {ItemText::description};
+    EXPECT_FALSE(widest_rows(menu.items(), names, 4));
     // A text that no column shows does not count.
-    EXPECT_TRUE(widest_rows(rows, descriptions, 4));
+    EXPECT_TRUE(widest_rows(menu.items(), descriptions, 4));
 }
 
 } // namespace

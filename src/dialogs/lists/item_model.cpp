@@ -42,31 +42,37 @@ ShownText tooltip_text(const char *text) {
 }
 
 // The text to show in place of text, kept in kept when it had to be
-// repaired.
-const char *kept_text(std::vector<GCharPtr> &kept, ShownText shown) {
+// repaired; *repaired tells whether it was.
+const char *kept_text(std::vector<GCharPtr> &kept, ShownText shown, bool *repaired) {
     if (shown.copy == nullptr)
         return shown.text;
+    *repaired = true;
     kept.push_back(std::move(shown.copy));
     return kept.back().get();
 }
 
 } // namespace
 
-GtkTreeModel *item_model_new(ListKind kind, std::vector<ItemRow> items, std::vector<int> parents,
+GtkTreeModel *item_model_new(ListKind kind, const ItemArgs &items, std::vector<int> parents,
                              const char *default_item, std::optional<GtkTreeIter> &default_row) {
-    std::vector<GCharPtr> kept;
+    ShownRows shown;
     std::optional<size_t> default_index;
-    for (size_t i = 0; i < items.size(); ++i) {
-        ItemRow &row = items[i];
+    for (size_t row = 0; row < items.size(); ++row) {
         // The name keeps its bytes: it is the answer. The view shows a
         // repaired copy of it.
-        row.prefix = kept_text(kept, shown_text(row.prefix));
-        row.description = kept_text(kept, shown_text(row.description));
-        row.bottom = kept_text(kept, tooltip_text(row.bottom));
-        if (default_item != nullptr && strcmp(default_item, row.name) == 0)
-            default_index = i;
+        bool repaired = false;
+        const ShownRow texts{
+            row,
+            kept_text(shown.kept, shown_text(items.text(row, ItemText::prefix)), &repaired),
+            kept_text(shown.kept, shown_text(items.text(row, ItemText::description)), &repaired),
+            kept_text(shown.kept, tooltip_text(items.text(row, ItemText::bottom)), &repaired),
+        };
+        if (repaired)
+            shown.rows.push_back(texts);
+        if (default_item != nullptr && strcmp(default_item, items.text(row, ItemText::name)) == 0)
+            default_index = row;
     }
-    ItemTree *tree = item_tree_new(kind, std::move(items), std::move(parents), std::move(kept));
+    ItemTree *tree = item_tree_new(kind, items, std::move(parents), std::move(shown));
     if (default_index) {
         // Rows are numbered in argument order, which is the model's own.
         GtkTreeIter iter{};

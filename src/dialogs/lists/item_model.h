@@ -18,10 +18,10 @@ struct ShownText {
 
 ShownText shown_text(const char *text);
 
-// A new model holding the items under their parents (indices of earlier
-// items, -1 for the top level), their texts repaired for display;
-// default_row is the last row named default_item.
-GtkTreeModel *item_model_new(ListKind kind, std::vector<ItemRow> items, std::vector<int> parents,
+// A new model holding the items under their parents (as item_tree_new
+// takes them), their texts repaired for display; default_row is the last
+// row named default_item.
+GtkTreeModel *item_model_new(ListKind kind, const ItemArgs &items, std::vector<int> parents,
                              const char *default_item, std::optional<GtkTreeIter> &default_row);
 
 // The state of a row of a checklist, radiolist or treeview model.

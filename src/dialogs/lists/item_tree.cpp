@@ -21,8 +21,9 @@ struct Place {
 
 struct TreeData {
     ItemColumns columns{};
-    std::vector<ItemRow> rows;
-    std::vector<GCharPtr> kept; // texts the rows point into
+    ItemArgs items;
+    std::vector<bool> on; // each row's state, in a list with states
+    ShownRows shown;
     // Empty for a flat list, whose row n is the n-th at the top level.
     std::vector<Place> places;
     std::vector<int> top;
@@ -77,8 +78,8 @@ int row_of(const GtkTreeIter *iter) {
 bool iter_is_ours(GtkTreeModel *model, const GtkTreeIter *iter) {
     g_return_val_if_fail(iter != nullptr, false);
     g_return_val_if_fail(iter->stamp == ITEM_TREE(model)->stamp, false);
-    g_return_val_if_fail(row_of(iter) >= 0 &&
-                             static_cast<size_t>(row_of(iter)) < ITEM_TREE(model)->data.rows.size(),
+    g_return_val_if_fail(row_of(iter) >= 0 && static_cast<size_t>(row_of(iter)) <
+                                                  ITEM_TREE(model)->data.items.size(),
                          false);
     return true;
 }
@@ -116,7 +117,7 @@ int position_of(const TreeData &data, int row) {
 // The children of a row, or of the top level for -1.
 int child_count(const TreeData &data, int parent) {
     if (parent < 0)
-        return static_cast<int>(nests(data) ? data.top.size() : data.rows.size());
+        return static_cast<int>(nests(data) ? data.top.size() : data.items.size());
     return nests(data) ? data.places[parent].child_count : 0;
 }
 
@@ -171,6 +172,27 @@ GtkTreePath *get_path(GtkTreeModel *model, GtkTreeIter *iter) {
     return path;
 }
 
+// A member's text as the view shows it: the item's own, or the repaired
+// copy where the row has one.
+const char *view_text(const TreeData &data, size_t row, ItemText member) {
+    const std::vector<ShownRow> &rows = data.shown.rows;
+    auto shown = std::lower_bound(rows.begin(), rows.end(), row,
+                                  [](const ShownRow &r, size_t wanted) { return r.row < wanted; });
+    if (shown == rows.end() || shown->row != row)
+        return data.items.text(row, member);
+    switch (member) {
+    case ItemText::prefix:
+        return shown->prefix;
+    case ItemText::description:
+        return shown->description;
+    case ItemText::bottom:
+        return shown->bottom;
+    case ItemText::name:
+        break;
+    }
+    return data.items.text(row, member);
+}
+
 // A refused iterator still gets a value of the column's type, its default,
 // so that the caller's copy out of it holds no garbage. A text is lent to
 // the value: whoever keeps it copies it.
@@ -182,19 +204,19 @@ void get_value(GtkTreeModel *model, GtkTreeIter *iter, int column, GValue *value
     g_value_init(value, column_type(columns, column));
     if (!iter_is_ours(model, iter))
         return;
-    const ItemRow &row = data.rows[row_of(iter)];
+    const size_t row = row_of(iter);
     if (column == columns.state)
-        g_value_set_boolean(value, row.on);
+        g_value_set_boolean(value, data.on[row]);
     else if (column == columns.depth)
-        g_value_set_int(value, row.depth);
+        g_value_set_int(value, data.items.depth(row));
     else if (column == columns.prefix)
-        g_value_set_static_string(value, row.prefix);
+        g_value_set_static_string(value, view_text(data, row, ItemText::prefix));
     else if (column == columns.name)
-        g_value_set_static_string(value, row.name);
+        g_value_set_static_string(value, data.items.text(row, ItemText::name));
     else if (column == columns.description)
-        g_value_set_static_string(value, row.description);
+        g_value_set_static_string(value, view_text(data, row, ItemText::description));
     else
-        g_value_set_static_string(value, row.bottom);
+        g_value_set_static_string(value, view_text(data, row, ItemText::bottom));
 }
 
 gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
@@ -260,7 +282,7 @@ gboolean iter_parent(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *child)
 // in one array. A parent must come before its children; any other is taken
 // for the top level.
 void place_rows(TreeData &data, const std::vector<int> &parents) {
-    const int n = static_cast<int>(data.rows.size());
+    const int n = static_cast<int>(data.items.size());
     data.places.assign(n, Place{-1, 0, 0, 0});
     for (int row = 0; row < n; ++row) {
         const int parent = parents[row];
@@ -327,25 +349,27 @@ static void item_tree_init(ItemTree *tree) {
     } while (tree->stamp == 0);
 }
 
-ItemTree *item_tree_new(ListKind kind, std::vector<ItemRow> rows, std::vector<int> parents,
-                        std::vector<GCharPtr> kept) {
+ItemTree *item_tree_new(ListKind kind, ItemArgs items, std::vector<int> parents, ShownRows shown) {
     ItemTree *tree = ITEM_TREE(g_object_new(ITEM_TYPE_TREE, nullptr));
     TreeData &data = tree->data;
     data.columns = item_columns(kind);
-    data.rows = std::move(rows);
-    data.kept = std::move(kept);
-    parents.resize(data.rows.size(), -1);
-    for (size_t row = 0; row < parents.size(); ++row) {
-        if (parents[row] >= 0) {
-            place_rows(data, parents);
-            break;
-        }
+    data.items = items;
+    data.shown = std::move(shown);
+    if (data.columns.state >= 0) {
+        data.on.resize(items.size());
+        for (size_t row = 0; row < items.size(); ++row)
+            data.on[row] = items.starts_on(row);
+    }
+    parents.resize(std::min(parents.size(), items.size()));
+    if (std::any_of(parents.begin(), parents.end(), [](int parent) { return parent >= 0; })) {
+        parents.resize(items.size(), -1);
+        place_rows(data, parents);
     }
     return tree;
 }
 
 bool item_tree_iter_of(ItemTree *tree, size_t row, GtkTreeIter *iter) {
-    if (row >= tree->data.rows.size())
+    if (row >= tree->data.items.size())
         return invalid_iter(iter);
     return make_iter(GTK_TREE_MODEL(tree), iter, static_cast<int>(row));
 }
@@ -356,7 +380,7 @@ void item_tree_set_state(ItemTree *tree, GtkTreeIter *iter, bool on) {
         return;
     TreeData &data = tree->data;
     g_return_if_fail(data.columns.state >= 0);
-    data.rows[row_of(iter)].on = on;
+    data.on[row_of(iter)] = on;
     TreePathPtr path(get_path(model, iter));
     gtk_tree_model_row_changed(model, path.get(), iter);
 }

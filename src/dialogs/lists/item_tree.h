@@ -1,6 +1,6 @@
 // The list dialogs' tree model: the items themselves, read in the columns
 // of their kind (columns.h), nested under their parents. A flat list keeps
-// nothing per row besides its items; a nested one keeps each row's place,
+// a bit per row, its state; a nested one also keeps each row's place,
 // so that a row is found from its path, and its path from the row, in time
 // proportional to its depth. Rows are fixed once the model is made; only
 // their states change.
@@ -17,11 +17,26 @@ G_BEGIN_DECLS
 G_DECLARE_FINAL_TYPE(ItemTree, item_tree, ITEM, TREE, GObject)
 G_END_DECLS
 
-// A model of these rows under their parents (indices of earlier rows, -1
-// for the top level). The texts of the rows are borrowed: they must live as
-// long as the model, as the dialog's arguments and the kept texts do.
-ItemTree *item_tree_new(ListKind kind, std::vector<ItemRow> rows, std::vector<int> parents,
-                        std::vector<GCharPtr> kept);
+// The texts a view shows in place of a row's own prefix, description and
+// bottom text, for a row where one of them had to be repaired.
+struct ShownRow {
+    size_t row;
+    const char *prefix;
+    const char *description;
+    const char *bottom;
+};
+
+// The rows shown with other texts than their own, in row order, and the
+// copies that those texts point into.
+struct ShownRows {
+    std::vector<ShownRow> rows;
+    std::vector<GCharPtr> kept;
+};
+
+// A model of the items under their parents (for each row the index of an
+// earlier row, or -1 for the top level; empty when no row nests). The items'
+// texts are borrowed: the dialog's arguments must outlive the model.
+ItemTree *item_tree_new(ListKind kind, ItemArgs items, std::vector<int> parents, ShownRows shown);
 
 // The iterator of a row, numbered as the rows were given; false for none.
 bool item_tree_iter_of(ItemTree *tree, size_t row, GtkTreeIter *iter);

@@ -35,30 +35,51 @@ bool state_word_on(const char *word) {
     return g_ascii_strcasecmp(word, "on") == 0;
 }
 
-std::vector<ItemRow> parse_item_rows(ListKind kind, std::span<const char *const> args,
-                                     const Options *opts) {
-    const int argc = static_cast<int>(args.size());
-    const ItemLayout layout = item_layout(kind, opts);
-    const bool radio = kind == ListKind::radiolist || kind == ListKind::treeview;
-    bool radio_taken = false;
-    std::vector<ItemRow> rows;
-    rows.reserve((argc - 1) / layout.group_size);
-    for (int base = 1; base + layout.group_size <= argc; base += layout.group_size) {
-        const char *const *group = args.data() + base;
-        ItemRow row{};
-        row.prefix = layout.prefix >= 0 ? group[layout.prefix] : nullptr;
-        row.depth = layout.depth >= 0 ? leading_int_clamped(group[layout.depth]) : 0;
-        row.name = group[layout.name];
-        row.description = group[layout.description];
-        row.on = layout.state >= 0 && state_word_on(group[layout.state]);
-        if (radio) {
-            row.on = row.on && !radio_taken;
-            radio_taken = radio_taken || row.on;
+ItemArgs::ItemArgs(ListKind kind, std::span<const char *const> args, const Options *opts)
+    : args_(args), layout_(item_layout(kind, opts)),
+      rows_(args.empty() ? 0 : (args.size() - 1) / layout_.group_size),
+      radio_(kind == ListKind::radiolist || kind == ListKind::treeview), first_on_(rows_) {
+    if (!radio_ || layout_.state < 0)
+        return;
+    for (size_t row = 0; row < rows_; ++row) {
+        if (state_word_on(member(row, layout_.state))) {
+            first_on_ = row;
+            break;
         }
-        row.bottom = layout.bottom >= 0 ? group[layout.bottom] : nullptr;
-        rows.push_back(row);
     }
-    return rows;
+}
+
+const char *ItemArgs::member(size_t row, int index) const {
+    if (index < 0)
+        return nullptr;
+    return args_[1 + row * layout_.group_size + index];
+}
+
+const char *ItemArgs::text(size_t row, ItemText member_text) const {
+    switch (member_text) {
+    case ItemText::prefix:
+        return member(row, layout_.prefix);
+    case ItemText::name:
+        return member(row, layout_.name);
+    case ItemText::description:
+        return member(row, layout_.description);
+    case ItemText::bottom:
+        return member(row, layout_.bottom);
+    }
+    return nullptr;
+}
+
+int ItemArgs::depth(size_t row) const {
+    const char *word = member(row, layout_.depth);
+    return word == nullptr ? 0 : leading_int_clamped(word);
+}
+
+bool ItemArgs::starts_on(size_t row) const {
+    if (layout_.state < 0)
+        return false;
+    if (radio_)
+        return row == first_on_;
+    return state_word_on(member(row, layout_.state));
 }
 
 // The candidates form a stack of rows of strictly increasing depth: a row
@@ -97,13 +118,12 @@ ParentSearch parent_search(ListKind kind) {
 
 } // namespace
 
-std::vector<int> item_parents(ListKind kind, const std::vector<ItemRow> &rows,
-                              const Options *opts) {
+std::vector<int> item_parents(ListKind kind, const ItemArgs &items, const Options *opts) {
     if (!list_nests(kind, opts))
-        return std::vector<int>(rows.size(), -1);
+        return {};
     std::vector<int> depths;
-    depths.reserve(rows.size());
-    for (const ItemRow &row : rows)
-        depths.push_back(row.depth);
+    depths.reserve(items.size());
+    for (size_t row = 0; row < items.size(); ++row)
+        depths.push_back(items.depth(row));
     return find_parents(depths, parent_search(kind));
 }

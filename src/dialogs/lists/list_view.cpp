@@ -13,11 +13,11 @@
 
 namespace {
 
-// A column of the view and the member of the item it shows (null for the
+// A column of the view and the member of the item it shows (none for the
 // toggle).
 struct ShownColumn {
     GtkTreeViewColumn *column;
-    ItemText text;
+    std::optional<ItemText> text;
 };
 
 void on_name_cell_data(GtkTreeViewColumn *, GtkCellRenderer *cell, GtkTreeModel *model,
@@ -83,17 +83,17 @@ GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const Dialog
                                   const Options *opts, std::vector<ShownColumn> &shown) {
     const ItemColumns &columns = item_columns(kind);
     if (opts->item_prefix)
-        shown.push_back({append_text_column(view, columns.prefix, false), &ItemRow::prefix});
+        shown.push_back({append_text_column(view, columns.prefix, false), ItemText::prefix});
     GtkCellRenderer *toggle = nullptr;
     if (kind != ListKind::menu)
         shown.push_back(
-            {append_toggle_column(view, kind != ListKind::checklist, &toggle), nullptr});
+            {append_toggle_column(view, kind != ListKind::checklist, &toggle), std::nullopt});
     const bool shows_names = kind != ListKind::treeview && !conf->no_names;
     if (shows_names)
-        shown.push_back({append_name_column(view, columns.name), &ItemRow::name});
+        shown.push_back({append_name_column(view, columns.name), ItemText::name});
     if (!conf->no_descriptions)
         shown.push_back(
-            {append_text_column(view, columns.description, true), &ItemRow::description});
+            {append_text_column(view, columns.description, true), ItemText::description});
 
     // Type-ahead finds items by what the user sees.
     gtk_tree_view_set_search_column(view, shows_names ? columns.name : columns.description);
@@ -160,12 +160,12 @@ struct RowSizing {
     std::vector<std::vector<size_t>> measured;
 };
 
-RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<ShownColumn> &shown) {
+RowSizing plan_row_sizing(const ItemArgs &items, const std::vector<ShownColumn> &shown) {
     RowSizing sizing;
     std::vector<ItemText> texts;
     for (const ShownColumn &column : shown) {
-        if (column.text != nullptr)
-            texts.push_back(column.text);
+        if (column.text)
+            texts.push_back(*column.text);
     }
     std::optional<std::vector<std::vector<size_t>>> widest =
         widest_rows(items, texts, MEASURED_ROWS);
@@ -176,9 +176,9 @@ RowSizing plan_row_sizing(std::span<const ItemRow> items, const std::vector<Show
     // The toggle is as wide in every row.
     auto next_text = widest->begin();
     for (const ShownColumn &column : shown) {
-        if (column.text != nullptr)
+        if (column.text)
             sizing.measured.push_back(std::move(*next_text++));
-        else if (!items.empty())
+        else if (items.size() > 0)
             sizing.measured.push_back({0});
         else
             sizing.measured.emplace_back();
@@ -237,7 +237,7 @@ void fix_row_sizes(GtkTreeView *view, GtkTreeModel *model, const std::vector<Sho
 ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
     const DialogConf *conf = &request.conf;
     const Options *opts = &request.opts;
-    std::vector<ItemRow> items = parse_item_rows(kind, request.args, opts);
+    const ItemArgs items(kind, request.args, opts);
     std::vector<int> parents = item_parents(kind, items, opts);
 
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
@@ -258,7 +258,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     const RowSizing sizing = plan_row_sizing(items, shown);
     std::optional<GtkTreeIter> default_row;
     GtkTreeModel *model =
-        item_model_new(kind, std::move(items), std::move(parents), opts->default_item, default_row);
+        item_model_new(kind, items, std::move(parents), opts->default_item, default_row);
 
     gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
     gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);

@@ -93,11 +93,11 @@ TextShape text_shape(const char *text) {
 }
 
 std::optional<std::vector<std::vector<size_t>>>
-widest_rows(std::span<const ItemRow> rows, std::span<const ItemText> members, size_t count) {
+widest_rows(const ItemArgs &items, std::span<const ItemText> members, size_t count) {
     std::vector<Widest> widest(members.size());
-    for (size_t row = 0; row < rows.size(); ++row) {
+    for (size_t row = 0; row < items.size(); ++row) {
         for (size_t m = 0; m < members.size(); ++m) {
-            const char *text = rows[row].*members[m];
+            const char *text = items.text(row, members[m]);
             if (text == nullptr)
                 continue;
             const TextShape shape = text_shape(text);

@@ -24,11 +24,8 @@ struct TextShape {
 
 TextShape text_shape(const char *text);
 
-// A text member of an item, as a column shows it.
-using ItemText = const char *ItemRow::*;
-
 // For each member, the rows (at most count, in no particular order) whose
-// text looks widest; rows without that text are never picked. Nothing when
+// text looks widest; none when the items have no such member. Nothing when
 // any of those texts breaks into lines.
 std::optional<std::vector<std::vector<size_t>>>
-widest_rows(std::span<const ItemRow> rows, std::span<const ItemText> members, size_t count);
+widest_rows(const ItemArgs &items, std::span<const ItemText> members, size_t count);
