@@ -16,10 +16,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     reset_options(&config.opts);
     opterr = 0; // getopt's complaints about bad options would flood the log
     optind = 0; // scan afresh, as for a new process
-    std::vector<char *> positional;
+    int positional = 0;
     // Side jobs are the driver's; the scan just goes on past them.
     while (parser.scan(config, static_cast<int>(args.size()), argv.data(), positional).kind ==
            ScanStep::Kind::side_job) {
     }
+    // The positional arguments are gathered behind element 0, which stays.
+    if (positional < 0 || positional >= static_cast<int>(args.size()) || argv[0] != args[0].data())
+        __builtin_trap();
     return 0;
 }

@@ -7,7 +7,6 @@
 #include <gtk/gtk.h>
 #include <span>
 #include <sys/stat.h>
-#include <vector>
 
 #include "backdrop/backdrop.h"
 #include "cli/option_table.h"
@@ -39,9 +38,9 @@ int segment_length(int argc, char **argv) {
 
 // After a "--" the separator that ends the segment is among the positional
 // arguments, but it is never an argument of the dialog.
-void drop_separator(std::vector<char *> &positional) {
-    if (!positional.empty() && is_separator(positional.back()))
-        positional.pop_back();
+void drop_separator(char **positional, int &count) {
+    if (count > 0 && is_separator(positional[count - 1]))
+        --count;
 }
 
 // Without a screen there is no size to report.
@@ -195,10 +194,8 @@ bool DialogSequence::run_next_segment() {
     optind = 1;
 
     const int n = segment_length(argc_, argv_);
-    // Room for every argument at once: a list of thousands of items would
-    // otherwise be copied into new memory several times as it grows.
-    std::vector<char *> positional;
-    positional.reserve(n);
+    // The scan gathers the positional arguments at argv_[1] onwards.
+    int positional = 0;
     for (;;) {
         ScanStep step = parser_.scan(config_, n, argv_, positional);
         if (step.kind == ScanStep::Kind::error)
@@ -207,7 +204,7 @@ bool DialogSequence::run_next_segment() {
             break;
         run_side_job(screen_, step.job);
     }
-    drop_separator(positional);
+    drop_separator(argv_ + 1, positional);
 
     if (opts.save_theme != nullptr) {
         save_theme(opts.save_theme);
@@ -228,7 +225,7 @@ bool DialogSequence::run_next_segment() {
     if (opts.dialog == nullptr)
         return false;
 
-    DialogResult result = run_segment_dialog(positional);
+    DialogResult result = run_segment_dialog({argv_ + 1, static_cast<size_t>(positional)});
     exit_status_ = exit_code_for(result);
     if (result == RESULT_ERROR || result == RESULT_CANCEL || result == RESULT_ESC)
         return false;

@@ -245,22 +245,24 @@ OptionParser::OptionParser(std::span<const DialogEntry> dialogs) : dialogs_(dial
 // Positional arguments are collected here rather than left to getopt_long's
 // permutation, which POSIXLY_CORRECT in the environment would turn off: then
 // an option after the dialog's arguments would be taken for one of them.
-ScanStep OptionParser::scan(SegmentConfig &config, int n, char **argv,
-                            std::vector<char *> &positional) const {
+ScanStep OptionParser::scan(SegmentConfig &config, int n, char **argv, int &positional) const {
+    // Each argument is moved to an element that getopt_long has passed.
+    auto gather = [&](char *arg) { argv[1 + positional++] = arg; };
     for (;;) {
         int code = getopt_long(n, argv, "-", table_.data(), nullptr);
         if (code == -1) {
             // After "--", everything left is positional.
-            positional.insert(positional.end(), argv + optind, argv + n);
+            while (optind < n)
+                gather(argv[optind++]);
             return {ScanStep::Kind::end};
         }
         if (code == POSITIONAL_ARGUMENT) {
-            positional.push_back(optarg);
+            gather(optarg);
             // The plain arguments that follow are taken at once: a list's
             // items are most of a long command line, and getopt_long would
             // hand them over one call each.
             while (optind < n && is_plain_argument(argv[optind]))
-                positional.push_back(argv[optind++]);
+                gather(argv[optind++]);
             continue;
         }
         if (code == '?') {

@@ -47,10 +47,13 @@ class OptionParser {
     explicit OptionParser(std::span<const DialogEntry> dialogs);
 
     // Runs getopt_long over the first n elements of argv, from where the
-    // last call stopped (set optind to 1 for a new segment): applies each
-    // option to config and appends the other arguments to positional, in
-    // their order, until an option asks for a side job or the segment ends.
-    ScanStep scan(SegmentConfig &config, int n, char **argv, std::vector<char *> &positional) const;
+    // last call stopped (set optind to 1 and positional to 0 for a new
+    // segment): applies each option to config and gathers the other
+    // arguments, in their order, at argv[1] onwards, counting them in
+    // positional, until an option asks for a side job or the segment ends.
+    // The arguments gathered so need no memory of their own, however many
+    // items a list has; the scan never reads an element twice.
+    ScanStep scan(SegmentConfig &config, int n, char **argv, int &positional) const;
 
     // Every long option accepted, the dialogs' included, without the
     // table's terminator.

@@ -42,7 +42,7 @@ Scanned scan_all(std::vector<std::string> args) {
     reset_dialog_conf(&config.conf);
     reset_options(&config.opts);
     Scanned scanned;
-    std::vector<char *> positional;
+    int positional = 0;
     opterr = 0;
     optind = 0;
     for (;;) {
@@ -53,7 +53,7 @@ Scanned scan_all(std::vector<std::string> args) {
             break;
         scanned.jobs.push_back(describe(step.job));
     }
-    scanned.positional.assign(positional.begin(), positional.end());
+    scanned.positional.assign(argv.begin() + 1, argv.begin() + 1 + positional);
     scanned.opts = config.opts;
     return scanned;
 }
