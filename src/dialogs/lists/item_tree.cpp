@@ -187,7 +187,7 @@ const char *view_text(const TreeData &data, size_t row, ItemText member) {
         return shown->description;
     case ItemText::bottom:
         return shown->bottom;
-    case ItemText::name:
+    case ItemText::name: // shown as it is: it is the answer
         break;
     }
     return data.items.text(row, member);
@@ -360,11 +360,10 @@ ItemTree *item_tree_new(ListKind kind, ItemArgs items, std::vector<int> parents,
         for (size_t row = 0; row < items.size(); ++row)
             data.on[row] = items.starts_on(row);
     }
-    parents.resize(std::min(parents.size(), items.size()));
-    if (std::any_of(parents.begin(), parents.end(), [](int parent) { return parent >= 0; })) {
+    if (!parents.empty())
         parents.resize(items.size(), -1);
+    if (std::any_of(parents.begin(), parents.end(), [](int parent) { return parent >= 0; }))
         place_rows(data, parents);
-    }
     return tree;
 }
 
