@@ -76,7 +76,23 @@ std::string GaugeText::shown() const {
     return cut_ ? kept_ + std::string(ellipsis) : kept_;
 }
 
+// A CR is held until the next byte shows whether it ends a line: CRLF counts
+// as a line end, as scripts written on Windows send it; any other CR is text.
 void GaugeProtocol::push(std::string_view bytes) {
+    for (char byte : bytes) {
+        if (ended_)
+            return;
+        if (std::exchange(held_cr_, false) && byte != '\n')
+            feed('\r');
+        if (byte == '\r')
+            held_cr_ = true;
+        else
+            feed(byte);
+    }
+}
+
+// Bytes past the line-end filter, fed again once held bytes are decided.
+void GaugeProtocol::feed_all(std::string_view bytes) {
     for (char byte : bytes) {
         if (ended_)
             return;
@@ -143,7 +159,7 @@ void GaugeProtocol::start_line(std::string_view first_bytes) {
         mode_ = Mode::text_line;
         break;
     }
-    push(first_bytes);
+    feed_all(first_bytes);
 }
 
 // After "XXX" the number is read as sscanf's "%u" reads it: blanks (line ends
@@ -168,7 +184,7 @@ void GaugeProtocol::decide_number() {
         // No number: the line is the block's first text line.
         block_ = Block::first_line;
         mode_ = Mode::line_start;
-        push(held);
+        feed_all(held);
         return;
     }
     set_percent(gauge_clamp(number));
@@ -181,11 +197,13 @@ void GaugeProtocol::decide_number() {
         mode_ = Mode::ignored_line;
     } else {
         mode_ = Mode::line_start;
-        push(std::string_view(held).substr(line_end + 1));
+        feed_all(std::string_view(held).substr(line_end + 1));
     }
 }
 
 void GaugeProtocol::finish() {
+    if (std::exchange(held_cr_, false) && !ended_)
+        feed('\r');
     // Held bytes are decided as they stand: a marker without its line end is
     // no marker, a number without a byte after it is complete.
     while (!ended_ && !held_.empty()) {

@@ -101,6 +101,7 @@ class GaugeProtocol {
         appending,     // further lines are appended below the text
     };
 
+    void feed_all(std::string_view bytes);
     void feed(char byte);
     void feed_line_start(char byte);
     void start_line(std::string_view held);
@@ -118,6 +119,7 @@ class GaugeProtocol {
 
     Mode mode_ = Mode::line_start;
     Block block_ = Block::outside;
-    std::string held_;   // bytes not yet decided (line start or number)
-    char last_byte_ = 0; // the last byte fed while reading a number
+    std::string held_;     // bytes not yet decided (line start or number)
+    char last_byte_ = 0;   // the last byte fed while reading a number
+    bool held_cr_ = false; // a CR that may be the start of a CRLF line end
 };

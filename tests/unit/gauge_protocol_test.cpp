@@ -107,6 +107,14 @@ TEST(GaugeProtocolTest, StatesDoNotDependOnHowReadsCutTheInput) {
         {"XXX\n10\nabc\ndef\n", false, 10, "abc\ndef", false, {2, 6}},
         {"XXX\n10\nabc\ndefg", false, 10, "abc\ndef\u2026", false, {2, 6}},
         {"XXX\n10\n\xc3\xa9\xc3\xa9\xc3\xa9\n", false, 10, "\xc3\xa9\xc3\xa9\u2026", false, {5, 2}},
+        // CRLF ends a line as LF does, for markers, numbers and text; a CR
+        // anywhere else is kept.
+        {"XXX\r\n40\r\nhalfway there\r\nXXX\r\n", false, 40, "halfway there", false},
+        {"XXX\r\n40\r\none\r\ntwo\r\nEOF\r\nXXX\n90\n", false, 40, "one\ntwo", true},
+        {"XXX\n10\na\rb\r\r\n", false, 10, "a\rb\r", false},
+        {"XXX\n10\nXX\rX\nEO\r\n", false, 10, "XX\rX\nEO", false},
+        {"XXX\n10\nab\r", true, 10, "ab\r", true},
+        {"XXX\r\nEOF\r", true, 0, "EOF\r", true},
         // A new block starts a new text.
         {"XXX\n10\nabcdef\nXXX\n20\nab\n", false, 20, "ab", false, {5, 4}},
         {"XXX\n10\nabcdef\nXXX\nxy\n", false, 10, "xy", false, {5, 4}},
