@@ -12,8 +12,21 @@
 
 namespace {
 
-std::string relay_path() {
-    return relay_socket_path(g_get_tmp_dir(), gdk_display_get_name(gdk_display_get_default()));
+// The relay's socket path on this display, or empty when there can be no
+// relay: then this process shows its own backdrop, and says why once.
+std::string relay_path(Backdrop *backdrop) {
+    const char *display = gdk_display_get_name(gdk_display_get_default());
+    std::string path = relay_socket_path(g_get_tmp_dir(), display);
+    if (path.empty() && !backdrop->said_no_relay) {
+        backdrop->said_no_relay = true;
+        warn_msg(0,
+                 // TRANSLATORS: the back-title relay lets later invocations change
+                 // the back title through a socket file in the temporary directory
+                 // (TMPDIR); %s is that directory, %d the longest path a socket takes.
+                 _("no back-title relay: a socket path in %s would be longer than %d bytes"),
+                 g_get_tmp_dir(), static_cast<int>(RELAY_PATH_MAX));
+    }
+    return path;
 }
 
 void warn_relay_error(const RelayError &error) {
@@ -109,7 +122,9 @@ template <int SIGNAL> gboolean on_relay_signal(gpointer data) {
 }
 
 bool start_relay(Backdrop *backdrop) {
-    std::string path = relay_path();
+    std::string path = relay_path(backdrop);
+    if (path.empty())
+        return false;
     RelayError error;
     if (!relay_listen(path, &backdrop->relay, &error)) {
         if (strcmp(error.step, "socket") == 0)
@@ -131,8 +146,9 @@ bool start_relay(Backdrop *backdrop) {
 } // namespace
 
 void publish_backtitle(Backdrop *backdrop) {
+    std::string path = relay_path(backdrop);
     RelayError error;
-    if (relay_send(relay_path(), backdrop->segment->opts.backtitle, &error))
+    if (!path.empty() && relay_send(path, backdrop->segment->opts.backtitle, &error))
         return;
     if (error.step != nullptr)
         warn_relay_error(error);

@@ -36,7 +36,8 @@ struct Backdrop {
     GdkScreen *screen;
     // The segment being run; a rebuild shows what it asks for.
     const SegmentConfig *segment;
-    bool built = false; // this process has its own backdrop
+    bool built = false;         // this process has its own backdrop
+    bool said_no_relay = false; // the relay's path was too long, and that was said
     // A rebuild waiting for the signals of one change of the monitors to end.
     GSourcePtr rebuild;
     BackdropWindows windows;

@@ -1,5 +1,6 @@
 #include "backdrop/relay_socket.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,15 +11,13 @@
 
 namespace {
 
-// The longest path kept, without its terminator: the smallest socket
-// address any system offers holds 104 bytes.
-constexpr size_t PATH_MAX_LENGTH = 103;
 constexpr int LISTEN_BACKLOG = 5;
 
 sockaddr_un socket_address(const std::string &path) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    strncpy(address.sun_path, path.c_str(), PATH_MAX_LENGTH);
+    static_assert(sizeof address.sun_path > RELAY_PATH_MAX);
+    memcpy(address.sun_path, path.data(), std::min(path.size(), RELAY_PATH_MAX));
     return address;
 }
 
@@ -78,8 +77,8 @@ bool peer_is_own_user(const UniqueFd &fd) {
 
 std::string relay_socket_path(const char *tmp_dir, const char *display_name) {
     std::string path = std::string(tmp_dir) + "/" + display_name + "-wrenpane";
-    if (path.size() > PATH_MAX_LENGTH)
-        path.resize(PATH_MAX_LENGTH);
+    if (path.size() > RELAY_PATH_MAX)
+        return {};
     return path;
 }
 

@@ -34,8 +34,13 @@ struct RelayServer {
     ino_t inode = 0;
 };
 
-// "<tmp_dir>/<display_name>-wrenpane", cut to 103 bytes: every invocation
-// on one display meets at the same path.
+// The longest socket path, without its terminator, that every system's
+// socket address holds.
+constexpr size_t RELAY_PATH_MAX = 103;
+
+// "<tmp_dir>/<display_name>-wrenpane": every invocation on one display meets
+// at the same path. Empty when it is longer than RELAY_PATH_MAX: a path cut
+// short would name another place, one that all displays might share.
 std::string relay_socket_path(const char *tmp_dir, const char *display_name);
 
 // Sends title to the relay listening at path. Returns true when the whole

@@ -362,6 +362,23 @@ def test_no_relay_through_a_file_that_is_not_our_socket(wrenpane, tmp_path, make
         listener.close()
 
 
+def test_no_relay_where_its_socket_path_would_not_fit(wrenpane, tmp_path, monkeypatch):
+    """A socket path is at most 103 bytes: past that there is no relay, said
+    once, and nothing is bound anywhere, so that no two displays share one."""
+    deep = tmp_path / ("d" * (101 - len(str(tmp_path)) - 1))
+    deep.mkdir()
+    monkeypatch.setenv("TMPDIR", str(deep))
+    owner = wrenpane.start("--backtitle", "Own", "--clear-screen", "--msgbox", "hi", 0, 0)
+    (window,) = wait_backdrops(owner, 1)
+    wait_label(window, "Own")
+    the_dialog(owner).press("OK")
+    code, stdout, stderr = owner.finish()
+    assert (code, stdout) == (0, b"")
+    (said,) = stderr.decode().splitlines()
+    assert "relay" in said and str(deep) in said
+    assert [p for p in tmp_path.rglob("*") if p.is_socket()] == []
+
+
 def test_clear_screen_without_title_waits_with_nothing_shown(wrenpane, tmp_path):
     app = wrenpane.start("--clear-screen")
     app.accessible()

@@ -18,6 +18,8 @@ constexpr uid_t OTHER_USER = 65534;
 
 TEST(RelaySocketPathTest, JoinsDirectoryDisplayAndProgram) {
     const std::string deep_dir = "/" + std::string(120, 'd');
+    // 103 bytes with ":0-wrenpane", one byte more with ":10-wrenpane".
+    const std::string fitting_dir = "/" + std::string(90, 'f');
     struct {
         const char *tmp_dir;
         const char *display;
@@ -25,8 +27,11 @@ TEST(RelaySocketPathTest, JoinsDirectoryDisplayAndProgram) {
     } cases[] = {
         {"/tmp", ":0", "/tmp/:0-wrenpane"},
         {"/run/user/1000", "host:12.0", "/run/user/1000/host:12.0-wrenpane"},
-        // Cut to the 103 bytes that every socket address holds.
-        {deep_dir.c_str(), ":0", "/" + std::string(102, 'd')},
+        // No path at all past the 103 bytes that every socket address
+        // holds: a cut one could be shared by every display.
+        {fitting_dir.c_str(), ":0", fitting_dir + "/:0-wrenpane"},
+        {fitting_dir.c_str(), ":10", ""},
+        {deep_dir.c_str(), ":0", ""},
     };
     for (const auto &c : cases)
         EXPECT_EQ(relay_socket_path(c.tmp_dir, c.display), c.expected) << c.tmp_dir;
