@@ -119,7 +119,7 @@ void load_theme(GdkScreen *screen, const char *path) {
     GObjectPtr<GtkCssProvider> provider(gtk_css_provider_new());
     GErrorPtr error;
     if (!gtk_css_provider_load_from_path(provider.get(), path, out(error))) {
-        warn_msg(-1, "%s", error->message);
+        warn_msg(-1, "%s", console_text(error->message)); // GLib's messages are UTF-8
         return;
     }
     gtk_style_context_add_provider_for_screen(screen, GTK_STYLE_PROVIDER(provider.get()),

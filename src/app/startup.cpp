@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <cerrno>
 #include <clocale>
 #include <csignal>
 #include <cstdint>
@@ -113,6 +112,50 @@ static const char *display_name() {
     return name != nullptr ? name : "";
 }
 
+// The locale the environment asks for in category, as the C library reads it.
+static const char *locale_asked_for(const char *category_variable) {
+    for (const char *variable : {"LC_ALL", category_variable, "LANG"}) {
+        if (is_set(variable))
+            return getenv(variable);
+    }
+    return "C";
+}
+
+// The environment names a locale that is not installed (often over ssh, from
+// another machine's settings): everything stays in the C locale, and the
+// user learns which locale was missing. Not translated: in the C locale no
+// catalogue is read.
+static void say_locale_is_missing() {
+    static const struct {
+        int category;
+        const char *variable;
+    } categories[] = {
+        {LC_CTYPE, "LC_CTYPE"},
+        {LC_MESSAGES, "LC_MESSAGES"},
+        {LC_COLLATE, "LC_COLLATE"},
+        {LC_NUMERIC, "LC_NUMERIC"},
+        {LC_TIME, "LC_TIME"},
+        {LC_MONETARY, "LC_MONETARY"},
+        {LC_PAPER, "LC_PAPER"},
+        {LC_NAME, "LC_NAME"},
+        {LC_ADDRESS, "LC_ADDRESS"},
+        {LC_TELEPHONE, "LC_TELEPHONE"},
+        {LC_MEASUREMENT, "LC_MEASUREMENT"},
+        {LC_IDENTIFICATION, "LC_IDENTIFICATION"},
+    };
+    const char *missing = nullptr;
+    for (const auto &c : categories) {
+        if (setlocale(c.category, "") == nullptr) {
+            missing = locale_asked_for(c.variable);
+            break;
+        }
+    }
+    setlocale(LC_ALL, "C");
+    if (missing == nullptr)
+        missing = locale_asked_for("LC_ALL");
+    warn_msg(-1, "the locale \"%s\" is not available on this system; using the C locale", missing);
+}
+
 int run_program(int argc, char **argv) {
     // Before anything opens a file, the terminal utility included: it gets
     // /dev/null where the caller closed a standard descriptor, as we do.
@@ -128,7 +171,7 @@ int run_program(int argc, char **argv) {
     signal(SIGPIPE, SIG_IGN);
 
     if (setlocale(LC_ALL, "") == nullptr)
-        warn_msg(-1, "%s\n", strerror(errno));
+        say_locale_is_missing();
     // WRENPANE_LOCALEDIR is given at build time (CMake cache variable). GTK
     // takes UTF-8 whatever the locale's character set.
     bindtextdomain(PROGRAM_NAME, WRENPANE_LOCALEDIR);

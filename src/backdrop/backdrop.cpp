@@ -100,7 +100,7 @@ void read_relay_client(Backdrop *backdrop, RelayClient client) {
 gboolean on_relay_connection(GIOChannel *, GIOCondition condition, gpointer data) {
     Backdrop *backdrop = static_cast<Backdrop *>(data);
     if ((condition & ~G_IO_IN) != 0) {
-        warn_msg(0, "%s", _("Unexpected condition"));
+        warn_msg(0, "%s", console_text(_("Unexpected condition")));
         return FALSE;
     }
     RelayClient client;

@@ -11,7 +11,7 @@ int warn_msg(int ret, const char *format, ...) {
     fprintf(stderr, "%s: ", PROGRAM_NAME);
     va_list ap;
     va_start(ap, format);
-    vfprintf(stderr, format, ap);
+    vfprintf(stderr, console_text(format), ap);
     va_end(ap);
     fputc('\n', stderr);
     return ret;
@@ -23,14 +23,15 @@ DialogResult unexpected_args(const DialogRequest &request, size_t first) {
     // None at all reads as the singular, as it always has.
     // TRANSLATORS: %s is the dialog option, e.g. "--msgbox"; the arguments
     // follow in quotes.
-    printf(ngettext("Error: %s unexpected argument:", "Error: %s unexpected arguments:",
-                    std::max<size_t>(surplus.size(), 1)),
-           request.opts.dialog_name);
+    printf(
+        console_text(ngettext("Error: %s unexpected argument:", "Error: %s unexpected arguments:",
+                              std::max<size_t>(surplus.size(), 1))),
+        request.opts.dialog_name);
     for (const char *arg : surplus)
         printf(" \"%s\"", arg);
     puts(".\n");
     // TRANSLATORS: the program name, then the manual of its terminal counterpart.
-    printf(_("See '%s --help' or 'man 1 %s' for more information.\n"), PROGRAM_NAME,
+    printf(console_text(_("See '%s --help' or 'man 1 %s' for more information.\n")), PROGRAM_NAME,
            TERMINAL_UTILITY);
     return RESULT_ERROR;
 }

@@ -56,7 +56,7 @@ DialogResult dialog_rangebox(const DialogRequest &request) {
         return unexpected_args(request);
     RangeArgs range = parse_range_args(request.args);
     if (range.min > range.max) {
-        puts(_("Error: min > max"));
+        puts(console_text(_("Error: min > max")));
         return RESULT_ERROR;
     }
 

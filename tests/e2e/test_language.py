@@ -62,6 +62,29 @@ def test_diagnostics_are_translated_but_not_option_names(wrenpane, language):
     assert "--output-fd" in message
 
 
+def test_messages_come_in_the_locales_character_set(wrenpane):
+    """Under a Latin-1 locale our own messages are Latin-1, as the C
+    library's are, and not UTF-8 beside them."""
+    env = {"LC_ALL": "de_DE.ISO-8859-1", "LANGUAGE": "de"}
+    # A directory is no theme; /dev/full takes no theme (ENOSPC, whose German
+    # text has an umlaut).
+    code, out, err = wrenpane.run("--load-theme", "/", "--save-theme", "/dev/full",
+                                  "--stdout", "--print-maxsize", env=env)
+    assert code == 0 and out.startswith(b"MaxSize: ")
+    ours = translated("de", "Error opening file %s: not a regular file") % "/"
+    assert f"wrenpane: {ours}\n".encode("latin-1") in err
+    assert "/dev/full: Auf dem Gerät".encode("latin-1") in err
+
+
+def test_a_locale_that_is_not_installed_is_named_once(wrenpane):
+    code, out, err = wrenpane.run("--output-fd", "abc", "--msgbox", "hi", 0, 0,
+                                  env={"LC_ALL": "fr_FR.UTF-8"})
+    assert (code, out) == (255, b"")
+    assert err.decode() == (
+        'wrenpane: the locale "fr_FR.UTF-8" is not available on this system; using the C locale\n'
+        "wrenpane: --output-fd abc is not a number\n")
+
+
 @pytest.mark.parametrize("language", ["C", "de", "he", "ar"])
 def test_right_to_left_languages_mirror_the_window(wrenpane, language):
     mirrored = language in ("he", "ar")
