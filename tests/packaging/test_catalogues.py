@@ -40,6 +40,7 @@ def template_messages() -> int:
 def test_the_languages_promised_are_there():
     assert set(LANGUAGES) >= {
         "de", "fr", "es", "it", "pt_BR", "ru", "pl", "ja", "zh_CN", "he", "ar",
+        "pt", "zh_TW", "ko", "hi", "bn", "id", "tr", "vi", "uk", "nl", "sv", "cs", "hu", "ro", "el", "fi",
     }
 
 
