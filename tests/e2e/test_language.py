@@ -85,9 +85,24 @@ def test_a_locale_that_is_not_installed_is_named_once(wrenpane):
         "wrenpane: --output-fd abc is not a number\n")
 
 
-@pytest.mark.parametrize("language", ["C", "de", "he", "ar"])
+# LANGUAGE as the user sets it, and the catalogue whose text then shows. A
+# region with no catalogue of its own falls back as gettext does, to its
+# language and never to a sibling region: zh_HK reaches zh_TW only when
+# LANGUAGE lists it after zh_HK, as Hong Kong users set it.
+@pytest.mark.parametrize(
+    "language, catalogue",
+    [("pt", "pt"), ("zh_TW", "zh_TW"), ("pt_PT", "pt"), ("de_AT", "de"), ("zh_HK:zh_TW", "zh_TW"), ("zh_HK", "C")],
+)
+def test_a_language_finds_its_catalogue_or_falls_back_as_gettext_does(wrenpane, language, catalogue):
+    code, out, err = wrenpane.run("--output-fd", "abc", "--msgbox", "hi", 0, 0,
+                                  env={"LC_ALL": "C.UTF-8", "LANGUAGE": language})
+    message = translated(catalogue, "--output-fd %s is not a number") % "abc"
+    assert (code, err.decode()) == (255, f"wrenpane: {message}\n")
+
+
+@pytest.mark.parametrize("language", ["C", "de", "he", "ar", "fa", "ur", "ps", "ug"])
 def test_right_to_left_languages_mirror_the_window(wrenpane, language):
-    mirrored = language in ("he", "ar")
+    mirrored = language in ("he", "ar", "fa", "ur", "ps", "ug")
     app = wrenpane.start("--form", "Sign in", 0, 0, 0, "Name:", 1, 1, "", 1, 10, 20, 0,
                          env=language_env(language))
     dialog = app.dialog()

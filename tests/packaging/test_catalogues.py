@@ -1,8 +1,10 @@
-"""Every catalogue in po/ translates every message of the template that the
-build extracts from the sources, with the same format directives and one
-mnemonic where the original has one. Runs on the build tree in
+"""Every language that po/LINGUAS lists has a catalogue that translates
+every message of the template that the build extracts from the sources, with
+the same format directives, one mnemonic where the original has one, and no
+mnemonic shared by two buttons shown together. Runs on the build tree in
 WRENPANE_BUILD_DIR (set by ctest)."""
 
+import gettext
 import os
 import re
 import subprocess
@@ -13,7 +15,17 @@ import pytest
 REPO = Path(__file__).resolve().parents[2]
 BUILD = Path(os.environ.get("WRENPANE_BUILD_DIR", REPO / "build" / "asan")).resolve()
 TEMPLATE = BUILD / "po" / "wrenpane.pot"
-CATALOGUES = sorted((REPO / "po").glob("*.po"))
+LANGUAGES = [
+    line.strip() for line in (REPO / "po" / "LINGUAS").read_text().splitlines() if line.strip() and line[0] != "#"
+]
+
+# The labels that share a window: the button bars of the dialogs (each may
+# gain the extra and help buttons), the password entry's check box with its
+# bar. The file viewer's single button stands alone.
+SHOWN_TOGETHER = [
+    ("_Cancel", "_Extra", "_OK", "_Help", "_Show password"),
+    ("_Yes", "_No", "_Extra", "_Help"),
+]
 
 
 def template_messages() -> int:
@@ -26,13 +38,21 @@ def template_messages() -> int:
 
 
 def test_the_languages_promised_are_there():
-    assert {c.stem for c in CATALOGUES} >= {
-        "de", "fr", "es", "it", "pt_BR", "ru", "pl", "ja", "zh_CN", "he", "ar"
+    assert set(LANGUAGES) >= {
+        "de", "fr", "es", "it", "pt_BR", "ru", "pl", "ja", "zh_CN", "he", "ar",
+        "pt", "zh_TW", "ko", "hi", "bn", "id", "tr", "vi", "uk", "nl", "sv", "cs", "hu", "ro", "el", "fi",
+        "da", "nb", "sk", "ca", "bg", "fa", "ur", "ps", "ug", "th", "ta", "te", "mr", "gu", "kn", "pa",
     }
 
 
-@pytest.mark.parametrize("catalogue", CATALOGUES, ids=lambda path: path.stem)
-def test_catalogue_is_complete_and_agrees_with_the_template(catalogue):
+def test_linguas_lists_exactly_the_catalogues_in_po():
+    # A catalogue missing from the list would be neither built nor tested.
+    assert sorted(LANGUAGES) == sorted(path.stem for path in (REPO / "po").glob("*.po"))
+
+
+@pytest.mark.parametrize("language", LANGUAGES)
+def test_catalogue_is_complete_and_agrees_with_the_template(language):
+    catalogue = REPO / "po" / f"{language}.po"
     # Merged with the template, a catalogue takes the template's flags (its
     # "c-format" marks) and keeps only the template's messages: any that are
     # missing, changed in the sources or left fuzzy come out untranslated.
@@ -48,3 +68,18 @@ def test_catalogue_is_complete_and_agrees_with_the_template(catalogue):
     assert checked.stderr.decode().strip() == f"{template_messages()} translated messages."
     # Nothing the sources no longer have lingers in the file.
     assert "#~" not in catalogue.read_text()
+
+
+def mnemonic(label: str) -> str:
+    return label[label.index("_") + 1].lower()
+
+
+@pytest.mark.parametrize("language", LANGUAGES)
+def test_buttons_shown_together_have_their_own_mnemonics(language):
+    compiled = BUILD / "locale" / language / "LC_MESSAGES" / "wrenpane.mo"
+    with compiled.open("rb") as mo:
+        catalogue = gettext.GNUTranslations(mo)
+    for labels in SHOWN_TOGETHER:
+        translated = [catalogue.gettext(label) for label in labels]
+        keys = [mnemonic(label) for label in translated]
+        assert len(set(keys)) == len(keys), translated
