@@ -6,6 +6,7 @@
 #include <getopt.h>
 #include <gtk/gtk.h>
 #include <span>
+#include <string>
 #include <sys/stat.h>
 
 #include "backdrop/backdrop.h"
@@ -19,6 +20,7 @@
 #include "dialogs/catalog.h"
 #include "frame/gobject_ptr.h"
 #include "frame/window.h"
+#include "frame/writer.h"
 
 namespace {
 
@@ -44,23 +46,23 @@ void drop_separator(char **positional, int &count) {
 }
 
 // Without a screen there is no size to report.
-void write_maxsize_line(GdkScreen *screen, int output_fd) {
+int write_maxsize_line(GdkScreen *screen, int output_fd) {
     if (screen == nullptr)
-        return;
+        return 0;
     double unit = char_unit_pixels(screen);
     GdkRectangle area;
     primary_workarea(screen, &area);
-    dprintf(output_fd, "MaxSize: %d, %d\n", default_rows(unit, area), default_cols(unit, area));
+    return write_all(output_fd, "MaxSize: " + std::to_string(default_rows(unit, area)) + ", " +
+                                    std::to_string(default_cols(unit, area)) + "\n");
 }
 
-void run_side_job(GdkScreen *screen, const SideJob &job) {
+// Returns 0, or the errno of a print-only line that could not be written.
+int run_side_job(GdkScreen *screen, const SideJob &job) {
     switch (job.kind) {
     case SideJob::Kind::print_maxsize:
-        write_maxsize_line(screen, job.output_fd);
-        break;
+        return write_maxsize_line(screen, job.output_fd);
     case SideJob::Kind::print_version:
-        write_version_line(job.output_fd);
-        break;
+        return write_all(job.output_fd, version_line());
     case SideJob::Kind::set_theme:
         if (GtkSettings *settings = gtk_settings_get_default())
             g_object_set(settings, "gtk-theme-name", job.arg, nullptr);
@@ -69,6 +71,7 @@ void run_side_job(GdkScreen *screen, const SideJob &job) {
         set_exit_code_from_arg(job.result, job.arg);
         break;
     }
+    return 0;
 }
 
 // The style sheet of the theme in use: the deprecated default provider is
@@ -202,7 +205,12 @@ bool DialogSequence::run_next_segment() {
             return fail();
         if (step.kind == ScanStep::Kind::end)
             break;
-        run_side_job(screen_, step.job);
+        // A print-only line is an answer too: one that is lost ends the
+        // chain like a dialog's.
+        if (int error = run_side_job(screen_, step.job); error != 0) {
+            answer_write_failed(step.job.output_fd, error);
+            return fail();
+        }
     }
     drop_separator(argv_ + 1, positional);
 

@@ -3,6 +3,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -158,9 +159,11 @@ static void say_locale_is_missing() {
 
 int run_program(int argc, char **argv) {
     // Before anything opens a file, the terminal utility included: it gets
-    // /dev/null where the caller closed a standard descriptor, as we do.
-    open_closed_standard_descriptors();
+    // /dev/null where the caller closed a standard descriptor, as we do. The
+    // record comes first, so that an answer sent to a standard descriptor
+    // the caller closed still counts as lost.
     record_startup_descriptors();
+    open_closed_standard_descriptors();
 
     if (!has_display()) {
         execvp(TERMINAL_UTILITY, argv);
@@ -196,7 +199,7 @@ int run_program(int argc, char **argv) {
         print_help(stdout);
         return 0;
     case 2:
-        write_version_line(STDOUT_FILENO);
+        fputs(version_line().c_str(), stdout);
         return 0;
     }
 

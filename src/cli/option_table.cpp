@@ -438,10 +438,10 @@ std::optional<ScanStep> OptionParser::apply_option(SegmentConfig &config, int co
         opts.single_quoted = true;
         break;
     case OPT_STDERR:
-        opts.output_fd = 2;
+        opts.output_fd = answer_descriptor(STDERR_FILENO);
         break;
     case OPT_STDOUT:
-        opts.output_fd = 1;
+        opts.output_fd = answer_descriptor(STDOUT_FILENO);
         break;
     case OPT_TAB_ESCAPE:
         opts.tab_escape = true;

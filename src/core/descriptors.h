@@ -9,11 +9,13 @@
 // opens a file.
 void open_closed_standard_descriptors();
 
-// Remembers which descriptors are open now (call it once, right after
-// open_closed_standard_descriptors).
+// Remembers which descriptors are open now (call it once, right before
+// open_closed_standard_descriptors, so that a standard descriptor the caller
+// closed counts as closed).
 void record_startup_descriptors();
 
 // fd when it was open at start-up (or lies beyond the range recorded),
-// otherwise -1, on which every write fails like a write to a closed
-// descriptor. Before any record is taken every descriptor counts as open.
+// otherwise -1, on which every write fails as on a closed descriptor (an
+// answer sent there is lost, which is an error). Before any record is taken
+// every descriptor counts as open.
 int answer_descriptor(int fd);

@@ -1,5 +1,9 @@
 #include "core/records.h"
 
+#include <unistd.h>
+
+#include "core/descriptors.h"
+
 void reset_dialog_conf(DialogConf *conf) {
     *conf = DialogConf{};
     conf->shadow = true;
@@ -9,7 +13,7 @@ void reset_dialog_conf(DialogConf *conf) {
 
 void reset_options(Options *opts) {
     *opts = Options{};
-    opts->output_fd = 2;
+    opts->output_fd = answer_descriptor(STDERR_FILENO);
     opts->max_input = 2048;
     opts->need_dialog = true;
 }

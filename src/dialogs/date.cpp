@@ -13,6 +13,7 @@
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
 #include "frame/popup.h"
+#include "frame/writer.h"
 
 namespace {
 
@@ -20,8 +21,8 @@ bool date_args_count_ok(int argc) {
     return argc == 0 || argc == 3;
 }
 
-void write_date(const Options *opts, int day, int month_index, int year) {
-    write_answer_line(opts->output_fd, date_answer_line(opts->date_format, day, month_index, year));
+int write_date(const Options *opts, int day, int month_index, int year) {
+    return write_all(opts->output_fd, date_answer_line(opts->date_format, day, month_index, year));
 }
 
 // The datebox's year can start at 0 or be typed as 0, but never stays
@@ -116,8 +117,8 @@ DialogResult dialog_calendar(const DialogRequest &request) {
     return run_dialog(dialog, {[&] {
                           guint year, month, day;
                           gtk_calendar_get_date(GTK_CALENDAR(calendar), &year, &month, &day);
-                          write_date(&request.opts, static_cast<int>(day), static_cast<int>(month),
-                                     static_cast<int>(year));
+                          return write_date(&request.opts, static_cast<int>(day),
+                                            static_cast<int>(month), static_cast<int>(year));
                       }});
 }
 
@@ -154,9 +155,9 @@ DialogResult dialog_datebox(const DialogRequest &request) {
     add_standard_buttons(dialog.dialog(), &request.conf);
 
     return run_dialog(dialog, {[&] {
-                          write_date(&request.opts,
-                                     gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(day)),
-                                     gtk_combo_box_get_active(GTK_COMBO_BOX(month)),
-                                     gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(year)));
+                          return write_date(
+                              &request.opts, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(day)),
+                              gtk_combo_box_get_active(GTK_COMBO_BOX(month)),
+                              gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(year)));
                       }});
 }

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <glib.h>
 #include <langinfo.h>
-#include <unistd.h>
 
 #include "core/numbers.h"
 #include "frame/gobject_ptr.h"
@@ -143,9 +142,4 @@ std::string month_name(int index) {
     // A locale of another encoding: GTK takes only UTF-8.
     GCharPtr converted(g_locale_to_utf8(name.c_str(), -1, nullptr, nullptr, nullptr));
     return converted ? converted.get() : valid_utf8(name.c_str()).get();
-}
-
-void write_answer_line(int fd, const std::string &line) {
-    ssize_t ignored = write(fd, line.data(), line.size());
-    (void)ignored;
 }

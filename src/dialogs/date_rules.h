@@ -51,7 +51,3 @@ std::string time_answer_line(const char *format, struct tm when, int hour, int m
 // The locale's full name of the month with the given 0-based index, as
 // UTF-8.
 std::string month_name(int index);
-
-// Writes the answer with a single write call; a failed write is ignored,
-// like every answer write.
-void write_answer_line(int fd, const std::string &line);

@@ -7,6 +7,7 @@
 #include "frame/dialog_window.h"
 #include "frame/entry_field.h"
 #include "frame/window.h"
+#include "frame/writer.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ DialogResult dialog_inputbox(const DialogRequest &request) {
     gtk_container_add(GTK_CONTAINER(content), entry);
 
     add_standard_buttons(dialog.dialog(), &request.conf);
-    return run_dialog(dialog, {[&] { print_entry_text(field, &request.opts); }});
+    return run_dialog(
+        dialog, {[&] { return write_all(request.opts.output_fd, entry_answer_line(field)); }});
 }
 
 DialogResult dialog_passwordbox(const DialogRequest &request) {
@@ -64,5 +66,6 @@ DialogResult dialog_passwordbox(const DialogRequest &request) {
 
     gtk_widget_show_all(content);
     add_standard_buttons(dialog.dialog(), &request.conf);
-    return run_dialog(dialog, {[&] { print_entry_text(field, &request.opts); }});
+    return run_dialog(
+        dialog, {[&] { return write_all(request.opts.output_fd, entry_answer_line(field)); }});
 }

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 #include "frame/window.h"
+#include "frame/writer.h"
 
 namespace {
 
@@ -39,9 +41,11 @@ long magnitude(long value) {
 using FieldList = std::vector<EntryField>;
 
 // One line per field, in group order.
-void print_field_text(const FieldList &fields, const Options *opts) {
+int print_field_text(const FieldList &fields, const Options *opts) {
+    std::string answer;
     for (const EntryField &field : fields)
-        print_entry_text(field, opts);
+        answer += entry_answer_line(field);
+    return write_all(opts->output_fd, answer);
 }
 
 // A label too long for any window is cut short with an ellipsis. Its text
@@ -286,7 +290,7 @@ static DialogResult run_form(const DialogRequest &request, int group_size) {
     FieldRows rows_of_fields(dialog, std::move(plans), &request.conf);
     rows_of_fields.show();
     add_standard_buttons(dialog.dialog(), &request.conf);
-    return run_dialog(dialog, {[&] { print_field_text(fields, &request.opts); }});
+    return run_dialog(dialog, {[&] { return print_field_text(fields, &request.opts); }});
 }
 
 DialogResult dialog_form(const DialogRequest &request) {

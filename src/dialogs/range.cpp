@@ -3,6 +3,7 @@
 #include "dialogs/range.h"
 
 #include <cstdio>
+#include <string>
 
 #include "core/diagnostics.h"
 #include "core/i18n.h"
@@ -10,6 +11,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/window.h"
+#include "frame/writer.h"
 
 namespace {
 
@@ -68,6 +70,6 @@ DialogResult dialog_rangebox(const DialogRequest &request) {
     add_standard_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog, {[&] {
                           int answer = range_answer(gtk_range_get_value(GTK_RANGE(slider)));
-                          dprintf(request.opts.output_fd, "%d\n", answer);
+                          return write_all(request.opts.output_fd, std::to_string(answer) + '\n');
                       }});
 }

@@ -12,6 +12,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/popup.h"
+#include "frame/writer.h"
 
 namespace {
 
@@ -75,9 +76,9 @@ DialogResult dialog_timebox(const DialogRequest &request) {
     add_standard_buttons(dialog.dialog(), &request.conf);
 
     return run_dialog(dialog, {[&] {
-                          write_answer_line(request.opts.output_fd,
-                                            time_answer_line(request.opts.time_format, opened,
-                                                             spin_value(hours), spin_value(minutes),
-                                                             spin_value(seconds)));
+                          return write_all(request.opts.output_fd,
+                                           time_answer_line(request.opts.time_format, opened,
+                                                            spin_value(hours), spin_value(minutes),
+                                                            spin_value(seconds)));
                       }});
 }

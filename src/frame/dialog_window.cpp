@@ -1,7 +1,7 @@
 #include "frame/dialog_window.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <string>
 #include <tuple>
 #include <utility>
 
@@ -13,6 +13,7 @@
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 #include "frame/window.h"
+#include "frame/writer.h"
 
 // A dialog with nothing to type or choose in starts on its default button,
 // so that keyboard users know where they are. GTK has picked its own focus
@@ -194,20 +195,23 @@ DialogResult DialogWindow::run() {
     return forced_result_ ? *forced_result_ : response_to_result(response);
 }
 
-void DialogWindow::write_size_line() const {
-    if (size_)
-        dprintf(request_.opts.output_fd, "DialogSize: %d, %d\n", size_->height, size_->width);
+int DialogWindow::write_size_line() const {
+    if (!size_)
+        return 0;
+    return write_all(output_fd(), "DialogSize: " + std::to_string(size_->height) + ", " +
+                                      std::to_string(size_->width) + "\n");
 }
 
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer) {
     DialogResult result = dialog.run();
+    int error = 0;
     if ((result == RESULT_OK || result == RESULT_EXTRA) && answer.write)
-        answer.write();
+        error = answer.write();
     else if (result == RESULT_HELP && answer.write_help)
-        answer.write_help();
-    if (result != RESULT_ERROR)
-        dialog.write_size_line();
-    return result;
+        error = answer.write_help();
+    if (error == 0 && result != RESULT_ERROR)
+        error = dialog.write_size_line();
+    return error != 0 ? answer_write_failed(dialog.output_fd(), error) : result;
 }
 
 DialogResult run_file_viewer(const DialogRequest &request) {

@@ -57,8 +57,11 @@ class DialogWindow {
     // removes its sources and returns the result of the response.
     DialogResult run();
 
-    // The "DialogSize" line of --print-size, when it was asked for.
-    void write_size_line() const;
+    // The "DialogSize" line of --print-size, when it was asked for. Returns
+    // 0, or the errno of the write that failed.
+    int write_size_line() const;
+
+    int output_fd() const { return request_.opts.output_fd; }
 
   private:
     struct Size {
@@ -82,15 +85,16 @@ class DialogWindow {
 };
 
 // How a dialog writes its answer: write for OK and EXTRA, write_help (the
-// list dialogs) for HELP. Either may be left empty.
+// list dialogs) for HELP. Either may be left empty; each returns 0, or the
+// errno of the write that failed.
 struct DialogAnswer {
-    std::function<void()> write = {};
-    std::function<void()> write_help = {};
+    std::function<int()> write = {};
+    std::function<int()> write_help = {};
 };
 
 // The standard finish: runs the dialog, then writes the answer its result
 // calls for and, unless the dialog failed, the --print-size line. Returns
-// the result.
+// the result, or ERROR when any of that could not be written.
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer = {});
 
 // The textbox and the help file of F1: the file named by the request's text

@@ -40,10 +40,10 @@ GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf) {
     return entry;
 }
 
-void print_entry_text(const EntryField &field, const Options *opts) {
+std::string entry_answer_line(const EntryField &field) {
     const char *text = gtk_entry_buffer_get_text(field.buffer.get());
     GCharPtr shown_initial = valid_utf8(field.initial);
     if (shown_initial != nullptr && strcmp(text, shown_initial.get()) == 0)
         text = field.initial;
-    dprintf(opts->output_fd, "%s\n", text);
+    return std::string(text) + '\n';
 }

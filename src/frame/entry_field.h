@@ -2,6 +2,7 @@
 #pragma once
 
 #include <gtk/gtk.h>
+#include <string>
 
 #include "core/records.h"
 #include "frame/gobject_ptr.h"
@@ -43,7 +44,7 @@ EntryField entry_field_new(const char *initial);
 // configured.
 GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf);
 
-// Writes the field's text and a newline to the answer descriptor. A field
-// left as it was shown answers its initial text byte for byte, even where
-// invalid UTF-8 had to be replaced for display.
-void print_entry_text(const EntryField &field, const Options *opts);
+// The field's text and a newline, for the answer. A field left as it was
+// shown answers its initial text byte for byte, even where invalid UTF-8 had
+// to be replaced for display.
+std::string entry_answer_line(const EntryField &field);

@@ -185,6 +185,10 @@ FileView::FileView(GtkDialog *window, const char *path, const DialogConf &conf,
                    std::function<void()> on_unreadable) {
     GtkWidget *content = gtk_dialog_get_content_area(window);
     GtkWidget *view = text_view_new(content, path, conf);
+    // The keys (arrows, pages, Ctrl+A and Ctrl+C) must act on the text from
+    // the start. GTK's own choice of a first focus follows the focus chain,
+    // which the header bar's buttons may come first in.
+    gtk_widget_grab_focus(view);
     feed_ = std::make_unique<FileFeed>(path, conf, GTK_WIDGET(window), view, cut_note_new(content),
                                        std::move(on_unreadable));
     feed_->map_handler =

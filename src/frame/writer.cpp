@@ -1,7 +1,41 @@
 #include "frame/writer.h"
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
+#include <poll.h>
+#include <unistd.h>
+
+#include "core/diagnostics.h"
+#include "core/i18n.h"
+
+int write_all(int fd, std::string_view text) {
+    while (!text.empty()) {
+        ssize_t written = write(fd, text.data(), text.size());
+        if (written > 0) {
+            text.remove_prefix(static_cast<size_t>(written));
+        } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // The descriptor is shared with the caller, who may have made it
+            // non-blocking: wait until the reader has made room.
+            pollfd room{fd, POLLOUT, 0};
+            poll(&room, 1, -1);
+        } else if (written < 0 && errno != EINTR) {
+            return errno;
+        } else if (written == 0) {
+            // Nothing written and no error: trying again could go on forever.
+            return EIO;
+        }
+    }
+    return 0;
+}
+
+DialogResult answer_write_failed(int fd, int error) {
+    if (fd == STDERR_FILENO)
+        return RESULT_ERROR;
+    // TRANSLATORS: the answer is what a dialog writes for the script that
+    // called it (the typed text, the chosen items); %s is the system's
+    // reason, such as "No space left on device".
+    return warn_msg(RESULT_ERROR, _("cannot write the answer: %s"), strerror(error));
+}
 
 bool needs_quoting(const char *name) {
     static const char special[] = "\t\n \"$&'();<>\\`|";
@@ -30,10 +64,9 @@ std::string quoted_name(const char *name, char quote) {
     return quoted;
 }
 
-void write_name_line(const Options *opts, const char *name) {
-    if (opts->quoted && needs_quoting(name)) {
-        dprintf(opts->output_fd, "%s\n", quoted_name(name, quote_char(opts)).c_str());
-    } else {
-        dprintf(opts->output_fd, "%s\n", name);
-    }
+std::string name_line(const Options *opts, const char *name) {
+    std::string line =
+        opts->quoted && needs_quoting(name) ? quoted_name(name, quote_char(opts)) : name;
+    line += '\n';
+    return line;
 }

@@ -29,7 +29,7 @@ class Launcher:
     def start(self, *args, **kwargs) -> App:
         """Starts wrenpane with ``args`` and returns the running App (see
         App.__init__ for the keyword arguments ``env``, ``stdin``, ``fds``,
-        ``closed``, ``shut`` and ``binary``)."""
+        ``closed``, ``shut``, ``opened`` and ``binary``)."""
         app = App(args, **kwargs)
         self.apps.append(app)
         return app

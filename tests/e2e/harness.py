@@ -560,7 +560,8 @@ class App:
     next window; ``finish()`` waits for the exit.
     """
 
-    def __init__(self, args, env=None, stdin=None, fds=(), closed=(), shut=(), binary=None):
+    def __init__(self, args, env=None, stdin=None, fds=(), closed=(), shut=(), opened=None,
+                 binary=None):
         """``args``: the arguments after the program name. ``env``: changes
         to the environment (None values unset). ``stdin``: bytes to feed and
         then close, or subprocess.PIPE to write to ``self.stdin`` yourself
@@ -570,7 +571,9 @@ class App:
         numbers (1, 2 or extra ones) that become pipes whose reader has
         already gone, so that writing to them fails with EPIPE. ``shut``:
         descriptor numbers (0, 1, 2 or others) that the program starts with
-        closed, as after ``2>&-``."""
+        closed, as after ``2>&-``. ``opened``: descriptor numbers mapped to
+        paths that the program gets open for writing on them, as after
+        ``3>/dev/full``."""
         self.args = [binary or BINARY, *map(_arg, args)]
         targets = {}
         for fd in fds:
@@ -581,7 +584,14 @@ class App:
             read_end, broken[fd] = os.pipe()
             os.close(read_end)
 
+        opened = opened or {}
+
         def plumb():  # in the child, before exec
+            for fd, path in opened.items():
+                opened_fd = os.open(path, os.O_WRONLY)
+                if opened_fd != fd:
+                    os.dup2(opened_fd, fd)
+                    os.close(opened_fd)
             for fd, (_, write_end) in targets.items():
                 os.dup2(write_end, fd)
             for fd, write_end in broken.items():
@@ -599,7 +609,7 @@ class App:
             stdout=subprocess.PIPE,
             stderr=subprocess.PIPE,
             close_fds=False,  # our pipes are not inheritable; the dup2 copies are
-            preexec_fn=plumb if targets or broken or shut else None,
+            preexec_fn=plumb if targets or broken or shut or opened else None,
         )
         for write_end in [w for _, w in targets.values()] + list(broken.values()):
             os.close(write_end)

@@ -160,16 +160,3 @@ def test_huge_width_is_clamped_quietly(wrenpane):
     app.dialog().press("OK")
     assert app.finish() == (0, b"", b"wide\n")
 
-
-def test_failed_answer_write_does_not_stop_the_chain(wrenpane):
-    # Every segment starts from fresh options, so each names the descriptor.
-    app = wrenpane.start(
-        "--output-fd", "3", "--inputbox", "one", 0, 0, "lost",
-        "--and-dialog", "--output-fd", "3", "--form", "two", 0, 0, "1", "L", 1, 1, "also", 1, 5,
-        10, 0,
-        "--and-dialog", "--output-fd", "3", "--rangebox", "three", 0, 0, 1, 9,
-        closed=[3],
-    )
-    for _ in range(3):
-        app.dialog().press("OK")
-    assert app.finish() == (0, b"", b"")

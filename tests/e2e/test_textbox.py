@@ -9,8 +9,8 @@ import threading
 import pyatspi
 import pytest
 
-from harness import (EventLog, open_files, screen_bytes, screen_size, selection_text, text_of,
-                     wait_until)
+from harness import (EventLog, has_state, open_files, screen_bytes, screen_size, selection_text,
+                     text_of, wait_until)
 from text_fields import the_entry, unexpected
 
 # Reads happen in pieces of this many bytes; the big file crosses several.
@@ -98,6 +98,38 @@ def test_keys_scroll_through_the_whole_file(wrenpane, tmp_path):
     wait_until(lambda: 0 < scroll.currentValue == scroll.maximumValue, "the end")
     dialog.key("Home")
     wait_until(lambda: scroll.currentValue == 0, "the start")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+@pytest.mark.wayland
+@pytest.mark.parametrize("viewer", ["textbox", "help-file"])
+def test_the_view_has_the_focus_when_the_window_opens(wrenpane, tmp_path, viewer):
+    # Keys act on the text at once, with no click or Tab first.
+    text = numbered_lines(200)
+    path = tmp_path / "shown.txt"
+    path.write_text(text)
+    if viewer == "textbox":
+        app = wrenpane.start("--textbox", path, 0, 0)
+        dialog = app.dialog()
+    else:
+        app = wrenpane.start("--hfile", path, "--msgbox", "hi", 0, 0)
+        message = app.dialog()
+        press_f1(message)
+        dialog = app.dialog(title="Help")
+    wait_for_view_text(dialog, text)
+    view = text_view(dialog)
+    wait_until(lambda: has_state(view, pyatspi.STATE_FOCUSED), "focus on the view")
+    scroll = vertical_scroll(dialog)
+    dialog.key("End")
+    wait_until(lambda: 0 < scroll.currentValue == scroll.maximumValue, "the end")
+    dialog.key("ctrl+a")
+    selected = view.queryText()
+    wait_until(lambda: selected.getNSelections() == 1 and selected.getSelection(0) == (0, len(text)),
+               "the whole text selected")
+    if viewer == "help-file":
+        dialog.press("Exit")
+        dialog = message
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 

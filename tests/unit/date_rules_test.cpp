@@ -222,17 +222,4 @@ TEST_F(DateRulesTest, MonthNamesFollowTheLocale) {
     EXPECT_EQ(date_answer_line("x%p", 5, 2, 1900), "x\n");
 }
 
-TEST(DateAnswerWriteTest, WritesTheLineUnchanged) {
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    write_answer_line(ends[1], "05/03/1900\n");
-    close(ends[1]);
-    char got[64];
-    ssize_t length = read(ends[0], got, sizeof got);
-    close(ends[0]);
-    EXPECT_EQ(std::string(got, length > 0 ? length : 0), "05/03/1900\n");
-    // A descriptor that cannot be written is ignored.
-    write_answer_line(-1, "x\n");
-}
-
 } // namespace

@@ -1,10 +1,16 @@
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <glib.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
+#include "core/results.h"
 #include "frame/writer.h"
 #include "written_by.h"
 
@@ -92,9 +98,72 @@ TEST(NameLine, QuotesOnlyUnderQuotedAndWhenNeeded) {
         Options opts = default_options();
         opts.quoted = c.quoted;
         opts.single_quoted = c.single_quoted;
-        EXPECT_EQ(written_by(opts, [&](Options *o) { write_name_line(o, c.name); }), c.expected)
-            << "name '" << c.name << "'";
+        EXPECT_EQ(name_line(&opts, c.name), c.expected) << "name '" << c.name << "'";
     }
+}
+
+// A pipe left non-blocking by the caller takes a long answer in short
+// writes, and refuses more while it is full: every byte still arrives, in
+// order.
+TEST(WriteAll, WritesEverythingThroughShortWritesOnAFullNonBlockingPipe) {
+    std::string text;
+    for (int i = 0; text.size() < 4 * 1024 * 1024; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    ASSERT_EQ(fcntl(ends[1], F_SETFL, O_NONBLOCK), 0);
+    std::string got;
+    std::thread reader([&] {
+        char buffer[4096];
+        ssize_t n;
+        while ((n = read(ends[0], buffer, sizeof buffer)) > 0)
+            got.append(buffer, static_cast<size_t>(n));
+    });
+    int error = write_all(ends[1], text);
+    close(ends[1]);
+    reader.join();
+    close(ends[0]);
+    EXPECT_EQ(error, 0);
+    EXPECT_TRUE(got == text) << got.size() << " of " << text.size() << " bytes";
+}
+
+TEST(WriteAll, ReportsWhyADescriptorCannotBeWritten) {
+    // The program ignores SIGPIPE, so that a reader that has gone is an
+    // error and not the end of the process; so does this test.
+    auto old_sigpipe = signal(SIGPIPE, SIG_IGN);
+    int reader_gone[2];
+    ASSERT_EQ(pipe(reader_gone), 0);
+    close(reader_gone[0]);
+    int full = open("/dev/full", O_WRONLY);
+    int read_only = open("/dev/null", O_RDONLY);
+    struct {
+        const char *what;
+        int fd;
+        int error;
+    } cases[] = {
+        {"reader gone", reader_gone[1], EPIPE},
+        {"full device", full, ENOSPC},
+        {"closed", -1, EBADF},
+        {"read-only", read_only, EBADF},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(write_all(c.fd, "answer\n"), c.error) << c.what;
+    // Nothing to write cannot fail.
+    EXPECT_EQ(write_all(-1, ""), 0);
+    close(reader_gone[1]);
+    close(full);
+    close(read_only);
+    signal(SIGPIPE, old_sigpipe);
+}
+
+TEST(AnswerWriteFailed, IsAnErrorThatSaysWhyUnlessStandardErrorFailed) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(answer_write_failed(3, ENOSPC), RESULT_ERROR);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              std::string("wrenpane: cannot write the answer: ") + strerror(ENOSPC) + "\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(answer_write_failed(STDERR_FILENO, EPIPE), RESULT_ERROR);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 } // namespace

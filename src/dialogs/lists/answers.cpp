@@ -1,46 +1,48 @@
 #include "dialogs/lists/answers.h"
 
-#include <cstdio>
+#include <string>
 
 #include "dialogs/lists/columns.h"
 #include "frame/gobject_ptr.h"
 #include "frame/writer.h"
 
-void print_selected_item(const Options *opts, GtkTreeView *view, ListKind kind,
-                         const char *prefix) {
+int print_selected_item(const Options *opts, GtkTreeView *view, ListKind kind, const char *prefix) {
     GtkTreeModel *model = nullptr;
     GtkTreeIter iter;
     if (!gtk_tree_selection_get_selected(gtk_tree_view_get_selection(view), &model, &iter))
-        return;
+        return 0;
     GCharPtr name;
     gtk_tree_model_get(model, &iter, item_columns(kind).name, static_cast<char **>(out(name)), -1);
-    if (prefix != nullptr)
-        dprintf(opts->output_fd, "%s", prefix);
-    write_name_line(opts, name ? name.get() : "");
+    std::string answer = prefix != nullptr ? prefix : "";
+    answer += name_line(opts, name ? name.get() : "");
+    return write_all(opts->output_fd, answer);
 }
 
 namespace {
 
-struct FirstCheckedWriter {
-    const Options *opts;
+struct FirstChecked {
+    bool found;
+    GCharPtr name;
 };
 
-// Writes the row's name and stops the walk when the row is checked.
+// Takes the row's name and stops the walk when the row is checked.
 gboolean on_first_checked_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter,
                               gpointer data) {
     gboolean checked = FALSE;
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.state, &checked, -1);
     if (!checked)
         return FALSE;
-    GCharPtr name;
-    gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.name, static_cast<char **>(out(name)), -1);
-    write_name_line(static_cast<FirstCheckedWriter *>(data)->opts, name ? name.get() : "");
+    FirstChecked *first = static_cast<FirstChecked *>(data);
+    first->found = true;
+    gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.name,
+                       static_cast<char **>(out(first->name)), -1);
     return TRUE;
 }
 
-struct CheckedListWriter {
+struct CheckedList {
     const Options *opts;
     const char *separator;
+    std::string answer;
 };
 
 const char *later_separator(const Options *opts) {
@@ -49,16 +51,12 @@ const char *later_separator(const Options *opts) {
     return opts->separate_output ? "\n" : " ";
 }
 
-void write_checked_name(CheckedListWriter *writer, const char *name) {
-    const Options *opts = writer->opts;
+void add_checked_name(CheckedList *list, const char *name) {
+    const Options *opts = list->opts;
     const bool quote = !opts->separate_output || (opts->quoted && needs_quoting(name));
-    if (quote) {
-        dprintf(opts->output_fd, "%s%s", writer->separator,
-                quoted_name(name, quote_char(opts)).c_str());
-    } else {
-        dprintf(opts->output_fd, "%s%s", writer->separator, name);
-    }
-    writer->separator = later_separator(opts);
+    list->answer += list->separator;
+    list->answer += quote ? quoted_name(name, quote_char(opts)) : name;
+    list->separator = later_separator(opts);
 }
 
 // A checked row nested under another is part of the answer as much as a
@@ -69,19 +67,24 @@ gboolean on_checked_list_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *it
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.state, &checked, TOGGLE_LIST_COLUMNS.name,
                        static_cast<char **>(out(name)), -1);
     if (checked)
-        write_checked_name(static_cast<CheckedListWriter *>(data), name ? name.get() : "");
+        add_checked_name(static_cast<CheckedList *>(data), name ? name.get() : "");
     return FALSE;
 }
 
 } // namespace
 
-void print_first_checked_item(const Options *opts, GtkTreeModel *model) {
-    FirstCheckedWriter writer{opts};
-    gtk_tree_model_foreach(model, on_first_checked_row, &writer);
+int print_first_checked_item(const Options *opts, GtkTreeModel *model) {
+    FirstChecked first{false, {}};
+    gtk_tree_model_foreach(model, on_first_checked_row, &first);
+    if (!first.found)
+        return 0;
+    return write_all(opts->output_fd, name_line(opts, first.name ? first.name.get() : ""));
 }
 
-void print_checked_list(const Options *opts, GtkTreeModel *model) {
-    CheckedListWriter writer{opts, ""};
-    gtk_tree_model_foreach(model, on_checked_list_row, &writer);
-    dprintf(opts->output_fd, "\n");
+// The whole answer is gathered first: one write to check, not one per name.
+int print_checked_list(const Options *opts, GtkTreeModel *model) {
+    CheckedList list{opts, "", {}};
+    gtk_tree_model_foreach(model, on_checked_list_row, &list);
+    list.answer += '\n';
+    return write_all(opts->output_fd, list.answer);
 }

@@ -7,14 +7,16 @@
 #include "core/records.h"
 #include "dialogs/lists/items.h"
 
+// Each writer returns 0, or the errno of the write that failed.
+
 // The selected row's name behind prefix (which may be null); nothing at all
 // when no row is selected.
-void print_selected_item(const Options *opts, GtkTreeView *view, ListKind kind, const char *prefix);
+int print_selected_item(const Options *opts, GtkTreeView *view, ListKind kind, const char *prefix);
 
 // The first checked row's name, in depth-first order; nothing when no row
 // is checked.
-void print_first_checked_item(const Options *opts, GtkTreeModel *model);
+int print_first_checked_item(const Options *opts, GtkTreeModel *model);
 
 // Every checked row, at every depth in depth-first order, joined by the
 // output separator, then a newline.
-void print_checked_list(const Options *opts, GtkTreeModel *model);
+int print_checked_list(const Options *opts, GtkTreeModel *model);

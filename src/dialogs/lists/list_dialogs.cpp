@@ -25,10 +25,10 @@ DialogResult run_toggle_list(const DialogRequest &request, ListKind kind) {
     GtkTreeModel *model = list.model.get();
     DialogAnswer answer;
     if (kind == ListKind::checklist)
-        answer.write = [&] { print_checked_list(opts, model); };
+        answer.write = [&] { return print_checked_list(opts, model); };
     else
-        answer.write = [&] { print_first_checked_item(opts, model); };
-    answer.write_help = [&] { print_selected_item(opts, list.view, kind, "HELP "); };
+        answer.write = [&] { return print_first_checked_item(opts, model); };
+    answer.write_help = [&] { return print_selected_item(opts, list.view, kind, "HELP "); };
     return run_dialog(dialog, answer);
 }
 
@@ -59,7 +59,7 @@ DialogResult dialog_menu(const DialogRequest &request) {
     g_signal_connect_swapped(list.view, "row-activated", G_CALLBACK(on_menu_row_activated),
                              dialog.widget());
     const Options *opts = &request.opts;
-    return run_dialog(dialog,
-                      {[&] { print_selected_item(opts, list.view, ListKind::menu, nullptr); },
-                       [&] { print_selected_item(opts, list.view, ListKind::menu, "HELP "); }});
+    return run_dialog(
+        dialog, {[&] { return print_selected_item(opts, list.view, ListKind::menu, nullptr); },
+                 [&] { return print_selected_item(opts, list.view, ListKind::menu, "HELP "); }});
 }
