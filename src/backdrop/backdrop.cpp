@@ -131,8 +131,9 @@ bool start_relay(Backdrop *backdrop) {
 } // namespace
 
 void publish_backtitle(Backdrop *backdrop) {
+    const std::string path = relay_path();
     RelayError error;
-    if (relay_send(relay_path(), backdrop->segment->opts.backtitle, &error))
+    if (relay_send(path, backdrop->segment->opts.backtitle, &error))
         return;
     if (error.step != nullptr)
         warn_relay_error(error);
