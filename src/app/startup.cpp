@@ -9,6 +9,7 @@
 #include <ctime>
 #include <gtk/gtk.h>
 #include <libintl.h>
+#include <string>
 #include <unistd.h>
 
 #include "app/driver.h"
@@ -19,6 +20,7 @@
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
+#include "frame/gobject_ptr.h"
 
 static const char *const help_lines[] = {
     "usage: wrenpane --help | --version",
@@ -113,6 +115,24 @@ static const char *display_name() {
     return name != nullptr ? name : "";
 }
 
+// The catalogues are found from where the program is: a program run from
+// its build tree has them in "locale" beside it, an installed one under its
+// prefix, wherever that prefix was moved (a staging DESTDIR, `cmake --install
+// --prefix`). Without /proc, the directory the build was configured for.
+static std::string catalogue_dir() {
+    GCharPtr program(g_file_read_link("/proc/self/exe", nullptr));
+    if (!program)
+        return WRENPANE_LOCALEDIR;
+    GCharPtr program_dir(g_path_get_dirname(program.get()));
+    GCharPtr build_tree(g_build_filename(program_dir.get(), "locale", nullptr));
+    // A directory: /usr/bin/locale, for one, is a program.
+    if (g_file_test(build_tree.get(), G_FILE_TEST_IS_DIR))
+        return build_tree.get();
+    GCharPtr installed(
+        g_build_filename(program_dir.get(), WRENPANE_LOCALEDIR_FROM_BINDIR, nullptr));
+    return installed.get();
+}
+
 int run_program(int argc, char **argv) {
     // Before anything opens a file, the terminal utility included: it gets
     // /dev/null where the caller closed a standard descriptor, as we do.
@@ -129,9 +149,8 @@ int run_program(int argc, char **argv) {
 
     if (setlocale(LC_ALL, "") == nullptr)
         warn_msg(-1, "%s\n", strerror(errno));
-    // WRENPANE_LOCALEDIR is given at build time (CMake cache variable). GTK
-    // takes UTF-8 whatever the locale's character set.
-    bindtextdomain(PROGRAM_NAME, WRENPANE_LOCALEDIR);
+    // GTK takes UTF-8 whatever the locale's character set.
+    bindtextdomain(PROGRAM_NAME, catalogue_dir().c_str());
     bind_textdomain_codeset(PROGRAM_NAME, "UTF-8");
     textdomain(PROGRAM_NAME);
 
