@@ -9,6 +9,8 @@
 #include <ctime>
 #include <gtk/gtk.h>
 #include <libintl.h>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/driver.h"
@@ -19,6 +21,7 @@
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
+#include "frame/gobject_ptr.h"
 
 static const char *const help_lines[] = {
     "usage: wrenpane --help | --version",
@@ -157,6 +160,36 @@ static void say_locale_is_missing() {
     warn_msg(-1, "the locale \"%s\" is not available on this system; using the C locale", missing);
 }
 
+// A directory that only its owner, this user or root, can change. A
+// catalogue holds the formats of our messages, so it is read from nowhere
+// that another user could have put one: not beside a copy of the program
+// in /tmp, say.
+static bool is_private_dir(const char *path) {
+    struct stat info;
+    return stat(path, &info) == 0 && S_ISDIR(info.st_mode) &&
+           (info.st_uid == geteuid() || info.st_uid == 0) &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The catalogues are found from where the program is: a program run from
+// its build tree has them in "locale" beside it, an installed one under its
+// prefix, wherever that prefix was moved (a staging DESTDIR, `cmake --install
+// --prefix`). Without /proc, the directory the build was configured for.
+static std::string catalogue_dir() {
+    GCharPtr program(g_file_read_link("/proc/self/exe", nullptr));
+    if (!program)
+        return WRENPANE_LOCALEDIR;
+    GCharPtr program_dir(g_path_get_dirname(program.get()));
+    GCharPtr build_tree(g_build_filename(program_dir.get(), "locale", nullptr));
+    // A directory (/usr/bin/locale, for one, is a program) in a directory
+    // as private as itself.
+    if (is_private_dir(program_dir.get()) && is_private_dir(build_tree.get()))
+        return build_tree.get();
+    GCharPtr installed(
+        g_build_filename(program_dir.get(), WRENPANE_LOCALEDIR_FROM_BINDIR, nullptr));
+    return installed.get();
+}
+
 int run_program(int argc, char **argv) {
     // Before anything opens a file, the terminal utility included: it gets
     // /dev/null where the caller closed a standard descriptor, as we do. The
@@ -175,9 +208,8 @@ int run_program(int argc, char **argv) {
 
     if (setlocale(LC_ALL, "") == nullptr)
         say_locale_is_missing();
-    // WRENPANE_LOCALEDIR is given at build time (CMake cache variable). GTK
-    // takes UTF-8 whatever the locale's character set.
-    bindtextdomain(PROGRAM_NAME, WRENPANE_LOCALEDIR);
+    // GTK takes UTF-8 whatever the locale's character set.
+    bindtextdomain(PROGRAM_NAME, catalogue_dir().c_str());
     bind_textdomain_codeset(PROGRAM_NAME, "UTF-8");
     textdomain(PROGRAM_NAME);
 

@@ -49,9 +49,14 @@ POLL_INTERVAL = 0.05
 # without X (scripts/session --wayland), or else an X server.
 WAYLAND = "WAYLAND_DISPLAY" in os.environ and not os.environ.get("DISPLAY")
 
-# The build writes the version numbers into this header beside the binary;
-# the tests read them there instead of repeating them.
-VERSION_HEADER = Path(BINARY).parent / "generated" / "core" / "version.h"
+# The build tree of the binary under test: where it is, unless it is an
+# installed one, which names the tree it was built from (or one of the same
+# sources).
+BUILD_DIR = Path(os.environ.get("WRENPANE_BUILD_DIR", Path(BINARY).parent))
+
+# The build writes the version numbers into this header; the tests read
+# them there instead of repeating them.
+VERSION_HEADER = BUILD_DIR / "generated" / "core" / "version.h"
 
 
 def _version_line() -> bytes | None:
@@ -122,8 +127,9 @@ def base_env(env: dict | None = None) -> dict:
     return result
 
 
-# The test builds compile in this directory of message catalogues.
-CATALOGUES = Path(BINARY).parent / "locale"
+# The message catalogues that the build compiled, which give the texts
+# expected in each language.
+CATALOGUES = BUILD_DIR / "locale"
 # Languages with a locale of their own (scripts/install-deps makes them);
 # the others run in C.UTF-8, where LANGUAGE still picks the catalogue.
 LOCALES = {"de": "de_DE.UTF-8", "he": "he_IL.UTF-8"}

@@ -40,6 +40,7 @@ OWN_TEXTS = {
 
 @pytest.mark.parametrize("language", ["C", "de", "ja", "ar"])
 @pytest.mark.parametrize("dialog_name", OWN_TEXTS)
+@pytest.mark.installed
 def test_own_texts_are_in_the_users_language(wrenpane, language, dialog_name):
     args, texts = OWN_TEXTS[dialog_name]
     app = wrenpane.start(*args, env=language_env(language))
@@ -177,6 +178,7 @@ def test_alt_and_a_mnemonic_presses_its_button(wrenpane, language, args, button,
 
 
 @pytest.mark.parametrize("language", ["C", "de"])
+@pytest.mark.installed
 def test_alt_and_a_mnemonic_answers_an_inputbox(wrenpane, language):
     app = wrenpane.start("--defaultno", "--inputbox", "Name?", 0, 0, "Ada", env=language_env(language))
     app.dialog().key("alt+" + mnemonic_key(language, "_OK"))

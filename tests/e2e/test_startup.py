@@ -27,6 +27,7 @@ HELP = (Path(__file__).parent / "expected" / "help.txt").read_bytes()
         (["--stderr", "--output-fd", "7", "--version"], VERSION),
     ],
 )
+@pytest.mark.installed
 def test_help_and_version_win_anywhere(wrenpane, args, stdout):
     assert wrenpane.run(*args) == (0, stdout, b"")
 
