@@ -43,20 +43,20 @@ void drop_separator(char **positional, int &count) {
         --count;
 }
 
-// Without a screen there is no size to report.
-void write_maxsize_line(GdkScreen *screen, int output_fd) {
+// The default size on the monitor that the segment's dialog shows on, as
+// its options so far place it. Without a screen there is no size to report.
+void write_maxsize_line(GdkScreen *screen, const DialogConf &conf, int output_fd) {
     if (screen == nullptr)
         return;
     double unit = char_unit_pixels(screen);
-    GdkRectangle area;
-    primary_workarea(screen, &area);
+    GdkRectangle area = monitor_workarea(dialog_monitor(gdk_screen_get_display(screen), conf));
     dprintf(output_fd, "MaxSize: %d, %d\n", default_rows(unit, area), default_cols(unit, area));
 }
 
-void run_side_job(GdkScreen *screen, const SideJob &job) {
+void run_side_job(GdkScreen *screen, const DialogConf &conf, const SideJob &job) {
     switch (job.kind) {
     case SideJob::Kind::print_maxsize:
-        write_maxsize_line(screen, job.output_fd);
+        write_maxsize_line(screen, conf, job.output_fd);
         break;
     case SideJob::Kind::print_version:
         write_version_line(job.output_fd);
@@ -202,7 +202,7 @@ bool DialogSequence::run_next_segment() {
             return fail();
         if (step.kind == ScanStep::Kind::end)
             break;
-        run_side_job(screen_, step.job);
+        run_side_job(screen_, config_.conf, step.job);
     }
     drop_separator(argv_ + 1, positional);
 
