@@ -669,6 +669,10 @@ class App:
             for window in self.windows():
                 if window.acc.path in self._seen or not window.is_active():
                     continue
+                # Plain frames are never dialogs: they are backdrops, or the
+                # window that asks a Wayland compositor where new windows go.
+                if window.acc.getRole() == pyatspi.ROLE_FRAME:
+                    continue
                 if title is None or window.title == title:
                     return window
             return None

@@ -90,14 +90,19 @@ def test_full_screen_dialog_sits_in_the_middle(wrenpane, size):
                "a full-screen window")
     label = next(acc for acc in dialog.find_all(pyatspi.ROLE_LABEL)
                  if acc.name == "Full screen message" and has_state(acc, pyatspi.STATE_SHOWING))
-    text = label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     (ok,) = dialog.buttons()
-    button = ok.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
     # The text at the top left and the button at the bottom right of a block
-    # in the middle of the screen, as in a window of their own.
-    right, bottom = button.x + button.width, button.y + button.height
-    assert abs(text.x - (SCREEN_WIDTH - right)) <= 20, (text, button)
-    assert abs(text.y - (SCREEN_HEIGHT - bottom)) <= 20, (text, button)
+    # in the middle of the screen, as in a window of their own (read again
+    # until the layout for the full screen has settled).
+    def in_the_middle():
+        text = label.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        button = ok.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        right, bottom = button.x + button.width, button.y + button.height
+        return (abs(text.x - (SCREEN_WIDTH - right)) <= 20
+                and abs(text.y - (SCREEN_HEIGHT - bottom)) <= 20)
+
+    wait_until(in_the_middle, "the text and the button in the middle")
     dialog.press("OK")
     assert app.finish() == (0, b"", b"")
 
