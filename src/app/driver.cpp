@@ -45,22 +45,22 @@ void drop_separator(char **positional, int &count) {
         --count;
 }
 
-// Without a screen there is no size to report.
-int write_maxsize_line(GdkScreen *screen, int output_fd) {
+// The default size on the monitor that the segment's dialog shows on, as
+// its options so far place it. Without a screen there is no size to report.
+int write_maxsize_line(GdkScreen *screen, const DialogConf &conf, int output_fd) {
     if (screen == nullptr)
         return 0;
     double unit = char_unit_pixels(screen);
-    GdkRectangle area;
-    primary_workarea(screen, &area);
+    GdkRectangle area = monitor_workarea(dialog_monitor(gdk_screen_get_display(screen), conf));
     return write_all(output_fd, "MaxSize: " + std::to_string(default_rows(unit, area)) + ", " +
                                     std::to_string(default_cols(unit, area)) + "\n");
 }
 
 // Returns 0, or the errno of a print-only line that could not be written.
-int run_side_job(GdkScreen *screen, const SideJob &job) {
+int run_side_job(GdkScreen *screen, const DialogConf &conf, const SideJob &job) {
     switch (job.kind) {
     case SideJob::Kind::print_maxsize:
-        return write_maxsize_line(screen, job.output_fd);
+        return write_maxsize_line(screen, conf, job.output_fd);
     case SideJob::Kind::print_version:
         return write_all(job.output_fd, version_line());
     case SideJob::Kind::set_theme:
@@ -207,7 +207,7 @@ bool DialogSequence::run_next_segment() {
             break;
         // A print-only line is an answer too: one that is lost ends the
         // chain like a dialog's.
-        if (int error = run_side_job(screen_, step.job); error != 0) {
+        if (int error = run_side_job(screen_, config_.conf, step.job); error != 0) {
             answer_write_failed(step.job.output_fd, error);
             return fail();
         }

@@ -128,9 +128,7 @@ class FieldRows {
           unit_(char_unit_pixels(gdk_screen_get_default())) {
         GtkWidget *content = dialog.content();
         gtk_box_set_spacing(GTK_BOX(content), SPACING);
-        GdkRectangle area;
-        primary_workarea(gdk_screen_get_default(), &area);
-        greatest_height_ = std::max(area.height, 1);
+        greatest_height_ = std::max(dialog.workarea().height, 1);
         GtkWidget *scroller = gtk_scrolled_window_new(nullptr, nullptr);
         gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_NEVER,
                                        GTK_POLICY_AUTOMATIC);

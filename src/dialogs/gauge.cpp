@@ -106,11 +106,8 @@ struct GaugeCells {
     double unit;
 };
 
-GaugeCells gauge_cells(int rows, int cols) {
-    GdkScreen *screen = gdk_screen_get_default();
-    double unit = char_unit_pixels(screen);
-    GdkRectangle area;
-    primary_workarea(screen, &area);
+GaugeCells gauge_cells(const GdkRectangle &area, int rows, int cols) {
+    double unit = char_unit_pixels(gdk_screen_get_default());
     return {rows > 0 ? rows : default_rows(unit, area), cols > 0 ? cols : default_cols(unit, area),
             unit};
 }
@@ -163,7 +160,7 @@ DialogResult dialog_gauge(const DialogRequest &request) {
     gtk_box_pack_start(GTK_BOX(box), bar, FALSE, TRUE, 0);
     gtk_widget_show_all(box);
 
-    GaugeCells cells = gauge_cells(request.rows, request.cols);
+    GaugeCells cells = gauge_cells(dialog.workarea(), request.rows, request.cols);
     int line_height = std::max(text_line_height(content), 1);
     int height = std::max(text_height(cells, box), line_height);
     GaugeTextLimit limit = text_limit(cells, height / line_height);

@@ -45,19 +45,19 @@ void set_heading(GtkWindow *window, const DialogConf &conf, const char *title) {
     }
 }
 
-// A GtkDialog with a header bar whose content area is rows x cols character
-// cells (0: the default for the screen), with the dialog text at its top
-// when asked. Returns the window and what shows the text.
+// A GtkDialog whose content area is rows x cols character cells (0: the
+// default for the work area), with the dialog text at its top when asked.
+// Its buttons go in a header bar, except in full screen, which hides the
+// header bar: there they go below the content. Returns the window and what
+// shows the text.
 std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &request,
-                                                        bool with_text) {
-    GtkWidget *window =
-        gtk_dialog_new_with_buttons(nullptr, nullptr, GTK_DIALOG_USE_HEADER_BAR, nullptr, nullptr);
+                                                        bool with_text, const GdkRectangle &area) {
+    GtkDialogFlags flags =
+        is_full_screen(request.conf) ? GtkDialogFlags(0) : GTK_DIALOG_USE_HEADER_BAR;
+    GtkWidget *window = gtk_dialog_new_with_buttons(nullptr, nullptr, flags, nullptr, nullptr);
     set_heading(GTK_WINDOW(window), request.conf, request.conf.title);
 
-    GdkScreen *screen = gdk_screen_get_default();
-    double unit = char_unit_pixels(screen);
-    GdkRectangle area;
-    primary_workarea(screen, &area);
+    double unit = char_unit_pixels(gdk_screen_get_default());
     int rows = request.rows != 0 ? request.rows : default_rows(unit, area);
     int cols = request.cols != 0 ? request.cols : default_cols(unit, area);
 
@@ -112,12 +112,15 @@ void show_help_file(const char *path) {
 
 } // namespace
 
-DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style) : request_(request) {
+DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style)
+    : request_(request), monitor_(dialog_monitor(gdk_display_get_default(), request.conf)),
+      workarea_(monitor_workarea(monitor_)) {
     if (style == WindowStyle::message)
         window_ = message_window_new(request);
     else
-        std::tie(window_, text_) = standard_window_new(request, style == WindowStyle::standard);
-    place_window(GTK_WINDOW(window_), request.conf);
+        std::tie(window_, text_) =
+            standard_window_new(request, style == WindowStyle::standard, workarea_);
+    place_window(GTK_WINDOW(window_), request.conf, monitor_);
     if (request.conf.help_file != nullptr || request.conf.help_message != nullptr)
         g_signal_connect(window_, "key-press-event", G_CALLBACK(on_help_key), this);
 }

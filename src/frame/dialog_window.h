@@ -34,6 +34,9 @@ class DialogWindow {
     GtkWidget *widget() const { return window_; }
     GtkDialog *dialog() const { return GTK_DIALOG(window_); }
     GtkWidget *content() const { return gtk_dialog_get_content_area(dialog()); }
+    // The usable area of the monitor that the window shows on, which a
+    // dialog of the default size fills.
+    const GdkRectangle &workarea() const { return workarea_; }
 
     // Names input as what the dialog's text asks for, for screen readers.
     // Does nothing for a dialog made without a text.
@@ -74,6 +77,8 @@ class DialogWindow {
     void show_help() const;
 
     const DialogRequest &request_;
+    GdkMonitor *monitor_;
+    GdkRectangle workarea_;
     GtkWidget *window_;
     GtkWidget *text_ = nullptr; // what shows the dialog text, if the window does
     // The attached sources. Letting one go removes it from the main loop,

@@ -12,7 +12,8 @@ void show_error_popup(GtkWidget *parent, const DialogConf *conf, const char *mes
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
     gtk_window_set_title(GTK_WINDOW(popup), _("Error"));
     if (parent == nullptr && conf != nullptr)
-        place_window(GTK_WINDOW(popup), *conf);
+        place_window(GTK_WINDOW(popup), *conf,
+                     dialog_monitor(gtk_widget_get_display(popup), *conf));
     // Asks the window manager for the focus: a popup that comes up while its
     // parent is still being mapped would otherwise leave the focus there,
     // where the modal popup makes every key go nowhere.

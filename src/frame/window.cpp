@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <gdk/gdkwayland.h>
 
 #include "frame/gobject_ptr.h"
 
@@ -35,13 +36,123 @@ GdkMonitor *primary_monitor(GdkDisplay *display) {
     return primary != nullptr ? primary : gdk_display_get_monitor(display, 0);
 }
 
-void primary_workarea(GdkScreen *screen, GdkRectangle *area) {
-    GdkMonitor *monitor = primary_monitor(gdk_screen_get_display(screen));
-    if (monitor == nullptr) {
-        *area = GdkRectangle{0, 0, 0, 0};
+bool is_full_screen(const DialogConf &conf) {
+    return conf.begin_x == -1 || conf.begin_y == -1;
+}
+
+namespace {
+
+// How long a compositor may take to show a window before the monitor is
+// guessed instead.
+constexpr unsigned PROBE_TIMEOUT_MS = 2000;
+
+// GTK centres a window on the monitor under the pointer, or without a
+// pointer on the middle one.
+GdkMonitor *pointer_monitor(GdkDisplay *display) {
+    GdkSeat *seat = gdk_display_get_default_seat(display);
+    GdkDevice *pointer = seat != nullptr ? gdk_seat_get_pointer(seat) : nullptr;
+    if (pointer == nullptr)
+        return gdk_display_get_monitor(display, gdk_display_get_n_monitors(display) / 2);
+    int x = 0;
+    int y = 0;
+    gdk_device_get_position(pointer, nullptr, &x, &y);
+    return gdk_display_get_monitor_at_point(display, x, y);
+}
+
+// GDK draws a window's first frames before the compositor shows it; the
+// later ones each wait for the compositor to have shown the one before, and
+// by then it has named the window's output. Seen to be the third frame on
+// sway: one more for good measure.
+constexpr int PROBE_FRAMES = 4;
+
+struct Probe {
+    int paints = 0;
+    bool timed_out = false;
+};
+
+void on_probe_painted(GdkFrameClock *clock, gpointer probe) {
+    if (++static_cast<Probe *>(probe)->paints < PROBE_FRAMES)
+        gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
+}
+
+gboolean on_probe_timeout(gpointer probe) {
+    static_cast<Probe *>(probe)->timed_out = true;
+    return G_SOURCE_REMOVE;
+}
+
+gboolean draw_nothing(GtkWidget *, cairo_t *, gpointer) {
+    return TRUE;
+}
+
+// A Wayland compositor names the output of a window only once the window
+// shows, which is too late to size a dialog without a visible jump (and
+// sway keeps a window's top left corner where it is when it grows, out of
+// the screen). So a transparent window of one pixel is shown first and
+// asked where it went: new windows all go to the same place. A window of a
+// fixed size floats on tiling compositors instead of pushing others aside.
+// Null when it does not show in time.
+GdkMonitor *monitor_of_new_windows(GdkDisplay *display) {
+    GtkWidget *window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_decorated(GTK_WINDOW(window), FALSE);
+    gtk_window_set_resizable(GTK_WINDOW(window), FALSE);
+    gtk_widget_set_size_request(window, 1, 1);
+    gtk_widget_set_app_paintable(window, TRUE);
+    g_signal_connect(window, "draw", G_CALLBACK(draw_nothing), nullptr);
+    gtk_widget_realize(window);
+    GdkWindow *surface = gtk_widget_get_window(window);
+    Probe probe;
+    GdkFrameClock *clock = gdk_window_get_frame_clock(surface);
+    gulong painted = g_signal_connect(clock, "after-paint", G_CALLBACK(on_probe_painted), &probe);
+    guint timeout = g_timeout_add(PROBE_TIMEOUT_MS, on_probe_timeout, &probe);
+    gtk_widget_show(window);
+    while (probe.paints < PROBE_FRAMES && !probe.timed_out)
+        g_main_context_iteration(nullptr, TRUE);
+    if (!probe.timed_out)
+        g_source_remove(timeout);
+    GdkMonitor *monitor =
+        probe.timed_out ? nullptr : gdk_display_get_monitor_at_window(display, surface);
+    g_signal_handler_disconnect(clock, painted);
+    gtk_widget_destroy(window);
+    return monitor;
+}
+
+int monitor_number(GdkDisplay *display, GdkMonitor *monitor) {
+    for (int i = 0; i < gdk_display_get_n_monitors(display); ++i)
+        if (gdk_display_get_monitor(display, i) == monitor)
+            return i;
+    return -1;
+}
+
+// The window's contents keep their size, in the middle of the screen: the
+// dialog laid out as it would be in a window of its own.
+void centre_contents(GtkWindow *window) {
+    GtkWidget *child = gtk_bin_get_child(GTK_BIN(window));
+    if (child == nullptr)
         return;
+    gtk_widget_set_halign(child, GTK_ALIGN_CENTER);
+    gtk_widget_set_valign(child, GTK_ALIGN_CENTER);
+}
+
+} // namespace
+
+GdkMonitor *dialog_monitor(GdkDisplay *display, const DialogConf &conf) {
+    GdkMonitor *monitor = nullptr;
+    if (GDK_IS_WAYLAND_DISPLAY(display)) {
+        if (gdk_display_get_n_monitors(display) > 1)
+            monitor = monitor_of_new_windows(display);
+    } else if (!is_full_screen(conf) && conf.begin_x != 0 && conf.begin_y != 0) {
+        monitor = gdk_display_get_monitor_at_point(display, conf.begin_x, conf.begin_y);
+    } else {
+        monitor = pointer_monitor(display);
     }
-    gdk_monitor_get_workarea(monitor, area);
+    return monitor != nullptr ? monitor : primary_monitor(display);
+}
+
+GdkRectangle monitor_workarea(GdkMonitor *monitor) {
+    GdkRectangle area{0, 0, 0, 0};
+    if (monitor != nullptr)
+        gdk_monitor_get_workarea(monitor, &area);
+    return area;
 }
 
 int default_rows(double unit, const GdkRectangle &area) {
@@ -66,11 +177,17 @@ void request_cell_size(GtkWidget *widget, int rows, int cols, double unit) {
 
 // Wayland lets no client choose where its windows go: there the compositor
 // places the window and the move is ignored, quietly.
-void place_window(GtkWindow *window, const DialogConf &conf) {
-    if (conf.begin_x == -1 || conf.begin_y == -1)
-        gtk_window_fullscreen(window);
-    else if (conf.begin_x == 0 || conf.begin_y == 0)
+void place_window(GtkWindow *window, const DialogConf &conf, GdkMonitor *monitor) {
+    if (is_full_screen(conf)) {
+        centre_contents(window);
+        int number = monitor_number(gtk_widget_get_display(GTK_WIDGET(window)), monitor);
+        if (number >= 0)
+            gtk_window_fullscreen_on_monitor(window, gtk_window_get_screen(window), number);
+        else
+            gtk_window_fullscreen(window);
+    } else if (conf.begin_x == 0 || conf.begin_y == 0) {
         gtk_window_set_position(window, GTK_WIN_POS_CENTER);
-    else
+    } else {
         gtk_window_move(window, conf.begin_x, conf.begin_y);
+    }
 }

@@ -12,8 +12,17 @@ double char_unit_pixels(GdkScreen *screen);
 // none); null without monitors.
 GdkMonitor *primary_monitor(GdkDisplay *display);
 
-// Usable area of primary_monitor.
-void primary_workarea(GdkScreen *screen, GdkRectangle *area);
+// Whether --begin-x/--begin-y ask for a full-screen window.
+bool is_full_screen(const DialogConf &conf);
+
+// The monitor that a dialog placed by conf shows on, which its default size
+// must fit: on X11 the one GTK centres it on (the pointer's), or the one at
+// the point it is moved to; on Wayland, where the compositor places every
+// window, the one it puts a new window on. Null without monitors.
+GdkMonitor *dialog_monitor(GdkDisplay *display, const DialogConf &conf);
+
+// Usable area of a monitor (all 0 for none).
+GdkRectangle monitor_workarea(GdkMonitor *monitor);
 
 // Default rows and columns for a size of 0 (what --print-maxsize reports).
 int default_rows(double unit, const GdkRectangle &area);
@@ -26,5 +35,7 @@ int size_request_pixels(double pixels);
 // Size request of a content area of rows x cols character cells.
 void request_cell_size(GtkWidget *widget, int rows, int cols, double unit);
 
-// Places a window by --begin-x/--begin-y: fullscreen, centred, or moved.
-void place_window(GtkWindow *window, const DialogConf &conf);
+// Places a window by --begin-x/--begin-y: full screen on monitor (that of
+// dialog_monitor), centred, or moved. A full-screen window shows what it
+// holds in the middle of the screen, as its own size.
+void place_window(GtkWindow *window, const DialogConf &conf, GdkMonitor *monitor);

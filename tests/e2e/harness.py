@@ -685,6 +685,10 @@ class App:
             for window in self.windows():
                 if window.acc.path in self._seen or not window.is_active():
                     continue
+                # Plain frames are never dialogs: they are backdrops, or the
+                # window that asks a Wayland compositor where new windows go.
+                if window.acc.getRole() == pyatspi.ROLE_FRAME:
+                    continue
                 if title is None or window.title == title:
                     return window
             return None
@@ -1044,11 +1048,14 @@ class MonitorServer:
         subprocess.run(["xrandr", "-d", self.display, *args], check=True,
                        capture_output=True, timeout=TIMEOUT)
 
-    def set_monitors(self, count: int, primary: int) -> None:
-        """Switches on ``count`` outputs of MODE side by side, each one a
+    def set_monitors(self, count: int, primary: int, modes: list[str] | None = None) -> None:
+        """Switches on ``count`` outputs side by side, of MODE or of the
+        given ``modes`` (one for each, such as "800x600"), each one a
         monitor named m0, m1, ... defined with --setmonitor, the one with
         index ``primary`` marked primary; every other output goes off."""
-        width, height = map(int, self.MODE.split("x"))
+        modes = modes or [self.MODE] * count
+        sizes = [tuple(map(int, mode.split("x"))) for mode in modes]
+        lefts = [sum(width for width, _ in sizes[:i]) for i in range(count)]
         for line in subprocess.run(["xrandr", "-d", self.display, "--listmonitors"],
                                    capture_output=True, text=True, check=True,
                                    timeout=TIMEOUT).stdout.splitlines()[1:]:
@@ -1060,19 +1067,24 @@ class MonitorServer:
             if i < count:
                 # Fails harmlessly when the output has the mode already.
                 subprocess.run(["xrandr", "-d", self.display, "--addmode", f"DUMMY{i}",
-                                self.MODE], capture_output=True, timeout=TIMEOUT)
-                outputs += ["--output", f"DUMMY{i}", "--mode", self.MODE,
-                            "--pos", f"{i * width}x0"]
+                                modes[i]], capture_output=True, timeout=TIMEOUT)
+                outputs += ["--output", f"DUMMY{i}", "--mode", modes[i],
+                            "--pos", f"{lefts[i]}x0"]
             else:
                 outputs += ["--output", f"DUMMY{i}", "--off"]
         self.xrandr(*outputs)
         # A full query probes the outputs: until then an output just switched
         # on may still count as disconnected for programs that do not probe.
         self.xrandr("--query")
-        for i in range(count):
+        for i, (width, height) in enumerate(sizes):
             name = ("*" if i == primary else "") + f"m{i}"
-            self.xrandr("--setmonitor", name, f"{width}/270x{height}/200+{i * width}+0",
+            self.xrandr("--setmonitor", name, f"{width}/270x{height}/200+{lefts[i]}+0",
                         f"DUMMY{i}")
+
+    def move_pointer(self, x: int, y: int) -> None:
+        """Puts the mouse pointer at screen point (x, y)."""
+        subprocess.run(["xdotool", "mousemove", str(x), str(y)], check=True, timeout=TIMEOUT,
+                       env=base_env(self.env))
 
     def stop(self) -> None:
         _end(self.proc)
