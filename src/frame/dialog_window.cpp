@@ -10,6 +10,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_text.h"
 #include "frame/file_view.h"
+#include "frame/focus_stand_in.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 #include "frame/window.h"
@@ -193,7 +194,11 @@ void DialogWindow::end_with(DialogResult result) {
 
 DialogResult DialogWindow::run() {
     g_signal_connect_after(window_, "map", G_CALLBACK(focus_default_when_unfocused), nullptr);
-    int response = gtk_dialog_run(dialog());
+    int response;
+    {
+        FocusStandIn stand_in(GTK_WINDOW(window_));
+        response = gtk_dialog_run(dialog());
+    }
     if (request_.conf.print_size) {
         Size size;
         gtk_window_get_size(GTK_WINDOW(window_), &size.width, &size.height);
