@@ -190,6 +190,27 @@ static std::string catalogue_dir() {
     return installed.get();
 }
 
+// Run from a console without the terminal utility, the user would otherwise
+// see nothing at all happen. The locale is set up only now, so that the
+// utility, when there is one, starts as it would from the shell; the message
+// comes in the locale's character set, as the system's reason does, for the
+// console shows that.
+[[noreturn]] static void exit_without_terminal_utility(int error) {
+    setlocale(LC_ALL, "");
+    bindtextdomain(PROGRAM_NAME, catalogue_dir().c_str());
+    // As everywhere: UTF-8 from the catalogue, which warn_msg converts.
+    bind_textdomain_codeset(PROGRAM_NAME, "UTF-8");
+    textdomain(PROGRAM_NAME);
+    // TRANSLATORS: DISPLAY and WAYLAND_DISPLAY are environment variables;
+    // the first %s is the terminal program run in place of this one, the
+    // second the system's reason why it could not be run.
+    warn_msg(-1,
+             _("no display (DISPLAY and WAYLAND_DISPLAY are unset or empty), and %s "
+               "cannot be run: %s"),
+             TERMINAL_UTILITY, strerror(error));
+    _exit(127);
+}
+
 int run_program(int argc, char **argv) {
     // Before anything opens a file, the terminal utility included: it gets
     // /dev/null where the caller closed a standard descriptor, as we do. The
@@ -200,7 +221,7 @@ int run_program(int argc, char **argv) {
 
     if (!has_display()) {
         execvp(TERMINAL_UTILITY, argv);
-        _exit(127);
+        exit_without_terminal_utility(errno);
     }
     // A reader that went away must not kill us mid-answer; set only now so
     // that the terminal utility above keeps the default disposition.

@@ -152,7 +152,9 @@ void cover_with_layer(const LayerShell &shell, GtkWindow *window, GdkMonitor *mo
 }
 
 // Without the layer protocol, full screen is the one way to cover a chosen
-// output; the window does not take the focus from the dialogs.
+// output. The window asks never to take the focus; a compositor that gives
+// it the focus all the same still lets the keys reach the dialogs, which are
+// then drawn as focused while it holds it.
 void cover_with_fullscreen(GtkWindow *window, GdkMonitor *monitor, int monitor_number) {
     GdkRectangle area;
     gdk_monitor_get_geometry(monitor, &area);

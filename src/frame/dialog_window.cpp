@@ -10,6 +10,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_text.h"
 #include "frame/file_view.h"
+#include "frame/focus_stand_in.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
 #include "frame/window.h"
@@ -136,11 +137,21 @@ void DialogWindow::label_input(GtkWidget *input) const {
 }
 
 // F1, whatever the modifiers. The key goes on to the dialog's own handling in
-// every case.
+// every case, and the help opens only once that is done. Run from inside the
+// handler, the help's own loop would return to a press whose key code GTK
+// reads again with the keymap of that moment: on Wayland each keyboard has a
+// keymap of its own, and when the help was closed from another one (a second
+// keyboard, an on-screen one), F1's code can be the very key that closed it,
+// which would then cancel or accept the dialog as well.
 gboolean DialogWindow::on_help_key(GtkWidget *, GdkEventKey *event, gpointer self) {
     if (event->keyval == GDK_KEY_F1)
-        static_cast<const DialogWindow *>(self)->show_help();
+        static_cast<DialogWindow *>(self)->add_idle(on_help_idle, self);
     return FALSE;
+}
+
+gboolean DialogWindow::on_help_idle(gpointer self) {
+    static_cast<const DialogWindow *>(self)->show_help();
+    return G_SOURCE_REMOVE;
 }
 
 // The help file in the file viewer, or else the help message in a message
@@ -187,7 +198,11 @@ void DialogWindow::end_with(DialogResult result) {
 
 DialogResult DialogWindow::run() {
     g_signal_connect_after(window_, "map", G_CALLBACK(focus_default_when_unfocused), nullptr);
-    int response = gtk_dialog_run(dialog());
+    int response;
+    {
+        FocusStandIn stand_in(GTK_WINDOW(window_));
+        response = gtk_dialog_run(dialog());
+    }
     if (request_.conf.print_size) {
         Size size;
         gtk_window_get_size(GTK_WINDOW(window_), &size.width, &size.height);

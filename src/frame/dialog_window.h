@@ -74,6 +74,7 @@ class DialogWindow {
 
     void own_source(GSource *source);
     static gboolean on_help_key(GtkWidget *window, GdkEventKey *event, gpointer self);
+    static gboolean on_help_idle(gpointer self);
     void show_help() const;
 
     const DialogRequest &request_;

@@ -143,7 +143,7 @@ def language_env(language: str) -> dict:
     return {"LC_ALL": LOCALES.get(language, "C.UTF-8"), "LANGUAGE": language}
 
 
-def _catalogue_text(language: str, message: str) -> str:
+def catalogue_text(language: str, message: str) -> str:
     """``message`` as the catalogue of ``language`` translates it."""
     if language == "C":
         return message
@@ -153,12 +153,12 @@ def _catalogue_text(language: str, message: str) -> str:
 def translated(language: str, message: str) -> str:
     """``message`` as the program shows it in ``language``: its catalogue's
     translation, without the underscore that marks a mnemonic."""
-    return re.sub(r"_(.)", r"\1", _catalogue_text(language, message))
+    return re.sub(r"_(.)", r"\1", catalogue_text(language, message))
 
 
 def mnemonic_key(language: str, message: str) -> str:
     """The key that, with Alt, presses the button labelled ``message``."""
-    text = _catalogue_text(language, message)
+    text = catalogue_text(language, message)
     return text[text.index("_") + 1].lower()
 
 

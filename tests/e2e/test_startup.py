@@ -5,7 +5,7 @@ from pathlib import Path
 
 import pytest
 
-from harness import VERSION_LINE as VERSION, program_on_path
+from harness import VERSION_LINE as VERSION, catalogue_text, language_env, program_on_path
 
 pytestmark = pytest.mark.wayland
 
@@ -55,12 +55,27 @@ def test_without_display_the_terminal_utility_takes_over(wrenpane, tmp_path, dis
     assert log.read_text().splitlines() == args
 
 
+NO_TERMINAL_UTILITY = ("no display (DISPLAY and WAYLAND_DISPLAY are unset or empty), "
+                       "and %s cannot be run: %s")
+
+
+@pytest.mark.parametrize("language", ["C", "de"])
 @pytest.mark.parametrize("display", [None, ""], ids=["unset", "empty"])
-def test_without_display_or_terminal_utility_exit_127_silently(wrenpane, tmp_path, display):
+@pytest.mark.parametrize("args", [["--msgbox", "hi", "0", "0"], ["--help"]])
+def test_without_display_or_terminal_utility_exit_127_saying_why(wrenpane, tmp_path, args,
+                                                                 display, language):
     empty = tmp_path / "empty"
     empty.mkdir()
-    env = {"DISPLAY": display, "WAYLAND_DISPLAY": display, "PATH": str(empty)}
-    assert wrenpane.run("--msgbox", "hi", "0", "0", env=env) == (127, b"", b"")
+    env = {"DISPLAY": display, "WAYLAND_DISPLAY": display, "PATH": str(empty),
+           **language_env(language)}
+    code, stdout, stderr = wrenpane.run(*args, env=env)
+    assert (code, stdout) == (127, b"")
+    # The system's reason comes last, in the system's words for the language.
+    said = "wrenpane: " + catalogue_text(language, NO_TERMINAL_UTILITY) % ("wrenbox", "")
+    assert stderr.decode().startswith(said)
+    assert stderr.count(b"\n") == 1 and stderr.endswith(b"\n")
+    if language == "C":
+        assert stderr.decode() == said + "No such file or directory\n"
 
 
 UNREACHABLE = [

@@ -527,6 +527,31 @@ def test_keys_reach_the_dialog_with_help_set(wrenpane):
     assert app.finish() == (0, b"", b"abc\n")
 
 
+# On Wayland each call of send_keys is a keyboard of its own, as an on-screen
+# keyboard beside a real one is: the key that closes the help comes from
+# another device than the F1 that opened it. (The file viewer has no default
+# button: Return does not close it.)
+@pytest.mark.wayland
+@pytest.mark.parametrize("help_option, closing_key",
+                         [("--hmsg", "Escape"), ("--hmsg", "Return"), ("--hfile", "Escape")])
+def test_the_key_that_closes_the_help_stays_with_it(wrenpane, tmp_path, help_option,
+                                                    closing_key):
+    help_file = tmp_path / "help.txt"
+    help_file.write_text("How to use this dialog.\n")
+    value = "Some help" if help_option == "--hmsg" else help_file
+    app = wrenpane.start(help_option, value, "--inputbox", "b", 10, 40, "typed")
+    dialog = app.dialog()
+    press_f1(dialog)
+    app.dialog().key(closing_key)
+    wait_until(lambda: app.proc.poll() is not None
+               or [w.title for w in app.windows()] == [dialog.title], "the help to close")
+    assert app.proc.poll() is None, f"the key reached the dialog under the help: {app.finish()}"
+    wait_until(dialog.is_active, "the dialog to be active again")
+    assert text_of(the_entry(dialog)) == "typed"
+    dialog.key("Return")
+    assert app.finish() == (0, b"", b"typed\n")
+
+
 def test_chain_goes_on_after_a_big_file(wrenpane, tmp_path):
     path = tmp_path / "big.txt"
     data, shown = big_file_bytes()

@@ -1,7 +1,8 @@
 """The backdrop on a Wayland compositor (sway, which offers the layer shell):
 one background surface per output, under the dialogs and never focused, the
 back title on the first output (Wayland names no monitor primary), the relay
-updating it, and outputs that come and go.
+updating it, and outputs that come and go; without the layer shell, dialogs
+that look focused over full-screen backdrops.
 
 A Wayland compositor tells no client where a surface is, so what covers an
 output is read from its pixels, and which window is which from AT-SPI.
@@ -10,11 +11,14 @@ Its compositor can add outputs but not take them away again, so the file
 is named to run after the others, which then keep one output."""
 
 import os
+import subprocess
 
 import pyatspi
 import pytest
 
-from harness import WAYLAND, WaylandMonitorServer, pixels, swaymsg, wait_until
+from harness import (WAYLAND, WaylandMonitorServer, has_state, pixels, send_keys, swaymsg,
+                     wait_until, wayland_windows)
+from text_fields import the_entry
 
 pytestmark = [pytest.mark.wayland,
               pytest.mark.skipif(not WAYLAND, reason="needs a Wayland session")]
@@ -91,6 +95,33 @@ def test_one_backdrop_per_output_with_the_title_on_the_first(wrenpane, two_outpu
     # The dialog keeps the keyboard: nothing in the backdrop takes it.
     the_dialog(app).key("Return")
     assert app.finish() == (0, b"", b"")
+
+
+@pytest.fixture(scope="module")
+def without_layer_shell(tmp_path_factory) -> dict:
+    """The environment of a run that finds a layer-shell library without its
+    functions, as where the compositor lacks the protocol (GNOME): the
+    backdrop is then made of full-screen windows."""
+    folder = tmp_path_factory.mktemp("no-layer-shell")
+    subprocess.run(["cc", "-shared", "-fPIC", "-o", str(folder / "libgtk-layer-shell.so.0"),
+                    "-x", "c", "/dev/null"], check=True, timeout=60)
+    return {"LD_LIBRARY_PATH": str(folder)}
+
+
+def test_without_the_layer_shell_the_dialog_is_drawn_active(wrenpane, without_layer_shell):
+    app = wrenpane.start("--backtitle", "Setup", "--inputbox", "b", 10, 40, "typed",
+                         env=without_layer_shell)
+    dialog = the_dialog(app)
+    full_screen = (0, 0, FIRST_WIDTH, FIRST_HEIGHT)
+    wait_until(lambda: any(w[2:6] == full_screen for w in wayland_windows(app.pid)),
+               "a full-screen backdrop")
+    # The compositor gives the backdrop the focus all the same; keys reach
+    # the dialog, which must look like it takes them.
+    wait_until(dialog.is_active, "the dialog to be drawn active")
+    entry = the_entry(dialog)
+    wait_until(lambda: has_state(entry, pyatspi.STATE_FOCUSED), "the entry to show the focus")
+    send_keys("End", "exclam", "Return")
+    assert app.finish() == (0, b"", b"typed!\n")
 
 
 def test_an_output_that_comes_is_covered(wrenpane, two_outputs):
