@@ -77,15 +77,6 @@ def test_messages_come_in_the_locales_character_set(wrenpane):
     assert "/dev/full: Auf dem Gerät".encode("latin-1") in err
 
 
-def test_a_locale_that_is_not_installed_is_named_once(wrenpane):
-    code, out, err = wrenpane.run("--output-fd", "abc", "--msgbox", "hi", 0, 0,
-                                  env={"LC_ALL": "fr_FR.UTF-8"})
-    assert (code, out) == (255, b"")
-    assert err.decode() == (
-        'wrenpane: the locale "fr_FR.UTF-8" is not available on this system; using the C locale\n'
-        "wrenpane: --output-fd abc is not a number\n")
-
-
 # LANGUAGE as the user sets it, and the catalogue whose text then shows. A
 # region with no catalogue of its own falls back as gettext does, to its
 # language and never to a sibling region: zh_HK reaches zh_TW only when
