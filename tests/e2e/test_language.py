@@ -145,6 +145,19 @@ def test_a_long_paragraph_keeps_its_direction_past_its_first_part(wrenpane, tmp_
     assert app.finish().code == 5
 
 
+@pytest.mark.wayland
+@pytest.mark.parametrize("language", ["C", "he", "ar"])
+def test_time_reads_hours_minutes_seconds_from_left_to_right(wrenpane, language):
+    app = wrenpane.start("--timebox", "When?", 0, 0, 7, 30, 0, env=language_env(language))
+    dialog = app.dialog()
+    fields = [dialog.find(SPIN, translated(language, name)) for name in ("Hours", "Minutes", "Seconds")]
+    assert [text_of(field) for field in fields] == ["07", "30", "00"]
+    lefts = [position(field)[0] for field in fields]
+    assert lefts == sorted(lefts)
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
 # Dialogs answered by a button as they start, or closed with Escape (None):
 # the answers and exit codes must be byte for byte those of the untranslated
 # program.
