@@ -3,10 +3,12 @@ catalogues (buttons keep their mnemonics, screen readers hear the label
 without the underscore), right-to-left languages mirror the window, and
 answers, exit codes, --help and --version are the same in every language."""
 
+import subprocess
+
 import pyatspi
 import pytest
 
-from harness import language_env, mnemonic_key, position, text_of, translated, wait_until
+from harness import language_env, mnemonic_key, position, progress_of, text_of, translated, wait_until
 
 BUTTON = pyatspi.ROLE_PUSH_BUTTON
 SPIN = pyatspi.ROLE_SPIN_BUTTON
@@ -156,6 +158,23 @@ def test_time_reads_hours_minutes_seconds_from_left_to_right(wrenpane, language)
     assert lefts == sorted(lefts)
     dialog.key("Escape")
     assert app.finish().code == 5
+
+
+# The bars' percentages as each language writes them; the number is never
+# translated.
+@pytest.mark.wayland
+@pytest.mark.parametrize("language, shown", [("C", "40 %"), ("pl", "40%"), ("he", "40%"),
+                                             ("ar", "40 \u066a")])
+def test_percentages_are_written_as_the_language_writes_them(wrenpane, language, shown):
+    env = language_env(language)
+    for args, kwargs in ((["--gauge", "Copying", 0, 0, 40], {"stdin": subprocess.PIPE}),
+                         (["--mixedgauge", "Status", 0, 0, 40, "a", 40], {})):
+        app = wrenpane.start(*args, env=env, **kwargs)
+        dialog = app.dialog()
+        bars = dialog.progress_bars()
+        assert [progress_of(bar)[0] for bar in bars] == [shown] * len(bars), args[0]
+        dialog.key("Escape")
+        assert app.finish().code == 5
 
 
 # Dialogs answered by a button as they start, or closed with Escape (None):
