@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "core/i18n.h"
 #include "core/numbers.h"
 
 namespace {
@@ -37,8 +38,12 @@ unsigned gauge_clamp(unsigned percent) {
 }
 
 std::string gauge_percent_text(unsigned percent) {
-    char text[16];
-    snprintf(text, sizeof text, "%u %%", percent);
+    // TRANSLATORS: a percentage shown in a progress bar, "40 %". Write it as
+    // your language writes percentages (for example "%u%%" without the blank,
+    // or with your language's percent sign); keep %u, the number.
+    const char *format = _("%u %%");
+    std::string text(static_cast<size_t>(snprintf(nullptr, 0, format, percent)), '\0');
+    snprintf(text.data(), text.size() + 1, format, percent);
     return text;
 }
 

@@ -21,7 +21,8 @@
 // A percentage as shown: 100 or more (compared unsigned) shows as 100.
 unsigned gauge_clamp(unsigned percent);
 
-// The bar's text for a clamped percentage: "40 %".
+// The bar's text for a clamped percentage, as the user's language writes
+// it: "40 %" untranslated.
 std::string gauge_percent_text(unsigned percent);
 
 // The optional <perc> argument: leading_uint32, clamped.

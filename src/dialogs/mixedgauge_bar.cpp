@@ -2,6 +2,7 @@
 
 #include "core/i18n.h"
 #include "core/numbers.h"
+#include "dialogs/gauge_protocol.h"
 
 bool mixedgauge_args_count_ok(int argc) {
     return argc < 2 || argc % 2 == 1;
@@ -14,7 +15,7 @@ int mixedgauge_value(const char *arg) {
 MixedgaugeBar mixedgauge_bar(int value) {
     if (value >= 0) {
         int percent = value < 100 ? value : 100;
-        return {std::to_string(percent) + " %", percent / 100.0, false};
+        return {gauge_percent_text(static_cast<unsigned>(percent)), percent / 100.0, false};
     }
     switch (value) {
     case -1:

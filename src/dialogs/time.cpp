@@ -66,6 +66,9 @@ DialogResult dialog_timebox(const DialogRequest &request) {
     set_accessible_name(minutes, _("Minutes"));
     set_accessible_name(seconds, _("Seconds"));
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
+    // Clocks read hours, minutes, seconds from left to right in every
+    // script, right-to-left ones included.
+    gtk_widget_set_direction(row, GTK_TEXT_DIR_LTR);
     gtk_box_pack_start(GTK_BOX(row), hours, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(row), gtk_label_new(":"), FALSE, TRUE, 4);
     gtk_box_pack_start(GTK_BOX(row), minutes, TRUE, TRUE, 0);

@@ -3,6 +3,7 @@
 #include <gtk/gtk-a11y.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <new>
 #include <unordered_map>
 #include <utility>
@@ -49,6 +50,16 @@ struct ViewState {
     size_t selection_anchor = 0;
     size_t selection_end = 0;
     bool selecting = false;
+    // The search for the direction of the paragraph last laid out: its
+    // first strong character decides, and the search goes section by
+    // section from the paragraph's start, so that a paragraph of many
+    // sections is read once however it is scrolled through.
+    struct DirectionSearch {
+        size_t paragraph = SIZE_MAX;
+        size_t next_section = 0;   // the first section not searched yet
+        size_t strong_section = 0; // where the direction was found
+        PangoDirection direction = PANGO_DIRECTION_NEUTRAL;
+    } direction_search;
 };
 
 // GObject allocates the instance and zeroes it; its C++ member is built in
@@ -78,6 +89,56 @@ void forget_layouts(ViewState &state) {
     state.layout_bytes = 0;
 }
 
+// The direction of a text's first strong character, or neutral. Pango
+// deprecates its own test in favour of FriBidi, which would be a library of
+// its own to link for one call; Pango 1 keeps this one working.
+PangoDirection base_direction(std::string_view text) {
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    return pango_find_base_dir(text.data(), static_cast<int>(text.size()));
+    G_GNUC_END_IGNORE_DEPRECATIONS
+}
+
+// The direction of a section's paragraph as far as the section: that of
+// the paragraph's first strong character up to the section's end, or
+// neutral. The last section may still grow, so it is searched afresh each
+// time; the sections before it keep their text, and what was found in them.
+PangoDirection paragraph_direction(ViewState &state, size_t index) {
+    const TextStore &store = state.store;
+    size_t paragraph = store.paragraph_holding(store.section_start(index));
+    ViewState::DirectionSearch &search = state.direction_search;
+    if (search.paragraph != paragraph)
+        search = {paragraph, store.section_holding(store.paragraph_start(paragraph)), 0,
+                  PANGO_DIRECTION_NEUTRAL};
+    while (search.direction == PANGO_DIRECTION_NEUTRAL && search.next_section <= index &&
+           search.next_section + 1 < store.section_count()) {
+        search.direction = base_direction(store.section(search.next_section));
+        search.strong_section = search.next_section++;
+    }
+    if (search.direction != PANGO_DIRECTION_NEUTRAL)
+        return index >= search.strong_section ? search.direction : PANGO_DIRECTION_NEUTRAL;
+    if (index < search.next_section)
+        return PANGO_DIRECTION_NEUTRAL;
+    return base_direction(store.section(index));
+}
+
+// A layout in the direction of the section's paragraph (the widget's when
+// the paragraph has no strong character), its lines aligned to the side
+// that direction starts from across the whole width, as a text view does.
+PangoLayout *directed_layout(GtkWidget *widget, size_t index) {
+    PangoDirection direction = paragraph_direction(state_of(widget), index);
+    if (direction == PANGO_DIRECTION_NEUTRAL)
+        direction = gtk_widget_get_direction(widget) == GTK_TEXT_DIR_RTL ? PANGO_DIRECTION_RTL
+                                                                         : PANGO_DIRECTION_LTR;
+    // A context of its own: the widget's is shared by every layout.
+    GObjectPtr<PangoContext> context(gtk_widget_create_pango_context(widget));
+    pango_context_set_base_dir(context.get(), direction);
+    PangoLayout *layout = pango_layout_new(context.get());
+    pango_layout_set_auto_dir(layout, FALSE);
+    pango_layout_set_alignment(layout, direction == PANGO_DIRECTION_RTL ? PANGO_ALIGN_RIGHT
+                                                                        : PANGO_ALIGN_LEFT);
+    return layout;
+}
+
 // The layout of a section's text (which starts at the store's
 // section_start), made again once the section's revision changes.
 PangoLayout *section_layout(GtkWidget *widget, size_t index) {
@@ -89,7 +150,7 @@ PangoLayout *section_layout(GtkWidget *widget, size_t index) {
     if (state.layouts.size() >= CACHED_LAYOUTS || state.layout_bytes >= CACHED_LAYOUT_BYTES)
         forget_layouts(state);
     std::string_view text = state.store.section(index);
-    PangoLayout *layout = gtk_widget_create_pango_layout(widget, nullptr);
+    PangoLayout *layout = directed_layout(widget, index);
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     pango_layout_set_width(layout, state.store.wrap_width() * PANGO_SCALE);
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
@@ -460,6 +521,13 @@ void lazy_text_view_size_allocate(GtkWidget *widget, GtkAllocation *allocation) 
     update_geometry(widget);
 }
 
+// Paragraphs without a direction of their own take the widget's.
+void lazy_text_view_direction_changed(GtkWidget *widget, GtkTextDirection previous) {
+    GTK_WIDGET_CLASS(lazy_text_view_parent_class)->direction_changed(widget, previous);
+    forget_layouts(state_of(widget));
+    gtk_widget_queue_draw(widget);
+}
+
 void lazy_text_view_style_updated(GtkWidget *widget) {
     GTK_WIDGET_CLASS(lazy_text_view_parent_class)->style_updated(widget);
     ViewState &state = state_of(widget);
@@ -542,6 +610,7 @@ void lazy_text_view_class_init(LazyTextViewClass *klass) {
     widget_class->draw = lazy_text_view_draw;
     widget_class->size_allocate = lazy_text_view_size_allocate;
     widget_class->style_updated = lazy_text_view_style_updated;
+    widget_class->direction_changed = lazy_text_view_direction_changed;
     widget_class->key_press_event = lazy_text_view_key_press;
     widget_class->button_press_event = lazy_text_view_button_press;
     widget_class->button_release_event = lazy_text_view_button_release;
@@ -851,7 +920,67 @@ gboolean accessible_set_caret_offset(AtkText *text, gint offset) {
     return select_characters(text, offset, offset);
 }
 
+// Where the view's own window is, in the coordinates asked for: on the
+// screen, or in the toplevel window.
+void view_origin(GtkWidget *widget, AtkCoordType coords, int *x, int *y) {
+    GdkWindow *window = gtk_widget_get_window(widget);
+    gdk_window_get_origin(window, x, y);
+    if (coords != ATK_XY_WINDOW)
+        return;
+    int toplevel_x = 0;
+    int toplevel_y = 0;
+    gdk_window_get_origin(gdk_window_get_toplevel(window), &toplevel_x, &toplevel_y);
+    *x -= toplevel_x;
+    *y -= toplevel_y;
+}
+
+// The box a character is drawn in, where it is drawn (above or below the
+// view when it is out of sight).
+void accessible_get_character_extents(AtkText *text, gint offset, gint *x, gint *y, gint *width,
+                                      gint *height, AtkCoordType coords) {
+    *x = *y = *width = *height = 0;
+    GtkWidget *widget = view_of(text);
+    if (widget == nullptr || !gtk_widget_get_realized(widget) || offset < 0)
+        return;
+    const ViewState &state = state_of(widget);
+    const TextStore &store = state.store;
+    size_t byte = store.byte_offset(static_cast<size_t>(offset));
+    size_t index = store.section_holding(byte);
+    PangoRectangle box;
+    pango_layout_index_to_pos(section_layout(widget, index),
+                              static_cast<int>(byte - store.section_start(index)), &box);
+    if (box.width < 0) { // a right-to-left character is measured from its right
+        box.x += box.width;
+        box.width = -box.width;
+    }
+    pango_extents_to_pixels(&box, nullptr);
+    int64_t top = store.section_y(index) - store.section_y(state.top_section) - state.top_offset;
+    view_origin(widget, coords, x, y);
+    *x += box.x;
+    *y += static_cast<int>(std::clamp<int64_t>(top + box.y, G_MININT / 2, G_MAXINT / 2));
+    *width = box.width;
+    *height = box.height;
+}
+
+// The character under a point of the view, or -1 outside it.
+gint accessible_get_offset_at_point(AtkText *text, gint x, gint y, AtkCoordType coords) {
+    GtkWidget *widget = view_of(text);
+    if (widget == nullptr || !gtk_widget_get_realized(widget))
+        return -1;
+    int origin_x = 0;
+    int origin_y = 0;
+    view_origin(widget, coords, &origin_x, &origin_y);
+    x -= origin_x;
+    y -= origin_y;
+    if (x < 0 || y < 0 || x >= gtk_widget_get_allocated_width(widget) ||
+        y >= gtk_widget_get_allocated_height(widget))
+        return -1;
+    return to_gint(state_of(widget).store.char_offset(text_offset_at(widget, x, y)));
+}
+
 void lazy_text_accessible_text_init(AtkTextIface *iface) {
+    iface->get_character_extents = accessible_get_character_extents;
+    iface->get_offset_at_point = accessible_get_offset_at_point;
     iface->get_text = accessible_get_text;
     iface->get_character_count = accessible_get_character_count;
     iface->get_character_at_offset = accessible_get_character_at_offset;

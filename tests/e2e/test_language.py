@@ -3,10 +3,12 @@ catalogues (buttons keep their mnemonics, screen readers hear the label
 without the underscore), right-to-left languages mirror the window, and
 answers, exit codes, --help and --version are the same in every language."""
 
+import subprocess
+
 import pyatspi
 import pytest
 
-from harness import language_env, mnemonic_key, position, translated
+from harness import language_env, mnemonic_key, position, progress_of, text_of, translated, wait_until
 
 BUTTON = pyatspi.ROLE_PUSH_BUTTON
 SPIN = pyatspi.ROLE_SPIN_BUTTON
@@ -112,6 +114,97 @@ def test_right_to_left_languages_mirror_the_window(wrenpane, language):
     assert (first[0] > window[0] + window[2] // 2) == mirrored
     dialog.key("Escape")
     assert app.finish().code == 5
+
+
+# A file of a right-to-left paragraph, a left-to-right one and one without
+# a direction of its own, which takes the window's.
+MIXED_FILE = "שלום עולם\nHello world\n12345\n"
+
+
+def line_edges(text, start: int, end: int) -> tuple[int, int]:
+    """The left and right edges on screen of the characters start to end."""
+    boxes = [text.getCharacterExtents(offset, pyatspi.DESKTOP_COORDS) for offset in range(start, end)]
+    return min(b[0] for b in boxes), max(b[0] + b[2] for b in boxes)
+
+
+@pytest.mark.wayland
+@pytest.mark.parametrize("language", ["C", "he", "ar"])
+def test_file_lines_align_to_the_side_of_their_direction(wrenpane, tmp_path, language):
+    mirrored = language in ("he", "ar")
+    path = tmp_path / "mixed.txt"
+    path.write_text(MIXED_FILE)
+    app = wrenpane.start("--textbox", path, 12, 50, env=language_env(language))
+    dialog = app.dialog()
+    view = dialog.find(pyatspi.ROLE_TEXT)
+    wait_until(lambda: text_of(view) == MIXED_FILE, "the file to be shown")
+    box = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    left, right = box.x, box.x + box.width
+    text = view.queryText()
+    near = 4  # pixels: the view draws its text against its edges
+
+    def aligned(start, end):
+        first, last = line_edges(text, start, end)
+        assert left <= first < last <= right
+        return "left" if first - left <= near else "right" if right - last <= near else "neither"
+
+    hebrew, english, digits = (0, 9), (10, 21), (22, 27)
+    assert aligned(*hebrew) == "right"
+    assert aligned(*english) == "left"
+    assert aligned(*digits) == ("right" if mirrored else "left")
+    # The character under a point is the one drawn there.
+    x, y, width, height = text.getCharacterExtents(1, pyatspi.DESKTOP_COORDS)
+    assert text.getOffsetAtPoint(x + width // 2, y + height // 2, pyatspi.DESKTOP_COORDS) == 1
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
+def test_a_long_paragraph_keeps_its_direction_past_its_first_part(wrenpane, tmp_path):
+    # The viewer lays out a long paragraph in parts; a part that starts with
+    # English words is still part of a Hebrew paragraph.
+    paragraph = "שלום " + "word " * 3000 + "end\n"
+    path = tmp_path / "long.txt"
+    path.write_text(paragraph)
+    app = wrenpane.start("--textbox", path, 12, 50)
+    dialog = app.dialog()
+    view = dialog.find(pyatspi.ROLE_TEXT)
+    wait_until(lambda: text_of(view) == paragraph, "the file to be shown")
+    box = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    text = view.queryText()
+    _, start, end = text.getTextAtOffset(len(paragraph) - 2, pyatspi.TEXT_BOUNDARY_LINE_START)
+    first, last = line_edges(text, start, end - 1)  # without the line break
+    assert box.x + box.width - last <= 4 and first - box.x > box.width // 2
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
+@pytest.mark.wayland
+@pytest.mark.parametrize("language", ["C", "he", "ar"])
+def test_time_reads_hours_minutes_seconds_from_left_to_right(wrenpane, language):
+    app = wrenpane.start("--timebox", "When?", 0, 0, 7, 30, 0, env=language_env(language))
+    dialog = app.dialog()
+    fields = [dialog.find(SPIN, translated(language, name)) for name in ("Hours", "Minutes", "Seconds")]
+    assert [text_of(field) for field in fields] == ["07", "30", "00"]
+    lefts = [position(field)[0] for field in fields]
+    assert lefts == sorted(lefts)
+    dialog.key("Escape")
+    assert app.finish().code == 5
+
+
+# The bars' percentages as each language writes them; the number is never
+# translated.
+@pytest.mark.wayland
+@pytest.mark.parametrize("language, shown", [("C", "40 %"), ("pl", "40%"), ("he", "40%"),
+                                             ("ar", "40 \u066a")])
+def test_percentages_are_written_as_the_language_writes_them(wrenpane, language, shown):
+    env = language_env(language)
+    for args, kwargs in ((["--gauge", "Copying", 0, 0, 40], {"stdin": subprocess.PIPE}),
+                         (["--mixedgauge", "Status", 0, 0, 40, "a", 40], {})):
+        app = wrenpane.start(*args, env=env, **kwargs)
+        dialog = app.dialog()
+        bars = dialog.progress_bars()
+        assert [progress_of(bar)[0] for bar in bars] == [shown] * len(bars), args[0]
+        dialog.key("Escape")
+        assert app.finish().code == 5
 
 
 # Dialogs answered by a button as they start, or closed with Escape (None):
