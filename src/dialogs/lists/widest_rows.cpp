@@ -1,6 +1,7 @@
 #include "dialogs/lists/widest_rows.h"
 
 #include <algorithm>
+#include <cstring>
 #include <glib.h>
 
 #include "dialogs/lists/item_model.h"
@@ -101,7 +102,34 @@ std::optional<size_t> widest_row(const ItemArgs &items, ItemText member, Candida
 
 } // namespace
 
+LayoutTextWidths::LayoutTextWidths(PangoLayout *layout)
+    : layout_(layout), font_(pango_context_load_font(
+                           pango_layout_get_context(layout),
+                           pango_context_get_font_description(pango_layout_get_context(layout)))) {}
+
+// The width a layout would give a run of text in its first font, as it
+// shapes it.
+int LayoutTextWidths::shaped_width(const char *text, int length) {
+    PangoContext *context = pango_layout_get_context(layout_);
+    PangoAnalysis analysis{};
+    analysis.font = font_.get();
+    analysis.script = PANGO_SCRIPT_LATIN;
+    analysis.language = pango_context_get_language(context);
+    const PangoShapeFlags flags = pango_context_get_round_glyph_positions(context)
+                                      ? PANGO_SHAPE_ROUND_POSITIONS
+                                      : PANGO_SHAPE_NONE;
+    PangoGlyphString *glyphs = pango_glyph_string_new();
+    pango_shape_with_flags(text, length, text, length, &analysis, glyphs, flags);
+    const int width = pango_glyph_string_get_width(glyphs);
+    pango_glyph_string_free(glyphs);
+    return width;
+}
+
 int LayoutTextWidths::width(const char *text) {
+    const size_t length = strlen(text);
+    if (font_ != nullptr && length > 0 && length <= 2 &&
+        std::all_of(text, text + length, [](char c) { return c >= ' ' && c <= '~'; }))
+        return shaped_width(text, static_cast<int>(length));
     const ShownText shown = shown_text(text);
     pango_layout_set_text(layout_, shown.text, -1);
     PangoRectangle logical;
@@ -112,20 +140,24 @@ int LayoutTextWidths::width(const char *text) {
 TextBound WidthBounds::of(const char *text) {
     int64_t width = 0;
     unsigned char previous = 0;
+    int *const steps = steps_.data();
     for (const char *p = text; *p != '\0'; ++p) {
         const unsigned char c = *p;
-        if (c >= 128)
-            return {holds_break(p), std::nullopt};
-        if (breaks_line(c))
-            return {true, std::nullopt};
-        if (c == '\t') {
-            width += tab();
-            previous = 0;
-            continue;
+        if (c < ' ' || c >= 128) {
+            if (c >= 128)
+                return {holds_break(p), std::nullopt};
+            if (breaks_line(c))
+                return {true, std::nullopt};
+            if (c == '\t') {
+                width += tab();
+                previous = 0;
+                continue;
+            }
         }
-        width += character(c);
-        if (previous != 0)
-            width += pair_excess(previous, c);
+        int &added = steps[previous * 128 + c];
+        if (added == UNKNOWN) [[unlikely]]
+            added = step(previous, c);
+        width += added;
         previous = c;
     }
     return {false, width};
@@ -139,15 +171,14 @@ int WidthBounds::character(unsigned char c) {
     return characters_[c];
 }
 
-// How much wider a pair is drawn than its two characters apart; kerning
-// that draws it narrower is left out, so that the bound only over-rates.
-int WidthBounds::pair_excess(unsigned char a, unsigned char b) {
-    int &excess = pair_excesses_[a * 128 + b];
-    if (excess == UNKNOWN) {
-        const char text[] = {static_cast<char>(a), static_cast<char>(b), '\0'};
-        excess = std::max(0, widths_.width(text) - character(a) - character(b));
-    }
-    return excess;
+// A character's width, and how much wider it is drawn beside the one before
+// it than the two apart; kerning that draws them narrower is left out, so
+// that the bound only over-rates.
+int WidthBounds::step(unsigned char previous, unsigned char c) {
+    if (previous == 0)
+        return character(c);
+    const char text[] = {static_cast<char>(previous), static_cast<char>(c), '\0'};
+    return character(c) + std::max(0, widths_.width(text) - character(previous) - character(c));
 }
 
 // A tab reaches the next tab stop that is at least a space away.

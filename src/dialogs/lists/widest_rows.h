@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "dialogs/lists/items.h"
+#include "frame/gobject_ptr.h"
 
 // How wide texts are drawn, in Pango units: what the rows are measured with.
 class TextWidths {
@@ -27,14 +28,19 @@ class TextWidths {
 };
 
 // The widths a layout gives texts as a view shows them: repaired when they
-// are not valid UTF-8.
+// are not valid UTF-8. A character or pair of printable ASCII, of which the
+// bounds are made, is shaped in the layout's font alone: laying a text out
+// costs far more, most of it in finding its fonts.
 class LayoutTextWidths final : public TextWidths {
   public:
-    explicit LayoutTextWidths(PangoLayout *layout) : layout_(layout) {}
+    explicit LayoutTextWidths(PangoLayout *layout);
     int width(const char *text) override;
 
   private:
+    int shaped_width(const char *text, int length);
+
     PangoLayout *layout_;
+    GObjectPtr<PangoFont> font_;
 };
 
 // What one pass over a text finds: whether it breaks into more than one line
@@ -59,12 +65,13 @@ class WidthBounds {
     static constexpr int UNKNOWN = -1;
 
     int character(unsigned char c);
-    int pair_excess(unsigned char a, unsigned char b);
+    int step(unsigned char previous, unsigned char c);
     int tab();
 
     TextWidths &widths_;
     std::array<int, 128> characters_ = filled<128>();
-    std::vector<int> pair_excesses_ = std::vector<int>(128 * 128, UNKNOWN);
+    // What a character adds after the one before it (0: none), by both.
+    std::vector<int> steps_ = std::vector<int>(128 * 128, UNKNOWN);
     int tab_ = UNKNOWN;
 
     template <size_t N> static constexpr std::array<int, N> filled() {
