@@ -243,16 +243,38 @@ UNEVEN_TEXTS = {
     "lines": ["--menu", "Pick", 0, 0, 0, "a", "one\ntwo lines", "bb", "WWWW"],
     "nested": ["--treeview", "Pick", 0, 0, 0, "a", "iiiiiiiiiiiiiiii", "off", 0,
                "b", "WWWWW", "off", 1, "c", "MMMMMM", "off", 2, "d", "x", "off", 0],
+    # Characters drawn wider than letters: a tab reaches the next tab stop,
+    # a control character is drawn as a box with its code in it.
+    "tabs": ["--checklist", "Pick", 0, 0, 0, "a\tb\tc\tEND", "x", "off",
+             *[text for n in range(20) for text in ("abcdefgh", "x", "off")]],
+    "control characters": ["--checklist", "Pick", 0, 0, 0, "\x01" * 16 + "END", "x", "off",
+                           *[text for n in range(20) for text in ("abcdefghi", "x", "off")]],
+    # Capitals are not all wider than small letters.
+    "narrow capitals": ["--checklist", "Pick", 0, 0, 0,
+                        *[text for n in range(20) for text in ("L" * 30, "x", "off")],
+                        "m" * 20 + "END", "x", "off"],
 }
 
+# A long list: only its first row, the one that is drawn widest, is read.
+LONG_LIST = ["--checklist", "Pick", 0, 0, 0, "r\tb\tEND", "x", "off",
+             *[text for n in range(20000) for text in (f"item{n}", f"Row {n}", "off")]]
 
-@pytest.mark.parametrize("args", UNEVEN_TEXTS.values(), ids=UNEVEN_TEXTS.keys())
-def test_every_cell_shows_its_whole_text(wrenpane, args):
+
+def cells_to_read(dialog, only_first_row):
+    table = list_view(dialog).queryTable()
+    count = 1 if only_first_row else table.nRows
+    return [[table.getAccessibleAt(r, c) for c in range(table.nColumns)] for r in range(count)]
+
+
+@pytest.mark.parametrize("args, only_first_row",
+                         [(args, False) for args in UNEVEN_TEXTS.values()] + [(LONG_LIST, True)],
+                         ids=[*UNEVEN_TEXTS.keys(), "long list"])
+def test_every_cell_shows_its_whole_text(wrenpane, args, only_first_row):
     # A column narrower than its widest text would cut it off at its edge.
     app = wrenpane.start(*args)
     dialog = app.dialog()
     texts = 0
-    for row in rows(dialog):
+    for row in cells_to_read(dialog, only_first_row):
         for cell in row[1:]:
             if "Text" not in pyatspi.utils.listInterfaces(cell):
                 continue

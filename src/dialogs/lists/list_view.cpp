@@ -149,26 +149,25 @@ void on_radio_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewCol
         set_item_state(model, &iter, true);
 }
 
-// How many rows of each column are measured: those whose texts look
-// widest.
-constexpr size_t MEASURED_ROWS = 16;
-
-// What fixing the rows' sizes needs to know of the items, taken before the
-// model owns them: the rows to measure in each shown column.
+// What fixing the rows' sizes needs to know of the items: the row to
+// measure in each shown column, none when the column has no text.
 struct RowSizing {
     bool single_line = true;
-    std::vector<std::vector<size_t>> measured;
+    std::vector<std::optional<size_t>> measured;
 };
 
-RowSizing plan_row_sizing(const ItemArgs &items, const std::vector<ShownColumn> &shown) {
+// Measured in the font of the view, which its window's style sets.
+RowSizing plan_row_sizing(GtkTreeView *view, const ItemArgs &items,
+                          const std::vector<ShownColumn> &shown) {
     RowSizing sizing;
     std::vector<ItemText> texts;
     for (const ShownColumn &column : shown) {
         if (column.text)
             texts.push_back(*column.text);
     }
-    std::optional<std::vector<std::vector<size_t>>> widest =
-        widest_rows(items, texts, MEASURED_ROWS);
+    GObjectPtr<PangoLayout> layout(gtk_widget_create_pango_layout(GTK_WIDGET(view), nullptr));
+    LayoutTextWidths widths(layout.get());
+    std::optional<std::vector<std::optional<size_t>>> widest = widest_rows(items, texts, widths);
     if (!widest) {
         sizing.single_line = false;
         return sizing;
@@ -177,29 +176,25 @@ RowSizing plan_row_sizing(const ItemArgs &items, const std::vector<ShownColumn> 
     auto next_text = widest->begin();
     for (const ShownColumn &column : shown) {
         if (column.text)
-            sizing.measured.push_back(std::move(*next_text++));
+            sizing.measured.push_back(*next_text++);
         else if (items.size() > 0)
-            sizing.measured.push_back({0});
+            sizing.measured.push_back(0);
         else
             sizing.measured.emplace_back();
     }
     return sizing;
 }
 
-// The widest of the rows' cells in a column, as the view would measure them.
-int widest_cell(GtkTreeViewColumn *column, GtkTreeModel *model, const std::vector<size_t> &rows) {
-    int widest = 0;
-    for (size_t row : rows) {
-        GtkTreeIter iter;
-        if (!item_tree_iter_of(ITEM_TREE(model), row, &iter))
-            continue;
-        const bool parent = gtk_tree_model_iter_has_child(model, &iter);
-        gtk_tree_view_column_cell_set_cell_data(column, model, &iter, parent, parent);
-        int width = 0;
-        gtk_tree_view_column_cell_get_size(column, nullptr, nullptr, nullptr, &width, nullptr);
-        widest = std::max(widest, width);
-    }
-    return widest;
+// The width of a row's cells in a column, as the view would measure them.
+int cell_width(GtkTreeViewColumn *column, GtkTreeModel *model, std::optional<size_t> row) {
+    GtkTreeIter iter;
+    if (!row || !item_tree_iter_of(ITEM_TREE(model), *row, &iter))
+        return 0;
+    const bool parent = gtk_tree_model_iter_has_child(model, &iter);
+    gtk_tree_view_column_cell_set_cell_data(column, model, &iter, parent, parent);
+    int width = 0;
+    gtk_tree_view_column_cell_get_size(column, nullptr, nullptr, nullptr, &width, nullptr);
+    return width;
 }
 
 // Rows of one line each are as tall as one another, so the view need not
@@ -225,7 +220,7 @@ void fix_row_sizes(GtkTreeView *view, GtkTreeModel *model, const std::vector<Sho
             if (gtk_tree_view_get_show_expanders(view))
                 padding += deepest * expander;
         }
-        const int width = widest_cell(column, model, sizing.measured[i]) + padding;
+        const int width = cell_width(column, model, sizing.measured[i]) + padding;
         gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
         gtk_tree_view_column_set_fixed_width(column, width);
     }
@@ -255,7 +250,6 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     gtk_tree_selection_set_mode(selection, GTK_SELECTION_BROWSE);
     std::vector<ShownColumn> shown;
     GtkCellRenderer *toggle = add_view_columns(view, kind, conf, opts, shown);
-    const RowSizing sizing = plan_row_sizing(items, shown);
     std::optional<GtkTreeIter> default_row;
     GtkTreeModel *model =
         item_model_new(kind, items, std::move(parents), opts->default_item, default_row);
@@ -265,6 +259,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     gtk_widget_show_all(scrolled);
     // Measured in the window, whose style sets the font, and before the
     // view holds the model: a change of sizing then walks no rows.
+    const RowSizing sizing = plan_row_sizing(view, items, shown);
     if (sizing.single_line)
         fix_row_sizes(view, model, shown, sizing);
     gtk_tree_view_set_model(view, model);
