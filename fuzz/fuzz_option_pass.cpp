@@ -11,18 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::vector<std::string> args = split_arguments(data, size);
     args.insert(args.begin(), "wrenpane");
     std::vector<char *> argv = argv_of(args);
-    SegmentConfig config{};
-    reset_dialog_conf(&config.conf);
-    reset_options(&config.opts);
+    SegmentConfig config;
+    reset_segment_config(&config);
     opterr = 0; // getopt's complaints about bad options would flood the log
-    optind = 0; // scan afresh, as for a new process
-    int positional = 0;
+    SegmentScan scan(parser, static_cast<int>(args.size()), argv.data());
     // Side jobs are the driver's; the scan just goes on past them.
-    while (parser.scan(config, static_cast<int>(args.size()), argv.data(), positional).kind ==
-           ScanStep::Kind::side_job) {
+    while (scan.next(config).kind == ScanStep::Kind::side_job) {
     }
     // The positional arguments are gathered behind element 0, which stays.
-    if (positional < 0 || positional >= static_cast<int>(args.size()) || argv[0] != args[0].data())
+    if (scan.positional().size() >= args.size() || argv[0] != args[0].data())
         __builtin_trap();
     return 0;
 }

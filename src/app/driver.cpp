@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <getopt.h>
 #include <gtk/gtk.h>
 #include <span>
 #include <string>
@@ -40,9 +39,10 @@ int segment_length(int argc, char **argv) {
 
 // After a "--" the separator that ends the segment is among the positional
 // arguments, but it is never an argument of the dialog.
-void drop_separator(char **positional, int &count) {
-    if (count > 0 && is_separator(positional[count - 1]))
-        --count;
+std::span<const char *const> without_separator(std::span<const char *const> positional) {
+    if (!positional.empty() && is_separator(positional.back()))
+        return positional.first(positional.size() - 1);
+    return positional;
 }
 
 // The default size on the monitor that the segment's dialog shows on, as
@@ -57,7 +57,8 @@ int write_maxsize_line(GdkScreen *screen, const DialogConf &conf, int output_fd)
 }
 
 // Returns 0, or the errno of a print-only line that could not be written.
-int run_side_job(GdkScreen *screen, const DialogConf &conf, const SideJob &job) {
+int run_side_job(GdkScreen *screen, const DialogConf &conf, const SideJob &job,
+                 ExitCodeTable &exit_codes) {
     switch (job.kind) {
     case SideJob::Kind::print_maxsize:
         return write_maxsize_line(screen, conf, job.output_fd);
@@ -68,7 +69,7 @@ int run_side_job(GdkScreen *screen, const DialogConf &conf, const SideJob &job) 
             g_object_set(settings, "gtk-theme-name", job.arg, nullptr);
         break;
     case SideJob::Kind::set_exit_code:
-        set_exit_code_from_arg(job.result, job.arg);
+        set_exit_code_from_arg(exit_codes, job.result, job.arg);
         break;
     }
     return 0;
@@ -130,13 +131,14 @@ void load_theme(GdkScreen *screen, const char *path) {
 }
 
 // The chain of dialogs: what is left of the command line, the configuration
-// of the segment at hand and the exit status so far. It lives on the stack
-// of run_dialog_sequence, for as long as the main loop runs.
+// of the segment at hand, the exit codes (which options change for the rest
+// of the chain) and the exit status so far. It lives on the stack of
+// run_dialog_sequence, for as long as the main loop runs.
 class DialogSequence {
   public:
     DialogSequence(int argc, char **argv, GdkScreen *screen)
         : parser_(dialog_catalog()), argc_(argc), argv_(argv), screen_(screen),
-          backdrop_(screen, &config_) {}
+          exit_codes_(exit_codes_from_env()), backdrop_(screen) {}
 
     int exit_status() const { return exit_status_; }
 
@@ -153,7 +155,7 @@ class DialogSequence {
     bool run_next_segment();
     DialogResult run_segment_dialog(std::span<const char *const> positional);
     bool fail() {
-        exit_status_ = exit_code_for(RESULT_ERROR);
+        exit_status_ = exit_code_for(exit_codes_, RESULT_ERROR);
         return false;
     }
 
@@ -162,6 +164,7 @@ class DialogSequence {
     int argc_;
     char **argv_; // element 0 always names the program
     GdkScreen *screen_;
+    ExitCodeTable exit_codes_;
     Backdrop backdrop_;
     int exit_status_ = 0;
 };
@@ -173,68 +176,62 @@ DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> pos
         // TRANSLATORS: the arguments every dialog option takes, as the manual
         // names them.
         return warn_msg(RESULT_ERROR, _("expected <text> <rows> <cols>"));
-    DialogRequest request{config_.conf,
+    const DialogEntry &dialog = *config_.jobs.dialog;
+    DialogRequest request{&dialog,
+                          config_.conf,
                           config_.opts,
                           positional[0],
                           leading_int32(positional[1]),
                           leading_int32(positional[2]),
                           positional.subspan(3)};
-    if (!request.opts.dialog->text_is_path) {
+    if (!dialog.text_is_path) {
         // Preprocessing never lengthens the text.
         preprocess_text(&request.opts, positional[0], request.text.data());
         request.text.resize(strlen(request.text.c_str()));
     }
-    return request.opts.dialog->builder(request);
+    return dialog.builder(request);
 }
 
 // Returns true to be called again for the next segment, false when the
 // chain has ended.
 bool DialogSequence::run_next_segment() {
-    Options &opts = config_.opts;
-    reset_dialog_conf(&config_.conf);
-    reset_options(&opts);
-    // Each segment is scanned afresh from its element 1.
-    optind = 1;
-
+    reset_segment_config(&config_);
+    SegmentJobs &jobs = config_.jobs;
     const int n = segment_length(argc_, argv_);
-    // The scan gathers the positional arguments at argv_[1] onwards.
-    int positional = 0;
+    SegmentScan scan(parser_, n, argv_);
     for (;;) {
-        ScanStep step = parser_.scan(config_, n, argv_, positional);
+        ScanStep step = scan.next(config_);
         if (step.kind == ScanStep::Kind::error)
             return fail();
         if (step.kind == ScanStep::Kind::end)
             break;
         // A print-only line is an answer too: one that is lost ends the
         // chain like a dialog's.
-        if (int error = run_side_job(screen_, config_.conf, step.job); error != 0) {
+        if (int error = run_side_job(screen_, config_.conf, step.job, exit_codes_); error != 0) {
             answer_write_failed(step.job.output_fd, error);
             return fail();
         }
     }
-    drop_separator(argv_ + 1, positional);
+    // A rebuild of the backdrop shows what the segment being run asks for.
+    backdrop_.look = {jobs.backtitle, jobs.bikeshed, jobs.no_lines};
 
-    if (opts.save_theme != nullptr) {
-        save_theme(opts.save_theme);
-        opts.save_theme = nullptr;
-    }
-    if (opts.need_dialog && opts.dialog == nullptr) {
+    if (jobs.save_theme != nullptr)
+        save_theme(jobs.save_theme);
+    if (jobs.need_dialog && jobs.dialog == nullptr) {
         warn_msg(-1, _("expected a --<dialog>"));
         return fail();
     }
-    if (opts.load_theme != nullptr) {
-        load_theme(screen_, opts.load_theme);
-        opts.load_theme = nullptr;
-    }
-    if (opts.clear_screen)
+    if (jobs.load_theme != nullptr)
+        load_theme(screen_, jobs.load_theme);
+    if (jobs.clear_screen)
         serve_backdrop(&backdrop_);
-    if (opts.backtitle != nullptr && !backdrop_.built)
+    if (jobs.backtitle != nullptr && !backdrop_.built)
         publish_backtitle(&backdrop_);
-    if (opts.dialog == nullptr)
+    if (jobs.dialog == nullptr)
         return false;
 
-    DialogResult result = run_segment_dialog({argv_ + 1, static_cast<size_t>(positional)});
-    exit_status_ = exit_code_for(result);
+    DialogResult result = run_segment_dialog(without_separator(scan.positional()));
+    exit_status_ = exit_code_for(exit_codes_, result);
     if (result == RESULT_ERROR || result == RESULT_CANCEL || result == RESULT_ESC)
         return false;
 

@@ -14,11 +14,11 @@
 #include <unistd.h>
 
 #include "app/driver.h"
+#include "cli/option_table.h"
 #include "cli/toolkit_options.h"
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
 #include "core/i18n.h"
-#include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
 #include "frame/gobject_ptr.h"
@@ -31,37 +31,10 @@ static const char *const help_lines[] = {
     "Options:",
 };
 
-// Written as one block; the newline after its last line comes separately.
-static const char help_options[] =
-    " --alternate-screen, --ascii-lines, --backtitle <backtitle>, --begin-x <x>,\n"
-    " --begin-y <y>, --bikeshed, --cancel-exit-code <retval>, --cancel-label <label>,\n"
-    " --clear-dialog, --clear-screen, --columns-per-row <columns>, --cr-wrap,\n"
-    " --datebox-format d/m/y|m/d/y|y/m/d, --date-format <format>,\n"
-    " --default-button <label>, --default-item <name>, --default-no, --disable-esc,\n"
-    " --error-exit-code <retval>, --esc-exit-code <retval>, --exit-label <label>,\n"
-    " --extra-button, --extra-exit-code <retval>, --extra-label <label>,\n"
-    " --left1-button <label>, --left1-exit-code <retval>, --left2-button <label>,\n"
-    " --left2-exit-code <retval>, --left3-button <label>, --left3-exit-code <retval>,\n"
-    " --help-button, --help-exit-code <retval>, --help-label <label>,\n"
-    " --help-print-items, --help-print-name, --hfile <file>, --hline <string>,\n"
-    " --hmsg <string>, --ignore, --insecure, --item-bottom-desc, --item-depth,\n"
-    " --item-prefix, --load-theme <file>, --max-input <size>, --no-cancel,\n"
-    " --no-descriptions, --no-label <label>, --no-lines, --no-names, --no-ok,\n"
-    " --no-shadow, --normal-screen, --ok-exit-code <retval>, --ok-label <label>,\n"
-    " --output-fd <fd>, --output-separator <sep>, --print-maxsize, --print-size,\n"
-    " --print-version, --quoted, --right1-button <label>,\n"
-    " --right1-exit-code <retval>, --right2-button <label>,\n"
-    " --right2-exit-code <retval>, --right3-button <label>,\n"
-    " --right3-exit-code <retval>, --save-theme <file>, --separate-output,\n"
-    " --separator <sep>, --shadow, --single-quoted, --sleep <secs>, --stderr,\n"
-    " --stdout, --switch-buttons, --tab-escape, --tab-len <spaces>, --text-escape,\n"
-    " --text-unchanged, --theme 3d|blackwhite|flat, --timeout-exit-code <retval>,\n"
-    " --time-format <format>, --title <title>, --yes-label <label>.";
-
 void print_help(FILE *out) {
     for (const char *line : help_lines)
         fprintf(out, "%s\n", line);
-    fputs(help_options, out);
+    fputs(option_help().c_str(), out);
     fputs("\n\n", out);
     fputs("Dialogs:\n", out);
     for (const DialogEntry &dialog : dialog_catalog())
@@ -257,7 +230,6 @@ int run_program(int argc, char **argv) {
     }
 
     seed_random();
-    apply_exit_code_env();
 
     return run_dialog_sequence(argc, argv);
 }

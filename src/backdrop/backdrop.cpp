@@ -34,9 +34,7 @@ void warn_relay_error(const RelayError &error) {
 }
 
 void build(Backdrop *backdrop) {
-    const SegmentConfig &segment = *backdrop->segment;
-    BackdropLook look{segment.opts.backtitle, segment.opts.bikeshed, segment.conf.no_lines};
-    build_backdrop_windows(backdrop->screen, look, &backdrop->windows);
+    build_backdrop_windows(backdrop->screen, backdrop->look, &backdrop->windows);
 }
 
 gboolean rebuild(gpointer data) {
@@ -148,7 +146,7 @@ bool start_relay(Backdrop *backdrop) {
 void publish_backtitle(Backdrop *backdrop) {
     std::string path = relay_path(backdrop);
     RelayError error;
-    if (!path.empty() && relay_send(path, backdrop->segment->opts.backtitle, &error))
+    if (!path.empty() && relay_send(path, backdrop->look.backtitle, &error))
         return;
     if (error.step != nullptr)
         warn_relay_error(error);
@@ -164,7 +162,7 @@ void publish_backtitle(Backdrop *backdrop) {
 }
 
 void serve_backdrop(Backdrop *backdrop) {
-    if (backdrop->segment->opts.backtitle != nullptr && !backdrop->built) {
+    if (backdrop->look.backtitle != nullptr && !backdrop->built) {
         publish_backtitle(backdrop);
         if (!start_relay(backdrop))
             return;

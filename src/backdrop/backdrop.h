@@ -9,7 +9,6 @@
 
 #include "backdrop/backdrop_windows.h"
 #include "backdrop/relay_socket.h"
-#include "core/records.h"
 #include "frame/gobject_ptr.h"
 
 struct Backdrop;
@@ -25,7 +24,7 @@ struct RelayConnection {
 
 // The backdrop state of one process, held by the driver for the whole run.
 struct Backdrop {
-    Backdrop(GdkScreen *screen, const SegmentConfig *segment) : screen(screen), segment(segment) {}
+    explicit Backdrop(GdkScreen *screen) : screen(screen) {}
     ~Backdrop() {
         g_signal_handlers_disconnect_by_data(screen, this);
         g_signal_handlers_disconnect_by_data(gdk_screen_get_display(screen), this);
@@ -34,8 +33,9 @@ struct Backdrop {
     Backdrop &operator=(const Backdrop &) = delete;
 
     GdkScreen *screen;
-    // The segment being run; a rebuild shows what it asks for.
-    const SegmentConfig *segment;
+    // What the segment being run asks for; a rebuild shows it. The driver
+    // sets it for every segment.
+    BackdropLook look = {};
     bool built = false;         // this process has its own backdrop
     bool said_no_relay = false; // the relay's path was too long, and that was said
     // A rebuild waiting for the signals of one change of the monitors to end.
@@ -47,11 +47,11 @@ struct Backdrop {
     std::vector<std::unique_ptr<RelayConnection>> relay_connections;
 };
 
-// Hands the segment's back title (non-null) to a listening relay, or builds this
+// Hands look.backtitle (non-null) to a listening relay, or builds this
 // process's backdrop when none takes it. Call only while !backdrop->built.
 void publish_backtitle(Backdrop *backdrop);
 
-// --clear-screen: with a back title and no backdrop yet, publishes the title
+// --clear-screen: with look.backtitle and no backdrop yet, publishes the title
 // and starts the relay; then stays in a main loop that nothing quits, until a
 // signal ends the process. Returns only when the relay could not start.
 void serve_backdrop(Backdrop *backdrop);

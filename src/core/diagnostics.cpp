@@ -26,7 +26,7 @@ DialogResult unexpected_args(const DialogRequest &request, size_t first) {
     printf(
         console_text(ngettext("Error: %s unexpected argument:", "Error: %s unexpected arguments:",
                               std::max<size_t>(surplus.size(), 1))),
-        request.opts.dialog_name);
+        request.dialog->option);
     for (const char *arg : surplus)
         printf(" \"%s\"", arg);
     puts(".\n");

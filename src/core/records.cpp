@@ -15,5 +15,4 @@ void reset_options(Options *opts) {
     *opts = Options{};
     opts->output_fd = answer_descriptor(STDERR_FILENO);
     opts->max_input = 2048;
-    opts->need_dialog = true;
 }

@@ -12,7 +12,6 @@
 struct DialogConf {
     const char *subtitle;
     bool print_size; // the window's size is written after the answer
-    bool no_lines;
     bool shadow;
     uint32_t sleep_ms;
     const char *title;
@@ -38,7 +37,7 @@ struct DialogConf {
 
 struct DialogEntry;
 
-// Output, lists, text handling, side jobs and the selected dialog.
+// Output, lists and text handling.
 struct Options {
     bool quoted;
     const char *default_item;
@@ -51,30 +50,16 @@ struct Options {
     uint32_t max_input;
     const char *date_format;
     const char *time_format;
-    bool ignore;
     int output_fd;
     bool cr_wrap;
     bool tab_escape;
     bool text_unchanged;
-    const char *backtitle;
-    bool bikeshed;
-    bool clear_screen;
-    const char *load_theme;
-    const char *save_theme;
-    bool need_dialog;
-    const char *dialog_name;
-    const DialogEntry *dialog;
-};
-
-// Everything the command line says about one --and-dialog segment.
-struct SegmentConfig {
-    DialogConf conf;
-    Options opts;
 };
 
 // One dialog as its segment of the command line asks for it, read and
 // checked. A dialog is built from it and changes nothing in it.
 struct DialogRequest {
+    const DialogEntry *dialog; // the dialog asked for
     DialogConf conf;
     Options opts;
     std::string text; // preprocessed, unless the dialog takes it verbatim

@@ -22,12 +22,6 @@ static constexpr ExitCodeTable default_exit_codes = {{
     {"WRENBOX_ITEM_HELP", 2},
 }};
 
-ExitCodeTable exit_code_table = default_exit_codes;
-
-void reset_exit_code_table() {
-    exit_code_table = default_exit_codes;
-}
-
 // Only a number within a long counts; trailing text after its digits is
 // ignored, and the code is its low 32 bits.
 static bool parse_exit_code(const char *value, int *code) {
@@ -38,22 +32,24 @@ static bool parse_exit_code(const char *value, int *code) {
     return true;
 }
 
-void apply_exit_code_env() {
-    for (ExitCodeRow &row : exit_code_table) {
+ExitCodeTable exit_codes_from_env() {
+    ExitCodeTable table = default_exit_codes;
+    for (ExitCodeRow &row : table) {
         const char *value = getenv(row.env_name);
         if (value != nullptr)
             parse_exit_code(value, &row.code);
     }
+    return table;
 }
 
 // A typo must not turn a code into 0, the code of OK: a value that is not a
 // number keeps the code as it was, as in the environment.
-void set_exit_code_from_arg(DialogResult result, const char *arg) {
-    parse_exit_code(arg, &exit_code_table[result + 1].code);
+void set_exit_code_from_arg(ExitCodeTable &table, DialogResult result, const char *arg) {
+    parse_exit_code(arg, &table[result + 1].code);
 }
 
-int exit_code_for(DialogResult result) {
+int exit_code_for(const ExitCodeTable &table, DialogResult result) {
     if (result < RESULT_ERROR || result > RESULT_ITEM_HELP)
         result = RESULT_ERROR;
-    return exit_code_table[result + 1].code;
+    return table[result + 1].code;
 }

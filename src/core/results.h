@@ -26,17 +26,13 @@ struct ExitCodeRow {
 
 using ExitCodeTable = std::array<ExitCodeRow, EXIT_CODE_ROWS>;
 
-// Process-wide and never reset between the dialogs of a chain.
-extern ExitCodeTable exit_code_table;
-
-// Restores the built-in defaults (for tests; the process starts with them).
-void reset_exit_code_table();
-
-// Reads the WRENBOX_* environment variables; only clean conversions count.
-void apply_exit_code_env();
+// The built-in codes with the WRENBOX_* environment variables applied; only
+// clean conversions count.
+ExitCodeTable exit_codes_from_env();
 
 // Stores the value of an exit-code option for a result; like the
 // environment's, a value that is not a clean number changes nothing.
-void set_exit_code_from_arg(DialogResult result, const char *arg);
+void set_exit_code_from_arg(ExitCodeTable &table, DialogResult result, const char *arg);
 
-int exit_code_for(DialogResult result);
+// The code of a result; one outside the table counts as an error.
+int exit_code_for(const ExitCodeTable &table, DialogResult result);

@@ -1,11 +1,13 @@
-// Every option the program accepts is documented in the manual page and
-// offered by the bash completion, and the completion offers nothing else.
+// Every option the program accepts is documented in the manual page; the
+// bash completion offers every option accepted and nothing
+// else, and knows which of them take a value.
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
 #include <string>
+#include <variant>
 
 #include "cli/option_table.h"
 #include "dialogs/catalog.h"
@@ -22,6 +24,19 @@ std::set<std::string> accepted_options() {
     return names;
 }
 
+// The options of the rows that keep picks.
+std::set<std::string> option_rows_where(bool (*keep)(const OptionRow &)) {
+    std::set<std::string> names;
+    for (const OptionRow &row : option_rows())
+        if (keep(row))
+            names.insert(std::string("--") + row.name);
+    return names;
+}
+
+bool takes_a_value(const OptionRow &row) {
+    return row.value != nullptr && !std::holds_alternative<HelpOnly>(row.effect);
+}
+
 std::string read_file(const char *path) {
     std::ifstream in(path);
     std::stringstream text;
@@ -29,25 +44,25 @@ std::string read_file(const char *path) {
     return text.str();
 }
 
-// What the completion offers for "wrenpane --<TAB>", one name per line.
-std::set<std::string> completed_options() {
-    std::string command = std::string("bash -c 'source \"$0\"; COMP_WORDS=(wrenpane --); "
-                                      "COMP_CWORD=1; _wrenpane; printf \"%s\\n\" "
-                                      "\"${COMPREPLY[@]}\"' '") +
-                          WRENPANE_COMPLETION_PATH + "'";
+// The words that a command run after sourcing the completion prints.
+std::set<std::string> completion_words(const std::string &shell_command) {
+    std::string command =
+        "bash -c 'source \"$0\"; " + shell_command + "' '" + WRENPANE_COMPLETION_PATH + "'";
     std::set<std::string> names;
     FILE *out = popen(command.c_str(), "r");
     if (out == nullptr)
         return names;
-    char line[256];
-    while (fgets(line, sizeof line, out) != nullptr) {
-        std::string name(line);
-        if (!name.empty() && name.back() == '\n')
-            name.pop_back();
-        names.insert(name);
-    }
+    char word[256];
+    while (fscanf(out, "%255s", word) == 1)
+        names.insert(word);
     pclose(out);
     return names;
+}
+
+// What the completion offers for "wrenpane --<TAB>".
+std::set<std::string> completed_options() {
+    return completion_words("COMP_WORDS=(wrenpane --); COMP_CWORD=1; _wrenpane; "
+                            "printf \"%s\\n\" \"${COMPREPLY[@]}\"");
 }
 
 TEST(OptionDocs, ManualPageDocumentsEveryOptionInBold) {
@@ -75,6 +90,15 @@ TEST(OptionDocs, CompletionOffersExactlyTheAcceptedOptions) {
     const std::set<std::string> accepted = accepted_options();
     EXPECT_EQ(missing_from(offered, accepted), "") << "accepted, not offered";
     EXPECT_EQ(missing_from(accepted, offered), "") << "offered, not accepted";
+}
+
+// The completion offers nothing after an option that takes a value, where
+// the user types it: it must know them all.
+TEST(OptionDocs, CompletionKnowsTheOptionsThatTakeAValue) {
+    const std::set<std::string> known = completion_words("echo $_wrenpane_valued");
+    const std::set<std::string> valued = option_rows_where(takes_a_value);
+    EXPECT_EQ(missing_from(known, valued), "") << "take a value, not known so";
+    EXPECT_EQ(missing_from(valued, known), "") << "known to take a value, take none";
 }
 
 } // namespace

@@ -15,7 +15,9 @@ struct Scanned {
     std::vector<std::string> jobs; // "kind arg fd result", one per job
     std::vector<std::string> positional;
     bool failed = false;
-    Options opts;
+    // Its texts point into args, which a move of the vector keeps in place.
+    SegmentConfig config;
+    std::vector<std::string> args;
 };
 
 std::string describe(const SideJob &job) {
@@ -32,29 +34,26 @@ std::string describe(const SideJob &job) {
 
 Scanned scan_all(std::vector<std::string> args) {
     static const OptionParser parser(dialog_catalog());
-    args.insert(args.begin(), "wrenpane");
+    Scanned scanned;
+    scanned.args = std::move(args);
+    scanned.args.insert(scanned.args.begin(), "wrenpane");
     std::vector<char *> argv;
-    for (std::string &arg : args)
+    for (std::string &arg : scanned.args)
         argv.push_back(arg.data());
     argv.push_back(nullptr);
 
-    SegmentConfig config{};
-    reset_dialog_conf(&config.conf);
-    reset_options(&config.opts);
-    Scanned scanned;
-    int positional = 0;
+    reset_segment_config(&scanned.config);
     opterr = 0;
-    optind = 0;
+    SegmentScan scan(parser, static_cast<int>(scanned.args.size()), argv.data());
     for (;;) {
-        ScanStep step = parser.scan(config, static_cast<int>(args.size()), argv.data(), positional);
+        ScanStep step = scan.next(scanned.config);
         if (step.kind == ScanStep::Kind::error)
             scanned.failed = true;
         if (step.kind != ScanStep::Kind::side_job)
             break;
         scanned.jobs.push_back(describe(step.job));
     }
-    scanned.positional.assign(argv.begin() + 1, argv.begin() + 1 + positional);
-    scanned.opts = config.opts;
+    scanned.positional.assign(scan.positional().begin(), scan.positional().end());
     return scanned;
 }
 
@@ -69,8 +68,8 @@ TEST(OptionScan, SideJobsComeBackInOrderWithTheDescriptorOfTheirTime) {
               (Strings{"version fd 2", "maxsize fd 1", "theme Dark",
                        "exit-code 9 for " + std::to_string(RESULT_CANCEL), "version fd 3"}));
     EXPECT_EQ(scanned.positional, (Strings{"hi", "0", "0"}));
-    EXPECT_EQ(scanned.opts.output_fd, 3);
-    EXPECT_FALSE(scanned.opts.need_dialog);
+    EXPECT_EQ(scanned.config.opts.output_fd, 3);
+    EXPECT_FALSE(scanned.config.jobs.need_dialog);
 }
 
 TEST(OptionScan, PositionalArgumentsAroundOptionsAndAfterDoubleDash) {
@@ -92,6 +91,29 @@ TEST(OptionScan, AnErrorEndsTheScanAfterTheJobsBeforeIt) {
     Scanned scanned = scan_all({"--print-version", "--bogus", "--print-version"});
     EXPECT_TRUE(scanned.failed);
     EXPECT_EQ(scanned.jobs, (Strings{"version fd 2"}));
+}
+
+// Rows with one effect are synonyms: "--and" names only the two separators,
+// so it is no ambiguity; "--item-" names three options.
+TEST(OptionScan, APrefixSharedOnlyBySynonymsIsNotAmbiguous) {
+    EXPECT_FALSE(scan_all({"--msgbox", "x", "--and"}).failed);
+    Scanned ambiguous = scan_all({"--msgbox", "x", "--item-"});
+    EXPECT_TRUE(ambiguous.failed);
+    Scanned synonym = scan_all({"--msgbox", "x", "--nook", "--no-t", "--exit-l", "E"});
+    EXPECT_FALSE(synonym.failed);
+    EXPECT_TRUE(synonym.config.conf.no_ok);
+    EXPECT_TRUE(synonym.config.conf.no_names);
+    EXPECT_STREQ(synonym.config.conf.ok_label, "E");
+}
+
+// A scan starts afresh, even after one that stopped inside a cluster of
+// one-letter options.
+TEST(OptionScan, EachScanStartsAfresh) {
+    EXPECT_TRUE(scan_all({"-xy"}).failed);
+    Scanned next = scan_all({"a", "--title", "T"});
+    EXPECT_FALSE(next.failed);
+    EXPECT_EQ(next.positional, (Strings{"a"}));
+    EXPECT_STREQ(next.config.conf.title, "T");
 }
 
 } // namespace

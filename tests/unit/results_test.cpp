@@ -10,20 +10,51 @@
 
 namespace {
 
+// Each test sets the variables it needs and leaves none behind.
 class ExitCodeEnvTest : public ::testing::Test {
   protected:
-    void SetUp() override { reset_exit_code_table(); }
     void TearDown() override {
-        for (const ExitCodeRow &row : exit_code_table)
+        for (const ExitCodeRow &row : exit_codes_from_env())
             unsetenv(row.env_name);
-        reset_exit_code_table();
     }
 };
 
-TEST_F(ExitCodeEnvTest, DefaultsMatchTheTable) {
-    const int expected[EXIT_CODE_ROWS] = {255, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 2};
-    for (int result = RESULT_ERROR; result <= RESULT_ITEM_HELP; ++result)
-        EXPECT_EQ(exit_code_for(result), expected[result + 1]) << "result " << result;
+// The rules of the defaults rather than their rows: a result that is a
+// button or a way out is its own code, an error is 255, and an item's help
+// shares the code of Help.
+TEST_F(ExitCodeEnvTest, DefaultsFollowTheResults) {
+    const ExitCodeTable table = exit_codes_from_env();
+    EXPECT_EQ(exit_code_for(table, RESULT_ERROR), 255);
+    for (DialogResult result = RESULT_OK; result < RESULT_ITEM_HELP; ++result)
+        EXPECT_EQ(exit_code_for(table, result), result) << "result " << result;
+    EXPECT_EQ(exit_code_for(table, RESULT_ITEM_HELP), exit_code_for(table, RESULT_HELP));
+}
+
+// A result outside the table is an error, with the error's code as it
+// stands, not the default one.
+TEST_F(ExitCodeEnvTest, ResultsOutsideTheTableTakeTheErrorCode) {
+    ExitCodeTable table = exit_codes_from_env();
+    set_exit_code_from_arg(table, RESULT_ERROR, "70");
+    for (DialogResult result : {RESULT_ERROR - 1, RESULT_ITEM_HELP + 1, -1000, 1000})
+        EXPECT_EQ(exit_code_for(table, result), 70) << "result " << result;
+}
+
+// Each row answers to its own variable, named after the result.
+TEST_F(ExitCodeEnvTest, EachResultReadsItsOwnVariable) {
+    const std::pair<DialogResult, const char *> cases[] = {
+        {RESULT_ERROR, "WRENBOX_ERROR"},
+        {RESULT_OK, "WRENBOX_OK"},
+        {RESULT_ESC, "WRENBOX_ESC"},
+        {RESULT_ITEM_HELP, "WRENBOX_ITEM_HELP"},
+    };
+    for (auto [result, variable] : cases) {
+        setenv(variable, "42", 1);
+        const ExitCodeTable table = exit_codes_from_env();
+        unsetenv(variable);
+        for (DialogResult other = RESULT_ERROR; other <= RESULT_ITEM_HELP; ++other)
+            EXPECT_EQ(exit_code_for(table, other) == 42, other == result)
+                << variable << ", result " << other;
+    }
 }
 
 // The environment and the exit-code options read values alike.
@@ -36,27 +67,27 @@ TEST_F(ExitCodeEnvTest, OnlyCleanConversionsCount) {
     // CANCEL, not OK: its default (1) differs from what a careless
     // conversion would store (0).
     for (const auto &c : cases) {
-        reset_exit_code_table();
         setenv("WRENBOX_CANCEL", c.value, 1);
-        apply_exit_code_env();
-        EXPECT_EQ(exit_code_for(RESULT_CANCEL), c.expected) << "WRENBOX_CANCEL '" << c.value << "'";
-        reset_exit_code_table();
-        set_exit_code_from_arg(RESULT_CANCEL, c.value);
-        EXPECT_EQ(exit_code_for(RESULT_CANCEL), c.expected)
+        EXPECT_EQ(exit_code_for(exit_codes_from_env(), RESULT_CANCEL), c.expected)
+            << "WRENBOX_CANCEL '" << c.value << "'";
+        unsetenv("WRENBOX_CANCEL");
+        ExitCodeTable table = exit_codes_from_env();
+        set_exit_code_from_arg(table, RESULT_CANCEL, c.value);
+        EXPECT_EQ(exit_code_for(table, RESULT_CANCEL), c.expected)
             << "--cancel-exit-code '" << c.value << "'";
     }
 }
 
 TEST_F(ExitCodeEnvTest, OptionsOverrideEnvironmentAndHelpLeavesItemHelp) {
     setenv("WRENBOX_ESC", "9", 1);
-    apply_exit_code_env();
-    set_exit_code_from_arg(RESULT_ESC, "4");
-    EXPECT_EQ(exit_code_for(RESULT_ESC), 4);
-    set_exit_code_from_arg(RESULT_HELP, "9");
-    EXPECT_EQ(exit_code_for(RESULT_HELP), 9);
-    EXPECT_EQ(exit_code_for(RESULT_ITEM_HELP), 2);
-    set_exit_code_from_arg(RESULT_ESC, "abc");
-    EXPECT_EQ(exit_code_for(RESULT_ESC), 4);
+    ExitCodeTable table = exit_codes_from_env();
+    set_exit_code_from_arg(table, RESULT_ESC, "4");
+    EXPECT_EQ(exit_code_for(table, RESULT_ESC), 4);
+    set_exit_code_from_arg(table, RESULT_HELP, "9");
+    EXPECT_EQ(exit_code_for(table, RESULT_HELP), 9);
+    EXPECT_EQ(exit_code_for(table, RESULT_ITEM_HELP), 2);
+    set_exit_code_from_arg(table, RESULT_ESC, "abc");
+    EXPECT_EQ(exit_code_for(table, RESULT_ESC), 4);
 }
 
 // --sleep is in seconds; a wait too long for milliseconds in 32 bits must
@@ -80,8 +111,9 @@ std::string unexpected_output(std::vector<std::string> args, size_t first) {
     std::vector<char *> argv;
     for (auto &a : args)
         argv.push_back(a.data());
+    static const DialogEntry msgbox{"--msgbox", "", nullptr};
     DialogRequest request{};
-    request.opts.dialog_name = "--msgbox";
+    request.dialog = &msgbox;
     request.args = argv;
     testing::internal::CaptureStdout();
     EXPECT_EQ(unexpected_args(request, first), RESULT_ERROR);
@@ -98,27 +130,25 @@ TEST(UnexpectedArgsTest, WritesMessageAndAsksForErrorResult) {
     EXPECT_EQ(unexpected_output({}, 1), "Error: --msgbox unexpected argument:.\n" + tail);
 }
 
-TEST(ResponseMapTest, MapsEveryResponse) {
-    const std::pair<int, DialogResult> cases[] = {
-        {GTK_RESPONSE_HELP, RESULT_HELP},
-        {GTK_RESPONSE_APPLY, RESULT_ERROR},
-        {GTK_RESPONSE_NO, RESULT_CANCEL},
-        {GTK_RESPONSE_YES, RESULT_OK},
-        {GTK_RESPONSE_CLOSE, RESULT_ESC},
-        {GTK_RESPONSE_CANCEL, RESULT_CANCEL},
-        {GTK_RESPONSE_OK, RESULT_OK},
-        {GTK_RESPONSE_DELETE_EVENT, RESULT_ESC},
-        {GTK_RESPONSE_ACCEPT, RESULT_ERROR},
-        {GTK_RESPONSE_REJECT, RESULT_ERROR},
-        {GTK_RESPONSE_NONE, RESULT_ERROR},
-        {0, RESULT_ERROR},
-        {2, RESULT_ERROR},
-        {RESPONSE_EXTRA, RESULT_EXTRA},
-        {4, RESULT_ERROR},
-        {-12, RESULT_ERROR},
+// The rules of the mapping rather than its rows: GTK's responses for each
+// way out, the Extra button's own, and an error for everything else, the
+// responses just beyond the ends of GTK's and ours included.
+TEST(ResponseMapTest, MapsTheWaysOutAndNothingElse) {
+    const std::pair<int, DialogResult> ways_out[] = {
+        {GTK_RESPONSE_OK, RESULT_OK},         {GTK_RESPONSE_YES, RESULT_OK},
+        {GTK_RESPONSE_CANCEL, RESULT_CANCEL}, {GTK_RESPONSE_NO, RESULT_CANCEL},
+        {GTK_RESPONSE_CLOSE, RESULT_ESC},     {GTK_RESPONSE_DELETE_EVENT, RESULT_ESC},
+        {GTK_RESPONSE_HELP, RESULT_HELP},     {RESPONSE_EXTRA, RESULT_EXTRA},
     };
-    for (auto [response, result] : cases)
+    for (auto [response, result] : ways_out)
         EXPECT_EQ(response_to_result(response), result) << "response " << response;
+    for (int response = GTK_RESPONSE_HELP - 2; response <= RESPONSE_EXTRA + 2; ++response) {
+        bool is_way_out = false;
+        for (auto [way_out, result] : ways_out)
+            is_way_out |= response == way_out;
+        if (!is_way_out)
+            EXPECT_EQ(response_to_result(response), RESULT_ERROR) << "response " << response;
+    }
 }
 
 } // namespace
