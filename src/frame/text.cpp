@@ -19,7 +19,7 @@ GCharPtr display_text(const char *bytes) {
 bool displayed_as_is(const char *bytes) {
     if (converted_charset() == nullptr)
         return g_utf8_validate(bytes, -1, nullptr);
-    // Every character set a locale may have keeps ASCII as it is.
+    // The character sets of locales keep ASCII as it is.
     for (const char *p = bytes; *p != '\0'; ++p)
         if (static_cast<unsigned char>(*p) >= 0x80)
             return false;
