@@ -68,7 +68,7 @@ gboolean on_backdrop_delete(GtkWidget *, GdkEvent *, gpointer) {
 }
 
 GtkWidget *title_label(const char *text) {
-    GCharPtr valid = valid_utf8(text ? text : "");
+    GCharPtr valid = display_text(text ? text : "");
     GtkWidget *label = gtk_label_new(valid.get());
     gtk_label_set_justify(GTK_LABEL(label), GTK_JUSTIFY_LEFT);
     gtk_widget_set_halign(label, GTK_ALIGN_START);
@@ -228,6 +228,6 @@ void build_backdrop_windows(GdkScreen *screen, const BackdropLook &look,
 void show_backtitle(BackdropWindows *backdrop, std::string_view bytes) {
     if (backdrop->backtitle_label == nullptr || bytes.empty())
         return;
-    GCharPtr valid = valid_utf8(std::string(bytes).c_str());
+    GCharPtr valid = display_text(std::string(bytes).c_str());
     gtk_label_set_text(GTK_LABEL(backdrop->backtitle_label), valid.get());
 }

@@ -129,7 +129,7 @@ DialogResult dialog_datebox(const DialogRequest &request) {
     if (request.args.size() == 3) {
         start = parse_date_args(request.args.data());
     } else if (!read_today(&start)) {
-        show_error_popup(nullptr, &request.conf, strerror(errno));
+        show_error_popup(nullptr, &request.conf, g_strerror(errno));
         return RESULT_ERROR;
     }
 

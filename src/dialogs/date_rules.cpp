@@ -137,9 +137,5 @@ std::string month_name(int index) {
     month.tm_mon = index;
     std::string name = format_answer_line("%B", month);
     name.pop_back();
-    if (g_utf8_validate(name.c_str(), -1, nullptr))
-        return name;
-    // A locale of another encoding: GTK takes only UTF-8.
-    GCharPtr converted(g_locale_to_utf8(name.c_str(), -1, nullptr, nullptr, nullptr));
-    return converted ? converted.get() : valid_utf8(name.c_str()).get();
+    return display_text(name.c_str()).get();
 }

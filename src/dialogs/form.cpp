@@ -51,7 +51,7 @@ int print_field_text(const FieldList &fields, const Options *opts) {
 // A label too long for any window is cut short with an ellipsis. Its text
 // keeps to the start when the label is made wider.
 GtkWidget *field_label_new(const char *text, double unit) {
-    GCharPtr shown = valid_utf8(text);
+    GCharPtr shown = display_text(text);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_widget_set_halign(label, GTK_ALIGN_START);
     gtk_label_set_xalign(GTK_LABEL(label), 0.0F);
@@ -205,7 +205,7 @@ class FieldRows {
         GtkLabel *probe = GTK_LABEL(labels_.front());
         GCharPtr own_text(g_strdup(gtk_label_get_label(probe)));
         for (size_t i = made_; i < plans_.size(); ++i) {
-            GCharPtr shown = valid_utf8(plans_[i].label);
+            GCharPtr shown = display_text(plans_[i].label);
             gtk_label_set_text(probe, shown.get());
             widest = std::max(widest, natural_width(GTK_WIDGET(probe)));
         }

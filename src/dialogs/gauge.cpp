@@ -139,7 +139,7 @@ GtkWidget *text_area_new(GtkWidget *label, const GaugeCells &cells, int height) 
 
 std::string initial_text(const char *text, GaugeTextLimit limit) {
     GaugeText shown(limit);
-    if (GCharPtr valid = valid_utf8(text))
+    if (GCharPtr valid = display_text(text))
         shown.append(valid.get());
     return shown.shown();
 }

@@ -27,7 +27,7 @@ GtkWidget *mixedgauge_bar_new(int value) {
 
 GtkWidget *task_row_new(const char *name, int value) {
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-    GCharPtr shown = valid_utf8(name);
+    GCharPtr shown = display_text(name);
     GtkWidget *label = gtk_label_new(shown.get());
     gtk_label_set_single_line_mode(GTK_LABEL(label), TRUE);
     gtk_widget_set_halign(label, GTK_ALIGN_START);
@@ -51,7 +51,7 @@ DialogResult dialog_mixedgauge(const DialogRequest &request) {
     for (size_t i = 1; i + 1 < args.size(); i += 2)
         gtk_container_add(GTK_CONTAINER(content),
                           task_row_new(args[i], mixedgauge_value(args[i + 1])));
-    GtkWidget *label = text_label_new(request.text.c_str(), request.rows);
+    GtkWidget *label = text_label_new(display_text(request.text.c_str()).get(), request.rows);
     gtk_widget_show(label);
     gtk_box_pack_start(GTK_BOX(content), label, FALSE, TRUE, 4);
     GtkWidget *main_bar = mixedgauge_bar_new(args.empty() ? 0 : mixedgauge_value(args[0]));

@@ -45,7 +45,7 @@ DialogResult dialog_pause(const DialogRequest &request) {
     GtkWidget *bar = gtk_progress_bar_new();
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), 1.0);
-    GCharPtr typed = valid_utf8(request.args[0]);
+    GCharPtr typed = display_text(request.args[0]);
     set_progress_text(bar, typed.get()); // as typed until the first tick
     dialog.label_input(bar);
     gtk_widget_show(bar);

@@ -48,7 +48,7 @@ DialogResult dialog_timebox(const DialogRequest &request) {
     time_t now = time(nullptr);
     struct tm opened = {};
     if (now == static_cast<time_t>(-1) || localtime_r(&now, &opened) == nullptr) {
-        show_error_popup(nullptr, &request.conf, strerror(errno));
+        show_error_popup(nullptr, &request.conf, g_strerror(errno));
         return RESULT_ERROR;
     }
     if (request.args.size() != 0 && request.args.size() != 3)

@@ -9,7 +9,7 @@
 constexpr int BUTTON_LABEL_MAX_CHARS = 80;
 
 void add_labelled_button(GtkDialog *dialog, const char *label, const char *fallback, int response) {
-    GCharPtr text = valid_utf8(label != nullptr ? label : fallback);
+    GCharPtr text = label != nullptr ? display_text(label) : valid_utf8(fallback);
     GtkWidget *button = gtk_dialog_add_button(dialog, text.get(), response);
     GtkWidget *child = gtk_bin_get_child(GTK_BIN(button));
     if (GTK_IS_LABEL(child)) {

@@ -160,7 +160,7 @@ static bool fills_the_default_height(std::string_view text, int line_height, int
 
 GtkWidget *add_dialog_text(GtkWidget *content, const char *text, int rows, int cols, double unit,
                            int max_height) {
-    GCharPtr shown = valid_utf8(text);
+    GCharPtr shown = display_text(text);
     std::string_view shown_text(shown.get());
     GtkWidget *text_widget;
     if (!may_be_taller_than_the_screen(shown_text))

@@ -5,8 +5,8 @@
 
 #include <gtk/gtk.h>
 
-// The label of a dialog text: wrapping, at most rows lines when rows > 0,
-// not shown yet. The gauge and the mixedgauge place their own.
+// The label of a dialog text (as shown: UTF-8): wrapping, at most rows
+// lines when rows > 0, not shown yet. The gauge and the mixedgauge place their own.
 GtkWidget *text_label_new(const char *text, int rows);
 
 // Changes the text of a label made by text_label_new (valid UTF-8 or null).

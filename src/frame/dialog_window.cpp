@@ -27,13 +27,12 @@ static void focus_default_when_unfocused(GtkWidget *window, gpointer) {
 
 namespace {
 
-// The title bar: title, subtitle and whether it offers to close the window.
-// A message dialog has no header bar, so no subtitle either.
-void set_heading(GtkWindow *window, const DialogConf &conf, const char *title) {
-    if (title != nullptr) {
-        GCharPtr shown = valid_utf8(title);
-        gtk_window_set_title(window, shown.get());
-    }
+// The title bar: title (as shown, may be null), subtitle and whether it
+// offers to close the window. A message dialog has no header bar, so no
+// subtitle either.
+void set_heading(GtkWindow *window, const DialogConf &conf, const char *shown_title) {
+    if (shown_title != nullptr)
+        gtk_window_set_title(window, shown_title);
     GtkWidget *header = gtk_dialog_get_header_bar(GTK_DIALOG(window));
     if (!conf.deletable) {
         gtk_window_set_deletable(window, FALSE);
@@ -41,7 +40,7 @@ void set_heading(GtkWindow *window, const DialogConf &conf, const char *title) {
             gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
     }
     if (conf.subtitle != nullptr && header != nullptr) {
-        GCharPtr subtitle = valid_utf8(conf.subtitle);
+        GCharPtr subtitle = display_text(conf.subtitle);
         gtk_header_bar_set_subtitle(GTK_HEADER_BAR(header), subtitle.get());
     }
 }
@@ -56,7 +55,7 @@ std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &req
     GtkDialogFlags flags =
         is_full_screen(request.conf) ? GtkDialogFlags(0) : GTK_DIALOG_USE_HEADER_BAR;
     GtkWidget *window = gtk_dialog_new_with_buttons(nullptr, nullptr, flags, nullptr, nullptr);
-    set_heading(GTK_WINDOW(window), request.conf, request.conf.title);
+    set_heading(GTK_WINDOW(window), request.conf, display_text(request.conf.title).get());
 
     double unit = char_unit_pixels(gdk_screen_get_default());
     int rows = request.rows != 0 ? request.rows : default_rows(unit, area);
@@ -78,15 +77,16 @@ std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &req
 GtkWidget *message_window_new(const DialogRequest &request) {
     GtkWidget *window = gtk_message_dialog_new(nullptr, GTK_DIALOG_USE_HEADER_BAR, GTK_MESSAGE_INFO,
                                                GTK_BUTTONS_NONE, "%s", _("Information"));
-    GCharPtr shown = valid_utf8(request.text.c_str());
+    GCharPtr shown = display_text(request.text.c_str());
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(window), "%s", shown.get());
     if (request.rows != 0 && request.cols != 0) {
         GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(window));
         request_cell_size(content, request.rows, request.cols,
                           char_unit_pixels(gdk_screen_get_default()));
     }
-    set_heading(GTK_WINDOW(window), request.conf,
-                request.conf.title != nullptr ? request.conf.title : _("Information"));
+    GCharPtr title = request.conf.title != nullptr ? display_text(request.conf.title)
+                                                   : GCharPtr(g_strdup(_("Information")));
+    set_heading(GTK_WINDOW(window), request.conf, title.get());
     return window;
 }
 
@@ -94,7 +94,7 @@ void show_help_message(GtkWidget *parent, const char *message) {
     GtkWidget *popup =
         gtk_message_dialog_new(GTK_WINDOW(parent), GtkDialogFlags(0), GTK_MESSAGE_QUESTION,
                                GTK_BUTTONS_CLOSE, "%s", _("Help"));
-    GCharPtr shown = valid_utf8(message);
+    GCharPtr shown = display_text(message);
     gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
     gtk_window_set_title(GTK_WINDOW(popup), _("Help"));
     gtk_dialog_run(GTK_DIALOG(popup));
@@ -106,7 +106,9 @@ void show_help_message(GtkWidget *parent, const char *message) {
 // close button, no F1 of its own, the default size, centred.
 void show_help_file(const char *path) {
     DialogRequest help{};
-    help.conf.title = _("Help");
+    // A request holds its texts as the command line gives them, in the
+    // locale's character set, as our messages on a terminal are.
+    help.conf.title = console_text(_("Help"));
     help.text = path;
     run_file_viewer(help);
 }

@@ -29,7 +29,7 @@ int entry_width_chars(long requested, double unit) {
 }
 
 EntryField entry_field_new(const char *initial) {
-    GCharPtr valid = valid_utf8(initial != nullptr ? initial : "");
+    GCharPtr valid = display_text(initial != nullptr ? initial : "");
     return EntryField{GObjectPtr<GtkEntryBuffer>(gtk_entry_buffer_new(valid.get(), -1)), initial};
 }
 
@@ -42,8 +42,8 @@ GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf) {
 
 std::string entry_answer_line(const EntryField &field) {
     const char *text = gtk_entry_buffer_get_text(field.buffer.get());
-    GCharPtr shown_initial = valid_utf8(field.initial);
+    GCharPtr shown_initial = display_text(field.initial);
     if (shown_initial != nullptr && strcmp(text, shown_initial.get()) == 0)
-        text = field.initial;
-    return std::string(text) + '\n';
+        return std::string(field.initial) + '\n';
+    return answer_text(text) + '\n';
 }

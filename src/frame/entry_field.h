@@ -36,15 +36,15 @@ struct EntryField {
     const char *initial;
 };
 
-// A field whose buffer holds initial (may be null: empty), with invalid
-// UTF-8 bytes replaced so that GTK can show it.
+// A field whose buffer holds initial (may be null: empty) as GTK shows it
+// (display_text).
 EntryField entry_field_new(const char *initial);
 
 // An entry showing buffer; Enter activates the default button when so
 // configured.
 GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf);
 
-// The field's text and a newline, for the answer. A field left as it was
-// shown answers its initial text byte for byte, even where invalid UTF-8 had
-// to be replaced for display.
+// The field's text and a newline, for the answer, in the locale's character
+// set. A field left as it was shown answers its initial text byte for byte,
+// even where bytes had to be replaced for display.
 std::string entry_answer_line(const EntryField &field);

@@ -132,7 +132,8 @@ gboolean open_viewed_file(gpointer data) {
     FileFeed *feed = static_cast<FileFeed *>(data);
     int fd = open_for_viewing(feed->path);
     if (fd < 0) {
-        GCharPtr message(g_strdup_printf("%s: %s", feed->path, g_strerror(errno)));
+        GCharPtr shown_path = display_text(feed->path);
+        GCharPtr message(g_strdup_printf("%s: %s", shown_path.get(), g_strerror(errno)));
         feed->show_error(message.get());
         feed->on_unreadable();
         return FALSE;
@@ -159,7 +160,7 @@ GtkWidget *text_view_new(GtkWidget *content, const char *path, const DialogConf 
     if (!conf.shadow)
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
     GtkWidget *view = lazy_text_view_new();
-    GCharPtr shown_path = valid_utf8(path);
+    GCharPtr shown_path = display_text(path);
     set_accessible_name(view, shown_path.get());
     gtk_container_add(GTK_CONTAINER(scrolled), view);
     gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);

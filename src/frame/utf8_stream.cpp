@@ -35,7 +35,14 @@ size_t repair_into(std::string_view bytes, std::string &out) {
 
 } // namespace
 
+std::optional<CharsetDecoder> Utf8Repair::open_locale_decoder() {
+    const char *charset = converted_charset();
+    return charset == nullptr ? std::nullopt : CharsetDecoder::open(charset);
+}
+
 std::string Utf8Repair::push(std::string_view bytes) {
+    if (decoder_)
+        return decoder_->push(bytes);
     std::string out;
     out.reserve(pending_.size() + bytes.size());
     if (pending_.empty()) {
@@ -50,6 +57,8 @@ std::string Utf8Repair::push(std::string_view bytes) {
 }
 
 std::string Utf8Repair::finish() {
+    if (decoder_)
+        return decoder_->finish();
     std::string out;
     if (!pending_.empty())
         out.append(REPLACEMENT);

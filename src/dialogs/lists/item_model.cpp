@@ -7,9 +7,9 @@
 #include "frame/text.h"
 
 ShownText shown_text(const char *text) {
-    if (text == nullptr || g_utf8_validate(text, -1, nullptr))
+    if (text == nullptr || displayed_as_is(text))
         return {nullptr, text};
-    GCharPtr copy = valid_utf8(text);
+    GCharPtr copy = display_text(text);
     const char *repaired = copy.get();
     return {std::move(copy), repaired};
 }
