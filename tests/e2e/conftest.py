@@ -1,4 +1,4 @@
-"""Fixtures of the end-to-end tests; the machinery is in harness.py.
+"""Fixtures of the end-to-end tests; the machinery is in the harness package.
 
 ``wrenpane`` starts the real binary (WRENPANE_BIN, build/asan/wrenpane by
 default) and kills whatever a test leaves running::

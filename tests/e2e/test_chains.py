@@ -18,10 +18,7 @@ def answer(app, *steps):
     for text, action in steps:
         dialog = app.dialog()
         assert dialog.labels()[0] == text
-        if action == "Escape":
-            dialog.key("Escape")
-        else:
-            dialog.press(action)
+        dialog.close_with(action)
 
 
 @pytest.mark.parametrize(

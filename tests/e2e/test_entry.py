@@ -4,8 +4,8 @@ on a line of its own for OK and Extra only."""
 import pyatspi
 import pytest
 
-from harness import do_action, focus, has_state, set_text, text_of, wait_until
-from text_fields import entries, the_entry, unexpected, wait_for_text
+from harness import (do_action, entries, focus, has_state, set_text, text_of, the_entry, unexpected,
+                     wait_for_text, wait_until)
 
 pytestmark = pytest.mark.wayland
 

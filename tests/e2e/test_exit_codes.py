@@ -44,10 +44,7 @@ EXTRA_BOX = ["--extra-button", "--msgbox", "hi", 0, 0]
 def test_exit_code_table(wrenpane, env, args, action, code):
     app = wrenpane.start(*args, env=env)
     dialog = app.dialog()
-    if action == "Escape":
-        dialog.key("Escape")
-    else:
-        dialog.press(action)
+    dialog.close_with(action)
     assert app.finish() == (code, b"", b"")
 
 

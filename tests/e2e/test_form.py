@@ -4,8 +4,8 @@ answer is every field's text, one unquoted line each, for OK and Extra."""
 import pyatspi
 import pytest
 
-from harness import has_state, position, set_text, text_of, wait_until
-from text_fields import ENTRY_ROLES, entries, field, unexpected, wait_for_text
+from harness import (ENTRY_ROLES, entries, field, has_state, position, set_text, text_of,
+                     unexpected, wait_for_text, wait_until)
 
 pytestmark = pytest.mark.wayland
 

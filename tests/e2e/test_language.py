@@ -232,10 +232,7 @@ def test_answers_and_exit_codes_do_not_depend_on_the_language(wrenpane, dialog_n
 
     def answer(language):
         app = wrenpane.start(*args, env=language_env(language))
-        if button is None:
-            app.dialog().key("Escape")
-        else:
-            app.dialog().press(translated(language, button))
+        app.dialog().close_with("Escape" if button is None else translated(language, button))
         return app.finish()
 
     untranslated = answer("C")

@@ -8,8 +8,7 @@ import subprocess
 import pyatspi
 import pytest
 
-from harness import focus, table_cells, text_of, translated, wait_until
-from text_fields import entries, field, the_entry, wait_for_text
+from harness import entries, field, focus, table_cells, text_of, the_entry, translated, wait_for_text, wait_until
 
 pytestmark = pytest.mark.wayland
 

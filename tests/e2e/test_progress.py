@@ -11,8 +11,7 @@ import pyatspi
 import pytest
 
 import harness
-from harness import base_env, position, progress_of, text_of, wait_until
-from text_fields import unexpected
+from harness import base_env, position, progress_of, text_of, unexpected, wait_until
 
 pytestmark = pytest.mark.wayland
 
@@ -312,10 +311,7 @@ def test_pause_counts_down_then_times_out(wrenpane, secs, countdown):
 def test_pause_ended_before_its_time(wrenpane, action, code):
     app = wrenpane.start("--pause", "Wait", 0, 0, 60)
     dialog = app.dialog()
-    if action == "Escape":
-        dialog.key("Escape")
-    else:
-        dialog.press(action)
+    dialog.close_with(action)
     assert app.finish() == (code, b"", b"")
 
 

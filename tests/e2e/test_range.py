@@ -3,8 +3,7 @@
 import pyatspi
 import pytest
 
-from harness import has_state, set_value, value_of, wait_until
-from text_fields import unexpected
+from harness import has_state, set_value, unexpected, value_of, wait_until
 
 pytestmark = pytest.mark.wayland
 

@@ -10,8 +10,7 @@ import pyatspi
 import pytest
 
 from harness import (EventLog, has_state, open_files, screen_bytes, screen_size, selection_text,
-                     text_of, wait_until)
-from text_fields import the_entry, unexpected
+                     text_of, the_entry, unexpected, wait_until)
 
 # Reads happen in pieces of this many bytes; the big file crosses several.
 PIECE = 65536

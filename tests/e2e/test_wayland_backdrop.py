@@ -17,8 +17,7 @@ import pyatspi
 import pytest
 
 from harness import (WAYLAND, WaylandMonitorServer, has_state, pixels, send_keys, swaymsg,
-                     wait_until, wayland_windows)
-from text_fields import the_entry
+                     the_entry, wait_until, wayland_windows)
 
 pytestmark = [pytest.mark.wayland,
               pytest.mark.skipif(not WAYLAND, reason="needs a Wayland session")]

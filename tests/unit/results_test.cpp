@@ -146,8 +146,9 @@ TEST(ResponseMapTest, MapsTheWaysOutAndNothingElse) {
         bool is_way_out = false;
         for (auto [way_out, result] : ways_out)
             is_way_out |= response == way_out;
-        if (!is_way_out)
+        if (!is_way_out) {
             EXPECT_EQ(response_to_result(response), RESULT_ERROR) << "response " << response;
+        }
     }
 }
 

@@ -137,10 +137,11 @@ TEST(TextStoreTest, ARevisionChangesWheneverItsSectionDoes) {
             revisions.push_back(store.revision(i));
         store.append(added);
         for (size_t i = 0; i < texts.size(); ++i) {
-            if (i + 1 < texts.size())
+            if (i + 1 < texts.size()) {
                 EXPECT_EQ(store.revision(i), revisions[i]) << before << " + " << added << ", " << i;
-            else if (store.section(i) != texts[i])
+            } else if (store.section(i) != texts[i]) {
                 EXPECT_NE(store.revision(i), revisions[i]) << before << " + " << added << ", " << i;
+            }
         }
     }
 }

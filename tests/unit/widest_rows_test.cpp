@@ -103,8 +103,9 @@ TEST_P(WidestRowsInFont, ChosenRowIsDrawnAsWideAsTheWidest) {
                 const char *text = items.text(row, SHOWN[m]);
                 const int width = widths.width(text);
                 drawn = std::max(drawn, width);
-                if (const std::optional<int64_t> bound = bounds.of(text).width)
+                if (const std::optional<int64_t> bound = bounds.of(text).width) {
                     EXPECT_GE(*bound, width) << '"' << text << '"';
+                }
             }
             ASSERT_TRUE((*widest)[m]);
             EXPECT_EQ(widths.width(items.text(*(*widest)[m], SHOWN[m])), drawn)
