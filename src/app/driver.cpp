@@ -18,6 +18,7 @@
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 #include "frame/window.h"
 #include "frame/writer.h"
@@ -141,9 +142,8 @@ class DialogSequence {
     int exit_status() const { return exit_status_; }
 
     // The main loop's idle callback: one segment per call.
-    static gboolean on_idle(gpointer data) {
-        DialogSequence *sequence = static_cast<DialogSequence *>(data);
-        if (sequence->run_next_segment())
+    gboolean on_idle() {
+        if (run_next_segment())
             return TRUE;
         gtk_main_quit();
         return FALSE;
@@ -254,7 +254,7 @@ int run_dialog_sequence(int argc, char **argv) {
     if (screen == nullptr)
         return warn_msg(-1, _("Could not get the default screen"));
     DialogSequence sequence(argc, argv, screen);
-    g_idle_add(DialogSequence::on_idle, &sequence);
+    GSourcePtr segments = attach_source<&DialogSequence::on_idle>(g_idle_source_new(), &sequence);
     gtk_main();
     return sequence.exit_status();
 }

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 #include "frame/long_runs.h"
 #include "frame/text.h"
@@ -401,8 +402,7 @@ double bottom_value(GtkAdjustment *adjustment) {
 
 // A view scrolled to the end of the text stays there when the sections
 // that come into sight turn out taller or shorter than estimated.
-void on_value_changed(GtkAdjustment *adjustment, gpointer data) {
-    GtkWidget *widget = GTK_WIDGET(data);
+void on_value_changed(GtkAdjustment *adjustment, GtkWidget *widget) {
     ViewState &state = state_of(widget);
     double value = gtk_adjustment_get_value(adjustment);
     bool at_end = value > 0 && value >= bottom_value(adjustment);
@@ -423,7 +423,7 @@ void set_adjustment(GtkWidget *widget, GObjectPtr<GtkAdjustment> &slot, GtkAdjus
         adjustment = gtk_adjustment_new(0, 0, 0, 0, 0, 0);
     slot = GObjectPtr<GtkAdjustment>::ref_sink(adjustment);
     if (vertical)
-        g_signal_connect(adjustment, "value-changed", G_CALLBACK(on_value_changed), widget);
+        g_signal_connect(adjustment, "value-changed", signal_handler<on_value_changed>(), widget);
     configure_adjustments(widget);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <gdk/gdkwayland.h>
 
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 
 // X11 windows can be at most 32767 pixels wide or tall, and GDK complains
@@ -70,13 +71,13 @@ struct Probe {
     bool timed_out = false;
 };
 
-void on_probe_painted(GdkFrameClock *clock, gpointer probe) {
-    if (++static_cast<Probe *>(probe)->paints < PROBE_FRAMES)
+void on_probe_painted(GdkFrameClock *clock, Probe *probe) {
+    if (++probe->paints < PROBE_FRAMES)
         gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
 }
 
-gboolean on_probe_timeout(gpointer probe) {
-    static_cast<Probe *>(probe)->timed_out = true;
+gboolean on_probe_timeout(Probe *probe) {
+    probe->timed_out = true;
     return G_SOURCE_REMOVE;
 }
 
@@ -102,13 +103,14 @@ GdkMonitor *monitor_of_new_windows(GdkDisplay *display) {
     GdkWindow *surface = gtk_widget_get_window(window);
     Probe probe;
     GdkFrameClock *clock = gdk_window_get_frame_clock(surface);
-    gulong painted = g_signal_connect(clock, "after-paint", G_CALLBACK(on_probe_painted), &probe);
-    guint timeout = g_timeout_add(PROBE_TIMEOUT_MS, on_probe_timeout, &probe);
+    gulong painted =
+        g_signal_connect(clock, "after-paint", signal_handler<on_probe_painted>(), &probe);
+    GSourcePtr timeout =
+        attach_source<on_probe_timeout>(g_timeout_source_new(PROBE_TIMEOUT_MS), &probe);
     gtk_widget_show(window);
     while (probe.paints < PROBE_FRAMES && !probe.timed_out)
         g_main_context_iteration(nullptr, TRUE);
-    if (!probe.timed_out)
-        g_source_remove(timeout);
+    timeout.reset();
     GdkMonitor *monitor =
         probe.timed_out ? nullptr : gdk_display_get_monitor_at_window(display, surface);
     g_signal_handler_disconnect(clock, painted);
