@@ -53,8 +53,9 @@ int write_maxsize_line(GdkScreen *screen, const DialogConf &conf, int output_fd)
         return 0;
     double unit = char_unit_pixels(screen);
     GdkRectangle area = monitor_workarea(dialog_monitor(gdk_screen_get_display(screen), conf));
-    return write_all(output_fd, "MaxSize: " + std::to_string(default_rows(unit, area)) + ", " +
-                                    std::to_string(default_cols(unit, area)) + "\n");
+    CellSize size = default_cell_size(unit, area);
+    return write_all(output_fd, "MaxSize: " + std::to_string(size.rows) + ", " +
+                                    std::to_string(size.cols) + "\n");
 }
 
 // Returns 0, or the errno of a print-only line that could not be written.

@@ -106,7 +106,9 @@ gboolean on_gauge_input(GIOChannel *channel, GIOCondition, GaugeWatch *watch) {
 }
 
 // The dialog's rows and columns, or those of a dialog of the default size
-// where they give none.
+// where they give none. The text needs room of its own: where a negative
+// size leaves the window its natural size, the text takes that of the
+// default size too.
 struct GaugeCells {
     int rows;
     int cols;
@@ -115,8 +117,8 @@ struct GaugeCells {
 
 GaugeCells gauge_cells(const GdkRectangle &area, int rows, int cols) {
     double unit = char_unit_pixels(gdk_screen_get_default());
-    return {rows > 0 ? rows : default_rows(unit, area), cols > 0 ? cols : default_cols(unit, area),
-            unit};
+    CellSize size = asked_cell_size(std::max(rows, 0), std::max(cols, 0), unit, area);
+    return {size.rows, size.cols, unit};
 }
 
 // The text takes what the dialog's rows leave beside the bar, so that the

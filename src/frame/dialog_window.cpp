@@ -58,15 +58,14 @@ std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &req
     set_heading(GTK_WINDOW(window), request.conf, request.conf.title);
 
     double unit = char_unit_pixels(gdk_screen_get_default());
-    int rows = request.rows != 0 ? request.rows : default_rows(unit, area);
-    int cols = request.cols != 0 ? request.cols : default_cols(unit, area);
+    CellSize size = asked_cell_size(request.rows, request.cols, unit, area);
 
     GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(window));
-    request_cell_size(content, rows, cols, unit);
+    request_cell_size(content, size.rows, size.cols, unit);
     GtkWidget *text = nullptr;
     if (with_text) {
-        int max_height = size_request_pixels(default_rows(unit, area) * unit * 2);
-        text = add_dialog_text(content, request.text.c_str(), rows, cols, unit,
+        int max_height = size_request_pixels(default_cell_size(unit, area).rows * unit * 2);
+        text = add_dialog_text(content, request.text.c_str(), size.rows, size.cols, unit,
                                std::max(max_height, 1));
     }
     return {window, text};
