@@ -17,6 +17,7 @@
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 #include "frame/window.h"
 #include "frame/writer.h"
@@ -52,8 +53,9 @@ int write_maxsize_line(GdkScreen *screen, const DialogConf &conf, int output_fd)
         return 0;
     double unit = char_unit_pixels(screen);
     GdkRectangle area = monitor_workarea(dialog_monitor(gdk_screen_get_display(screen), conf));
-    return write_all(output_fd, "MaxSize: " + std::to_string(default_rows(unit, area)) + ", " +
-                                    std::to_string(default_cols(unit, area)) + "\n");
+    CellSize size = default_cell_size(unit, area);
+    return write_all(output_fd, "MaxSize: " + std::to_string(size.rows) + ", " +
+                                    std::to_string(size.cols) + "\n");
 }
 
 // Returns 0, or the errno of a print-only line that could not be written.
@@ -143,9 +145,8 @@ class DialogSequence {
     int exit_status() const { return exit_status_; }
 
     // The main loop's idle callback: one segment per call.
-    static gboolean on_idle(gpointer data) {
-        DialogSequence *sequence = static_cast<DialogSequence *>(data);
-        if (sequence->run_next_segment())
+    gboolean on_idle() {
+        if (run_next_segment())
             return TRUE;
         gtk_main_quit();
         return FALSE;
@@ -251,7 +252,7 @@ int run_dialog_sequence(int argc, char **argv) {
     if (screen == nullptr)
         return warn_msg(-1, _("Could not get the default screen"));
     DialogSequence sequence(argc, argv, screen);
-    g_idle_add(DialogSequence::on_idle, &sequence);
+    GSourcePtr segments = attach_source<&DialogSequence::on_idle>(g_idle_source_new(), &sequence);
     gtk_main();
     return sequence.exit_status();
 }

@@ -37,8 +37,7 @@ void build(Backdrop *backdrop) {
     build_backdrop_windows(backdrop->screen, backdrop->look, &backdrop->windows);
 }
 
-gboolean rebuild(gpointer data) {
-    Backdrop *backdrop = static_cast<Backdrop *>(data);
+gboolean rebuild(Backdrop *backdrop) {
     backdrop->rebuild.reset();
     build(backdrop);
     return G_SOURCE_REMOVE;
@@ -49,10 +48,7 @@ gboolean rebuild(gpointer data) {
 void on_monitors_changed(Backdrop *backdrop) {
     if (backdrop->rebuild)
         return;
-    GSource *source = g_idle_source_new();
-    g_source_set_callback(source, rebuild, backdrop, nullptr);
-    g_source_attach(source, nullptr);
-    backdrop->rebuild.reset(source);
+    backdrop->rebuild = attach_source<rebuild>(g_idle_source_new(), backdrop);
 }
 
 // A peer has this long to send its title and close; a silent one holds a
@@ -66,8 +62,7 @@ void forget_relay_connection(Backdrop *backdrop, const RelayConnection *connecti
     std::erase_if(connections, [connection](const auto &held) { return held.get() == connection; });
 }
 
-gboolean on_relay_client(gint, GIOCondition, gpointer data) {
-    RelayConnection *connection = static_cast<RelayConnection *>(data);
+gboolean on_relay_client(gint, GIOCondition, RelayConnection *connection) {
     Backdrop *backdrop = connection->backdrop;
     const bool complete = relay_read(&connection->client);
     if (!complete && g_get_monotonic_time() < connection->deadline)
@@ -87,16 +82,14 @@ void read_relay_client(Backdrop *backdrop, RelayClient client) {
     const gint64 deadline = g_get_monotonic_time() + RELAY_CLIENT_TIMEOUT_US;
     GSource *source =
         g_unix_fd_source_new(client.fd.get(), GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR));
-    auto connection = std::make_unique<RelayConnection>(
-        RelayConnection{backdrop, std::move(client), deadline, GSourcePtr(source)});
-    g_source_set_callback(source, G_SOURCE_FUNC(on_relay_client), connection.get(), nullptr);
     g_source_set_ready_time(source, deadline);
-    g_source_attach(source, nullptr);
+    auto connection = std::make_unique<RelayConnection>(
+        RelayConnection{backdrop, std::move(client), deadline, nullptr});
+    connection->source = attach_source<on_relay_client>(source, connection.get());
     connections.push_back(std::move(connection));
 }
 
-gboolean on_relay_connection(GIOChannel *, GIOCondition condition, gpointer data) {
-    Backdrop *backdrop = static_cast<Backdrop *>(data);
+gboolean on_relay_connection(GIOChannel *, GIOCondition condition, Backdrop *backdrop) {
     if ((condition & ~G_IO_IN) != 0) {
         warn_msg(0, "%s", console_text(_("Unexpected condition")));
         return FALSE;
@@ -112,8 +105,8 @@ gboolean on_relay_connection(GIOChannel *, GIOCondition condition, gpointer data
 
 // The relay's own socket file goes with it, so that the next start finds the
 // path free; then the signal ends the process as it would have.
-template <int SIGNAL> gboolean on_relay_signal(gpointer data) {
-    relay_close(&static_cast<Backdrop *>(data)->relay);
+template <int SIGNAL> gboolean on_relay_signal(Backdrop *backdrop) {
+    relay_close(&backdrop->relay);
     signal(SIGNAL, SIG_DFL);
     raise(SIGNAL);
     return G_SOURCE_REMOVE;
@@ -134,10 +127,15 @@ bool start_relay(Backdrop *backdrop) {
     IOChannelPtr channel(g_io_channel_unix_new(backdrop->relay.fd.get()));
     g_io_channel_set_encoding(channel.get(), nullptr, nullptr);
     // The watch keeps a reference of its own.
-    g_io_add_watch(channel.get(), G_IO_IN, on_relay_connection, backdrop);
-    g_unix_signal_add(SIGTERM, on_relay_signal<SIGTERM>, backdrop);
-    g_unix_signal_add(SIGINT, on_relay_signal<SIGINT>, backdrop);
-    g_unix_signal_add(SIGHUP, on_relay_signal<SIGHUP>, backdrop);
+    auto &sources = backdrop->relay_sources;
+    sources.push_back(
+        attach_source<on_relay_connection>(g_io_create_watch(channel.get(), G_IO_IN), backdrop));
+    sources.push_back(
+        attach_source<on_relay_signal<SIGTERM>>(g_unix_signal_source_new(SIGTERM), backdrop));
+    sources.push_back(
+        attach_source<on_relay_signal<SIGINT>>(g_unix_signal_source_new(SIGINT), backdrop));
+    sources.push_back(
+        attach_source<on_relay_signal<SIGHUP>>(g_unix_signal_source_new(SIGHUP), backdrop));
     return true;
 }
 

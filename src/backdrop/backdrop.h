@@ -9,6 +9,8 @@
 
 #include "backdrop/backdrop_windows.h"
 #include "backdrop/relay_socket.h"
+#include "core/records.h"
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 
 struct Backdrop;
@@ -42,6 +44,9 @@ struct Backdrop {
     GSourcePtr rebuild;
     BackdropWindows windows;
     RelayServer relay; // closed unless this process is the relay
+    // The relay's watch for connections and its handlers of the signals
+    // that end it, while this process is the relay.
+    std::vector<GSourcePtr> relay_sources;
     // The connections being read, oldest first. Each is read as its bytes
     // come, so that a peer that sends nothing holds up no other.
     std::vector<std::unique_ptr<RelayConnection>> relay_connections;

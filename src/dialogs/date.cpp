@@ -12,6 +12,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
+#include "frame/help.h"
 #include "frame/popup.h"
 #include "frame/writer.h"
 
@@ -97,7 +98,7 @@ DialogResult dialog_calendar(const DialogRequest &request) {
     if (!date_args_count_ok(request.args.size()))
         return unexpected_args(request);
 
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *calendar = gtk_calendar_new();
     dialog.label_input(calendar);
     if (request.args.size() == 3) {
@@ -133,7 +134,7 @@ DialogResult dialog_datebox(const DialogRequest &request) {
         return RESULT_ERROR;
     }
 
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *day = number_spin_new(1, 31, start.day, &request.conf);
     GtkWidget *month = month_combo_new(month_index(start.month));
     GtkWidget *year = number_spin_new(-9999, 9999, start.year, &request.conf);

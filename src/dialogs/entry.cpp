@@ -4,8 +4,10 @@
 #include "core/i18n.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
+#include "frame/callbacks.h"
 #include "frame/dialog_window.h"
 #include "frame/entry_field.h"
+#include "frame/help.h"
 #include "frame/window.h"
 #include "frame/writer.h"
 
@@ -20,8 +22,8 @@ void limit_entry(GtkWidget *entry, int cols, const Options &opts) {
     }
 }
 
-void on_show_password_toggled(GtkToggleButton *toggle, gpointer data) {
-    gtk_entry_set_visibility(GTK_ENTRY(data), gtk_toggle_button_get_active(toggle));
+void on_show_password_toggled(GtkToggleButton *toggle, GtkEntry *entry) {
+    gtk_entry_set_visibility(entry, gtk_toggle_button_get_active(toggle));
 }
 
 } // namespace
@@ -29,7 +31,7 @@ void on_show_password_toggled(GtkToggleButton *toggle, gpointer data) {
 DialogResult dialog_inputbox(const DialogRequest &request) {
     if (request.args.size() >= 2)
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *content = dialog.content();
 
     EntryField field = entry_field_new(request.args.empty() ? nullptr : request.args[0]);
@@ -49,7 +51,7 @@ DialogResult dialog_inputbox(const DialogRequest &request) {
 DialogResult dialog_passwordbox(const DialogRequest &request) {
     if (!request.args.empty())
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *content = dialog.content();
 
     EntryField field = entry_field_new(nullptr);
@@ -60,7 +62,7 @@ DialogResult dialog_passwordbox(const DialogRequest &request) {
     gtk_box_pack_start(GTK_BOX(content), entry, FALSE, TRUE, 4);
 
     GtkWidget *show = gtk_check_button_new_with_mnemonic(_("_Show password"));
-    g_signal_connect(show, "toggled", G_CALLBACK(on_show_password_toggled), entry);
+    g_signal_connect(show, "toggled", signal_handler<on_show_password_toggled>(), GTK_ENTRY(entry));
     relate_control(show, entry);
     gtk_container_add(GTK_CONTAINER(content), show);
 

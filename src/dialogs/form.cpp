@@ -18,6 +18,7 @@
 #include "frame/dialog_window.h"
 #include "frame/entry_field.h"
 #include "frame/gobject_ptr.h"
+#include "frame/help.h"
 #include "frame/text.h"
 #include "frame/window.h"
 #include "frame/writer.h"
@@ -156,17 +157,16 @@ class FieldRows {
         if (made_ == plans_.size())
             return;
         gtk_widget_set_size_request(groups_, widest_row_to_make(), -1);
-        dialog_.add_idle(add_next_group, this);
+        dialog_.add_idle<&FieldRows::add_next_group>(this);
     }
 
   private:
     static constexpr size_t ROWS_PER_GROUP = 64;
     static constexpr int SPACING = 4;
 
-    static gboolean add_next_group(gpointer data) {
-        FieldRows *rows = static_cast<FieldRows *>(data);
-        rows->add_group();
-        return rows->made_ < rows->plans_.size() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+    gboolean add_next_group() {
+        add_group();
+        return made_ < plans_.size() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
     }
 
     void add_group() {
@@ -269,7 +269,7 @@ long form_number(const char *text) {
 static DialogResult run_form(const DialogRequest &request, int group_size) {
     if (!form_args_valid(request.args, group_size))
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     FieldList fields;
     std::vector<RowPlan> plans;
     for (size_t first = 1; first < request.args.size(); first += group_size) {

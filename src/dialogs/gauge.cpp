@@ -10,10 +10,12 @@
 #include "core/records.h"
 #include "dialogs/gauge_protocol.h"
 #include "frame/accessible.h"
+#include "frame/callbacks.h"
 #include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
+#include "frame/help.h"
 #include "frame/popup.h"
 #include "frame/text.h"
 #include "frame/utf8_stream.h"
@@ -38,7 +40,14 @@ struct GaugeWatch {
     GtkWidget *bar;
     GaugeProtocol protocol;
     Utf8Repair repair;
-    bool frame_pending = false;
+    // The tick callback that shows the next frame, while one is pending:
+    // the watch owns it, as the callback works on the watch.
+    guint frame_callback = 0;
+
+    ~GaugeWatch() {
+        if (frame_callback != 0)
+            gtk_widget_remove_tick_callback(dialog->widget(), frame_callback);
+    }
 };
 
 void show_percent(GtkWidget *bar, unsigned percent) {
@@ -49,9 +58,8 @@ void show_percent(GtkWidget *bar, unsigned percent) {
 
 // Input may change the state many times between two frames; only the state
 // at frame time is shown.
-gboolean on_gauge_frame(GtkWidget *, GdkFrameClock *, gpointer data) {
-    auto *watch = static_cast<GaugeWatch *>(data);
-    watch->frame_pending = false;
+gboolean on_gauge_frame(GtkWidget *, GdkFrameClock *, GaugeWatch *watch) {
+    watch->frame_callback = 0;
     if (watch->protocol.take_percent_change())
         show_percent(watch->bar, watch->protocol.percent());
     if (watch->protocol.take_label_change())
@@ -60,10 +68,10 @@ gboolean on_gauge_frame(GtkWidget *, GdkFrameClock *, gpointer data) {
 }
 
 void request_frame(GaugeWatch *watch) {
-    if (watch->frame_pending)
+    if (watch->frame_callback != 0)
         return;
-    watch->frame_pending = true;
-    gtk_widget_add_tick_callback(watch->dialog->widget(), on_gauge_frame, watch, nullptr);
+    watch->frame_callback = gtk_widget_add_tick_callback(watch->dialog->widget(),
+                                                         untyped<on_gauge_frame>, watch, nullptr);
 }
 
 gboolean end_gauge(GaugeWatch *watch) {
@@ -74,8 +82,7 @@ gboolean end_gauge(GaugeWatch *watch) {
 // Standard input is read only when the watch reports it readable (or at its
 // end), so it never needs O_NONBLOCK: the calling script shares the
 // descriptor and keeps reading it after the gauge.
-gboolean on_gauge_input(GIOChannel *channel, GIOCondition, gpointer data) {
-    auto *watch = static_cast<GaugeWatch *>(data);
+gboolean on_gauge_input(GIOChannel *channel, GIOCondition, GaugeWatch *watch) {
     char buffer[read_size];
     ReadOutcome outcome = read_piece(g_io_channel_unix_get_fd(channel), buffer, sizeof buffer);
     switch (outcome.status) {
@@ -99,7 +106,9 @@ gboolean on_gauge_input(GIOChannel *channel, GIOCondition, gpointer data) {
 }
 
 // The dialog's rows and columns, or those of a dialog of the default size
-// where they give none.
+// where they give none. The text needs room of its own: where a negative
+// size leaves the window its natural size, the text takes that of the
+// default size too.
 struct GaugeCells {
     int rows;
     int cols;
@@ -108,8 +117,8 @@ struct GaugeCells {
 
 GaugeCells gauge_cells(const GdkRectangle &area, int rows, int cols) {
     double unit = char_unit_pixels(gdk_screen_get_default());
-    return {rows > 0 ? rows : default_rows(unit, area), cols > 0 ? cols : default_cols(unit, area),
-            unit};
+    CellSize size = asked_cell_size(std::max(rows, 0), std::max(cols, 0), unit, area);
+    return {size.rows, size.cols, unit};
 }
 
 // The text takes what the dialog's rows leave beside the bar, so that the
@@ -151,7 +160,7 @@ DialogResult dialog_gauge(const DialogRequest &request) {
         return unexpected_args(request, 1);
     unsigned percent = request.args.size() == 1 ? gauge_initial_percent(request.args[0]) : 0;
 
-    DialogWindow dialog(request, WindowStyle::without_text);
+    DialogWindow dialog(request, help_on_f1(request.conf), WindowStyle::without_text);
     GtkWidget *content = dialog.content();
     GtkWidget *bar = gtk_progress_bar_new();
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
@@ -176,7 +185,8 @@ DialogResult dialog_gauge(const DialogRequest &request) {
     IOChannelPtr input(g_io_channel_unix_new(STDIN_FILENO));
     // The end of the input and errors are watched too: a watch for input
     // alone never wakes up when the writer goes away.
-    dialog.add_watch(input.get(), GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
-                     on_gauge_input, &watch, G_PRIORITY_DEFAULT_IDLE);
+    dialog.add_watch<on_gauge_input>(input.get(),
+                                     GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
+                                     &watch, G_PRIORITY_DEFAULT_IDLE);
     return run_dialog(dialog, {});
 }

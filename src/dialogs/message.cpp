@@ -3,11 +3,12 @@
 #include "core/diagnostics.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
+#include "frame/help.h"
 
 namespace {
 
-gboolean on_infobox_timeout(gpointer data) {
-    static_cast<DialogWindow *>(data)->end_with(RESULT_OK);
+gboolean on_infobox_timeout(DialogWindow *dialog) {
+    dialog->end_with(RESULT_OK);
     return FALSE;
 }
 
@@ -20,7 +21,7 @@ unsigned infobox_interval_ms(uint32_t sleep_ms) {
 DialogResult dialog_msgbox(const DialogRequest &request) {
     if (!request.args.empty())
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     add_msgbox_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog);
 }
@@ -28,7 +29,7 @@ DialogResult dialog_msgbox(const DialogRequest &request) {
 DialogResult dialog_yesno(const DialogRequest &request) {
     if (!request.args.empty())
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     add_yesno_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog);
 }
@@ -38,8 +39,8 @@ DialogResult dialog_yesno(const DialogRequest &request) {
 DialogResult dialog_infobox(const DialogRequest &request) {
     if (!request.args.empty())
         return unexpected_args(request);
-    DialogWindow dialog(request, WindowStyle::message);
-    dialog.add_timeout(infobox_interval_ms(request.conf.sleep_ms), on_infobox_timeout, &dialog);
+    DialogWindow dialog(request, help_on_f1(request.conf), WindowStyle::message);
+    dialog.add_timeout<on_infobox_timeout>(infobox_interval_ms(request.conf.sleep_ms), &dialog);
     run_dialog(dialog);
     return RESULT_OK;
 }

@@ -9,6 +9,7 @@
 #include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
+#include "frame/help.h"
 #include "frame/text.h"
 
 namespace {
@@ -46,7 +47,7 @@ DialogResult dialog_mixedgauge(const DialogRequest &request) {
     if (!mixedgauge_args_count_ok(static_cast<int>(args.size())))
         return unexpected_args(request, 1);
 
-    DialogWindow dialog(request, WindowStyle::without_text);
+    DialogWindow dialog(request, help_on_f1(request.conf), WindowStyle::without_text);
     GtkWidget *content = dialog.content();
     for (size_t i = 1; i + 1 < args.size(); i += 2)
         gtk_container_add(GTK_CONTAINER(content),

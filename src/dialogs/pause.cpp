@@ -12,6 +12,7 @@
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
+#include "frame/help.h"
 #include "frame/text.h"
 
 namespace {
@@ -23,8 +24,7 @@ struct PauseTimer {
     unsigned long long ticks = 0;
 };
 
-gboolean on_pause_tick(gpointer data) {
-    auto *timer = static_cast<PauseTimer *>(data);
+gboolean on_pause_tick(PauseTimer *timer) {
     PauseTick tick = pause_tick(timer->seconds, ++timer->ticks);
     if (tick.close) {
         timer->dialog->end_with(RESULT_TIMEOUT);
@@ -41,7 +41,7 @@ DialogResult dialog_pause(const DialogRequest &request) {
     if (request.args.size() != 1)
         return unexpected_args(request, 1);
 
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *bar = gtk_progress_bar_new();
     gtk_progress_bar_set_show_text(GTK_PROGRESS_BAR(bar), TRUE);
     gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar), 1.0);
@@ -52,7 +52,7 @@ DialogResult dialog_pause(const DialogRequest &request) {
     gtk_container_add(GTK_CONTAINER(dialog.content()), bar);
 
     PauseTimer timer{&dialog, bar, pause_seconds(request.args[0])};
-    dialog.add_timeout(1000, on_pause_tick, &timer);
+    dialog.add_timeout<on_pause_tick>(1000, &timer);
     add_standard_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog, {});
 }

@@ -10,6 +10,7 @@
 #include "core/numbers.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
+#include "frame/help.h"
 #include "frame/window.h"
 #include "frame/writer.h"
 
@@ -62,7 +63,7 @@ DialogResult dialog_rangebox(const DialogRequest &request) {
         return RESULT_ERROR;
     }
 
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *slider = range_slider_new(range);
     dialog.label_input(slider);
     gtk_widget_show(slider);

@@ -11,6 +11,7 @@
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_window.h"
+#include "frame/help.h"
 #include "frame/popup.h"
 #include "frame/writer.h"
 
@@ -55,7 +56,7 @@ DialogResult dialog_timebox(const DialogRequest &request) {
         return unexpected_args(request);
     bool given = request.args.size() == 3;
 
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     GtkWidget *hours =
         time_spin_new(23, given ? date_arg_number(request.args[0]) : opened.tm_hour, &request.conf);
     GtkWidget *minutes =

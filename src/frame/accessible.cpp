@@ -1,18 +1,20 @@
 #include "frame/accessible.h"
 
+#include "frame/callbacks.h"
+
 void relate_label(GtkWidget *label, GtkWidget *input) {
     gtk_label_set_mnemonic_widget(GTK_LABEL(label), input);
 }
 
-static void relate_each_label(GtkWidget *widget, gpointer input) {
-    relate_text(widget, GTK_WIDGET(input));
+static void relate_each_label(GtkWidget *widget, GtkWidget *input) {
+    relate_text(widget, input);
 }
 
 void relate_text(GtkWidget *text, GtkWidget *input) {
     if (GTK_IS_LABEL(text))
         relate_label(text, input);
     else if (GTK_IS_CONTAINER(text))
-        gtk_container_foreach(GTK_CONTAINER(text), relate_each_label, input);
+        gtk_container_foreach(GTK_CONTAINER(text), untyped<relate_each_label>, input);
 }
 
 void relate_control(GtkWidget *control, GtkWidget *target) {

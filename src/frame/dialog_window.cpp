@@ -9,7 +9,6 @@
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/dialog_text.h"
-#include "frame/file_view.h"
 #include "frame/focus_stand_in.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text.h"
@@ -58,15 +57,14 @@ std::pair<GtkWidget *, GtkWidget *> standard_window_new(const DialogRequest &req
     set_heading(GTK_WINDOW(window), request.conf, display_text(request.conf.title).get());
 
     double unit = char_unit_pixels(gdk_screen_get_default());
-    int rows = request.rows != 0 ? request.rows : default_rows(unit, area);
-    int cols = request.cols != 0 ? request.cols : default_cols(unit, area);
+    CellSize size = asked_cell_size(request.rows, request.cols, unit, area);
 
     GtkWidget *content = gtk_dialog_get_content_area(GTK_DIALOG(window));
-    request_cell_size(content, rows, cols, unit);
+    request_cell_size(content, size.rows, size.cols, unit);
     GtkWidget *text = nullptr;
     if (with_text) {
-        int max_height = size_request_pixels(default_rows(unit, area) * unit * 2);
-        text = add_dialog_text(content, request.text.c_str(), rows, cols, unit,
+        int max_height = size_request_pixels(default_cell_size(unit, area).rows * unit * 2);
+        text = add_dialog_text(content, request.text.c_str(), size.rows, size.cols, unit,
                                std::max(max_height, 1));
     }
     return {window, text};
@@ -90,33 +88,11 @@ GtkWidget *message_window_new(const DialogRequest &request) {
     return window;
 }
 
-void show_help_message(GtkWidget *parent, const char *message) {
-    GtkWidget *popup =
-        gtk_message_dialog_new(GTK_WINDOW(parent), GtkDialogFlags(0), GTK_MESSAGE_QUESTION,
-                               GTK_BUTTONS_CLOSE, "%s", _("Help"));
-    GCharPtr shown = display_text(message);
-    gtk_message_dialog_format_secondary_text(GTK_MESSAGE_DIALOG(popup), "%s", shown.get());
-    gtk_window_set_title(GTK_WINDOW(popup), _("Help"));
-    gtk_dialog_run(GTK_DIALOG(popup));
-    gtk_widget_hide(popup);
-    gtk_widget_destroy(popup);
-}
-
-// The viewer takes nothing from the dialog's configuration: no subtitle, no
-// close button, no F1 of its own, the default size, centred.
-void show_help_file(const char *path) {
-    DialogRequest help{};
-    // A request holds its texts as the command line gives them, in the
-    // locale's character set, as our messages on a terminal are.
-    help.conf.title = console_text(_("Help"));
-    help.text = path;
-    run_file_viewer(help);
-}
-
 } // namespace
 
-DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style)
-    : request_(request), monitor_(dialog_monitor(gdk_display_get_default(), request.conf)),
+DialogWindow::DialogWindow(const DialogRequest &request, HelpAction help, WindowStyle style)
+    : request_(request), help_(std::move(help)),
+      monitor_(dialog_monitor(gdk_display_get_default(), request.conf)),
       workarea_(monitor_workarea(monitor_)) {
     if (style == WindowStyle::message)
         window_ = message_window_new(request);
@@ -124,8 +100,8 @@ DialogWindow::DialogWindow(const DialogRequest &request, WindowStyle style)
         std::tie(window_, text_) =
             standard_window_new(request, style == WindowStyle::standard, workarea_);
     place_window(GTK_WINDOW(window_), request.conf, monitor_);
-    if (request.conf.help_file != nullptr || request.conf.help_message != nullptr)
-        g_signal_connect(window_, "key-press-event", G_CALLBACK(on_help_key), this);
+    if (help_)
+        g_signal_connect(window_, "key-press-event", signal_handler<on_help_key>(), this);
 }
 
 DialogWindow::~DialogWindow() {
@@ -145,52 +121,22 @@ void DialogWindow::label_input(GtkWidget *input) const {
 // keymap of its own, and when the help was closed from another one (a second
 // keyboard, an on-screen one), F1's code can be the very key that closed it,
 // which would then cancel or accept the dialog as well.
-gboolean DialogWindow::on_help_key(GtkWidget *, GdkEventKey *event, gpointer self) {
+gboolean DialogWindow::on_help_key(GtkWidget *, GdkEventKey *event, DialogWindow *self) {
     if (event->keyval == GDK_KEY_F1)
-        static_cast<DialogWindow *>(self)->add_idle(on_help_idle, self);
+        self->add_idle<&DialogWindow::on_help_idle>(self);
     return FALSE;
 }
 
-gboolean DialogWindow::on_help_idle(gpointer self) {
-    static_cast<const DialogWindow *>(self)->show_help();
+gboolean DialogWindow::on_help_idle() {
+    help_(window_);
     return G_SOURCE_REMOVE;
 }
 
-// The help file in the file viewer, or else the help message in a message
-// dialog over this window; either is run to its end.
-void DialogWindow::show_help() const {
-    if (request_.conf.help_file != nullptr)
-        show_help_file(request_.conf.help_file);
-    else
-        show_help_message(window_, request_.conf.help_message);
-}
-
-void DialogWindow::own_source(GSource *source) {
+void DialogWindow::own_source(GSourcePtr source) {
     // Let go of sources that have ended, so that a dialog which keeps
     // adding short-lived ones does not pile them up.
     std::erase_if(sources_, [](const GSourcePtr &old) { return g_source_is_destroyed(old.get()); });
-    g_source_attach(source, nullptr);
-    sources_.emplace_back(source);
-}
-
-void DialogWindow::add_timeout(unsigned interval_ms, GSourceFunc callback, gpointer data) {
-    GSource *source = g_timeout_source_new(interval_ms);
-    g_source_set_callback(source, callback, data, nullptr);
-    own_source(source);
-}
-
-void DialogWindow::add_idle(GSourceFunc callback, gpointer data) {
-    GSource *source = g_idle_source_new();
-    g_source_set_callback(source, callback, data, nullptr);
-    own_source(source);
-}
-
-void DialogWindow::add_watch(GIOChannel *channel, GIOCondition condition, GIOFunc callback,
-                             gpointer data, int priority) {
-    GSource *source = g_io_create_watch(channel, condition);
-    g_source_set_priority(source, priority);
-    g_source_set_callback(source, G_SOURCE_FUNC(callback), data, nullptr);
-    own_source(source);
+    sources_.push_back(std::move(source));
 }
 
 void DialogWindow::end_with(DialogResult result) {
@@ -232,15 +178,4 @@ DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer) {
     if (error == 0 && result != RESULT_ERROR)
         error = dialog.write_size_line();
     return error != 0 ? answer_write_failed(dialog.output_fd(), error) : result;
-}
-
-DialogResult run_file_viewer(const DialogRequest &request) {
-    DialogWindow dialog(request, WindowStyle::without_text);
-    FileView view(dialog.dialog(), request.text.c_str(), request.conf,
-                  [&dialog] { dialog.end_with(RESULT_ERROR); });
-    gtk_dialog_add_button(dialog.dialog(), _("_Exit"), GTK_RESPONSE_OK);
-    GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
-    if (header != nullptr)
-        gtk_header_bar_set_show_close_button(GTK_HEADER_BAR(header), FALSE);
-    return run_dialog(dialog);
 }

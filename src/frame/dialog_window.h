@@ -1,7 +1,5 @@
 // One dialog on screen and the standard way to run it: the modal run, the
 // --print-size step, the mapping of the response, the answer, the clean-up.
-// F1 help is here too, as every dialog window offers it and its help file is
-// shown in a dialog window of its own: the file viewer, which the textbox is.
 #pragma once
 
 #include <functional>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "core/records.h"
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 
 // How a dialog's window looks.
@@ -19,14 +18,18 @@ enum class WindowStyle {
     message,      // an information message with the text (the infobox)
 };
 
+// What F1 does in a dialog window, run over it (its parent) once the key
+// has been handled. Empty when F1 does nothing.
+using HelpAction = std::function<void(GtkWidget *parent)>;
+
 // A hidden dialog window, titled, sized in character cells and placed as the
 // request says, together with the main-loop sources that serve it (timers,
-// idle work, watches on descriptors), none of which may outlive it. F1 shows
-// the help when the request has --hmsg or --hfile. The request must outlive
-// the window.
+// idle work, watches on descriptors), none of which may outlive it. F1 runs
+// the help action, if any. The request must outlive the window.
 class DialogWindow {
   public:
-    explicit DialogWindow(const DialogRequest &request, WindowStyle style = WindowStyle::standard);
+    DialogWindow(const DialogRequest &request, HelpAction help,
+                 WindowStyle style = WindowStyle::standard);
     ~DialogWindow();
     DialogWindow(const DialogWindow &) = delete;
     DialogWindow &operator=(const DialogWindow &) = delete;
@@ -42,15 +45,24 @@ class DialogWindow {
     // Does nothing for a dialog made without a text.
     void label_input(GtkWidget *input) const;
 
-    // Sources owned by the dialog. A callback may end its source by
-    // returning FALSE; whatever is still installed when the modal run ends
-    // is removed then.
-    void add_timeout(unsigned interval_ms, GSourceFunc callback, gpointer data);
-    void add_idle(GSourceFunc callback, gpointer data);
+    // Sources owned by the dialog, which call F with data (see
+    // callbacks.h). F may end its source by returning FALSE; whatever is
+    // still installed when the modal run ends is removed then.
+    template <auto F> void add_timeout(unsigned interval_ms, CallbackData<F> data) {
+        own_source(attach_source<F>(g_timeout_source_new(interval_ms), data));
+    }
+    template <auto F> void add_idle(CallbackData<F> data) {
+        own_source(attach_source<F>(g_idle_source_new(), data));
+    }
     // A watch that may be ready all the time (a flooding pipe) runs at a
     // priority below redrawing, or the window would never be repainted.
-    void add_watch(GIOChannel *channel, GIOCondition condition, GIOFunc callback, gpointer data,
-                   int priority = G_PRIORITY_DEFAULT);
+    template <auto F>
+    void add_watch(GIOChannel *channel, GIOCondition condition, CallbackData<F> data,
+                   int priority = G_PRIORITY_DEFAULT) {
+        GSource *watch = g_io_create_watch(channel, condition);
+        g_source_set_priority(watch, priority);
+        own_source(attach_source<F>(watch, data));
+    }
 
     // Ends the modal run from inside it with this result, whatever the
     // response (a timer running out, a file that cannot be opened).
@@ -72,12 +84,12 @@ class DialogWindow {
         int width;
     };
 
-    void own_source(GSource *source);
-    static gboolean on_help_key(GtkWidget *window, GdkEventKey *event, gpointer self);
-    static gboolean on_help_idle(gpointer self);
-    void show_help() const;
+    void own_source(GSourcePtr source);
+    static gboolean on_help_key(GtkWidget *window, GdkEventKey *event, DialogWindow *self);
+    gboolean on_help_idle();
 
     const DialogRequest &request_;
+    HelpAction help_;
     GdkMonitor *monitor_;
     GdkRectangle workarea_;
     GtkWidget *window_;
@@ -102,9 +114,3 @@ struct DialogAnswer {
 // calls for and, unless the dialog failed, the --print-size line. Returns
 // the result, or ERROR when any of that could not be written.
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer = {});
-
-// The textbox and the help file of F1: the file named by the request's text
-// in a dialog window with one "Exit" button, run. Exit gives OK, Escape ESC,
-// a file that cannot be opened ERROR (after an "Error" popup with the
-// reason).
-DialogResult run_file_viewer(const DialogRequest &request);

@@ -27,33 +27,22 @@ constexpr size_t PIECE_BYTES = 64 * 1024;
 // FIFO that is fed forever).
 constexpr size_t HELD_MIB_LIMIT = 256;
 
-// GLib takes the source and calls callback with data until it returns
-// FALSE; the pointer removes the source when it goes.
-GSourcePtr attach_source(GSource *source, GSourceFunc callback, gpointer data) {
-    g_source_set_callback(source, callback, data, nullptr);
-    g_source_attach(source, nullptr);
-    return GSourcePtr(source);
-}
-
 } // namespace
 
-// What the viewer's sources share. The FileView that owns it removes them
-// before it goes.
+// What the viewer's sources share.
 struct FileFeed {
     const char *path;
     const DialogConf &conf;
-    GtkWidget *window;
+    DialogWindow &window;
     GtkWidget *view;
     GtkWidget *cut_note;
     std::function<void()> on_unreadable;
     gulong map_handler = 0;
-    GSourcePtr opening;
-    GSourcePtr watch;
     IOChannelPtr channel;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
 
-    FileFeed(const char *path, const DialogConf &conf, GtkWidget *window, GtkWidget *view,
+    FileFeed(const char *path, const DialogConf &conf, DialogWindow &window, GtkWidget *view,
              GtkWidget *cut_note, std::function<void()> on_unreadable)
         : path(path), conf(conf), window(window), view(view), cut_note(cut_note),
           on_unreadable(std::move(on_unreadable)) {}
@@ -61,7 +50,7 @@ struct FileFeed {
     FileFeed &operator=(const FileFeed &) = delete;
     ~FileFeed() {
         if (map_handler != 0)
-            g_signal_handler_disconnect(window, map_handler);
+            g_signal_handler_disconnect(window.widget(), map_handler);
         close_file();
     }
 
@@ -77,7 +66,9 @@ struct FileFeed {
     // Text always goes at the end, so pieces appear in file order.
     void append(const std::string &text) { lazy_text_view_append(view, text); }
 
-    void show_error(const char *message) const { show_error_popup(window, &conf, message); }
+    void show_error(const char *message) const {
+        show_error_popup(window.widget(), &conf, message);
+    }
 
     // Reading is over: a character left cut at the end becomes U+FFFD.
     gboolean stop_reading() {
@@ -100,8 +91,7 @@ namespace {
 // The file is read whenever it has data, and also on a hang-up: a FIFO
 // whose writer has closed reports only that, and a watch that ignored it
 // would be dispatched again and again without end.
-gboolean on_file_input(GIOChannel *, GIOCondition condition, gpointer data) {
-    FileFeed *feed = static_cast<FileFeed *>(data);
+gboolean on_file_input(GIOChannel *, GIOCondition condition, FileFeed *feed) {
     if ((condition & (G_IO_IN | G_IO_HUP)) == 0) {
         feed->show_error(_("Unexpected condition"));
         return feed->stop_reading();
@@ -128,8 +118,7 @@ gboolean on_file_input(GIOChannel *, GIOCondition condition, gpointer data) {
 
 // Runs once the window is on screen, so that a slow or missing file never
 // keeps the window from showing, and an error popup comes up over it.
-gboolean open_viewed_file(gpointer data) {
-    FileFeed *feed = static_cast<FileFeed *>(data);
+gboolean open_viewed_file(FileFeed *feed) {
     int fd = open_for_viewing(feed->path);
     if (fd < 0) {
         GCharPtr shown_path = display_text(feed->path);
@@ -139,17 +128,16 @@ gboolean open_viewed_file(gpointer data) {
         return FALSE;
     }
     feed->channel.reset(g_io_channel_unix_new(fd));
-    GSource *watch = g_io_create_watch(
-        feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL));
-    feed->watch = attach_source(watch, G_SOURCE_FUNC(on_file_input), feed);
+    feed->window.add_watch<on_file_input>(
+        feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
+        feed);
     return FALSE;
 }
 
-gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, gpointer data) {
-    FileFeed *feed = static_cast<FileFeed *>(data);
+gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, FileFeed *feed) {
     g_signal_handler_disconnect(window, feed->map_handler);
     feed->map_handler = 0;
-    feed->opening = attach_source(g_idle_source_new(), open_viewed_file, feed);
+    feed->window.add_idle<open_viewed_file>(feed);
     return FALSE;
 }
 
@@ -182,18 +170,18 @@ GtkWidget *cut_note_new(GtkWidget *content) {
 
 } // namespace
 
-FileView::FileView(GtkDialog *window, const char *path, const DialogConf &conf,
+FileView::FileView(DialogWindow &window, const char *path, const DialogConf &conf,
                    std::function<void()> on_unreadable) {
-    GtkWidget *content = gtk_dialog_get_content_area(window);
+    GtkWidget *content = window.content();
     GtkWidget *view = text_view_new(content, path, conf);
     // The keys (arrows, pages, Ctrl+A and Ctrl+C) must act on the text from
     // the start. GTK's own choice of a first focus follows the focus chain,
     // which the header bar's buttons may come first in.
     gtk_widget_grab_focus(view);
-    feed_ = std::make_unique<FileFeed>(path, conf, GTK_WIDGET(window), view, cut_note_new(content),
+    feed_ = std::make_unique<FileFeed>(path, conf, window, view, cut_note_new(content),
                                        std::move(on_unreadable));
-    feed_->map_handler =
-        g_signal_connect(window, "map-event", G_CALLBACK(on_viewer_mapped), feed_.get());
+    feed_->map_handler = g_signal_connect(window.widget(), "map-event",
+                                          signal_handler<on_viewer_mapped>(), feed_.get());
 }
 
 FileView::~FileView() = default;

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "core/records.h"
+#include "frame/dialog_window.h"
 
 struct FileFeed;
 
@@ -16,11 +17,11 @@ struct FileFeed;
 // error (after an "Error" popup), or at the viewer's limit (with a note under
 // the text); the file is closed then, or when the FileView goes. A file that
 // cannot be opened gets an "Error" popup with the reason, then on_unreadable
-// runs. The main-loop sources that read are the FileView's own: none runs
-// once it is gone.
+// runs. The main-loop sources that read are the window's; the FileView must
+// outlive the window's modal run.
 class FileView {
   public:
-    FileView(GtkDialog *window, const char *path, const DialogConf &conf,
+    FileView(DialogWindow &window, const char *path, const DialogConf &conf,
              std::function<void()> on_unreadable);
     ~FileView();
     FileView(const FileView &) = delete;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <gdk/gdkwayland.h>
 
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 
 // X11 windows can be at most 32767 pixels wide or tall, and GDK complains
@@ -11,11 +12,26 @@
 // window's borders and its shadow around the content area.
 constexpr double MAX_REQUEST_PIXELS = 16384;
 
+// The style that the character cell is measured in, made once for each
+// screen and kept with it: GTK works the style out again only when the
+// styles change (a theme is loaded, the font setting changes), so that every
+// measure after the first costs a look-up, and still follows a theme that a
+// later dialog of the chain loads.
+GtkStyleContext *cell_style(GdkScreen *screen) {
+    static const char KEY[] = "wrenpane-cell-style";
+    GtkStyleContext *context = GTK_STYLE_CONTEXT(g_object_get_data(G_OBJECT(screen), KEY));
+    if (context == nullptr) {
+        context = gtk_style_context_new();
+        gtk_style_context_set_screen(context, screen);
+        g_object_set_data_full(G_OBJECT(screen), KEY, context, g_object_unref);
+    }
+    return context;
+}
+
 double char_unit_pixels(GdkScreen *screen) {
-    GObjectPtr<GtkStyleContext> context(gtk_style_context_new());
     const PangoFontDescription *font;
     G_GNUC_BEGIN_IGNORE_DEPRECATIONS
-    font = gtk_style_context_get_font(context.get(), GTK_STATE_FLAG_NORMAL);
+    font = gtk_style_context_get_font(cell_style(screen), GTK_STATE_FLAG_NORMAL);
     G_GNUC_END_IGNORE_DEPRECATIONS
 
     double size = 9 * PANGO_SCALE;
@@ -70,13 +86,13 @@ struct Probe {
     bool timed_out = false;
 };
 
-void on_probe_painted(GdkFrameClock *clock, gpointer probe) {
-    if (++static_cast<Probe *>(probe)->paints < PROBE_FRAMES)
+void on_probe_painted(GdkFrameClock *clock, Probe *probe) {
+    if (++probe->paints < PROBE_FRAMES)
         gdk_frame_clock_request_phase(clock, GDK_FRAME_CLOCK_PHASE_PAINT);
 }
 
-gboolean on_probe_timeout(gpointer probe) {
-    static_cast<Probe *>(probe)->timed_out = true;
+gboolean on_probe_timeout(Probe *probe) {
+    probe->timed_out = true;
     return G_SOURCE_REMOVE;
 }
 
@@ -102,13 +118,14 @@ GdkMonitor *monitor_of_new_windows(GdkDisplay *display) {
     GdkWindow *surface = gtk_widget_get_window(window);
     Probe probe;
     GdkFrameClock *clock = gdk_window_get_frame_clock(surface);
-    gulong painted = g_signal_connect(clock, "after-paint", G_CALLBACK(on_probe_painted), &probe);
-    guint timeout = g_timeout_add(PROBE_TIMEOUT_MS, on_probe_timeout, &probe);
+    gulong painted =
+        g_signal_connect(clock, "after-paint", signal_handler<on_probe_painted>(), &probe);
+    GSourcePtr timeout =
+        attach_source<on_probe_timeout>(g_timeout_source_new(PROBE_TIMEOUT_MS), &probe);
     gtk_widget_show(window);
     while (probe.paints < PROBE_FRAMES && !probe.timed_out)
         g_main_context_iteration(nullptr, TRUE);
-    if (!probe.timed_out)
-        g_source_remove(timeout);
+    timeout.reset();
     GdkMonitor *monitor =
         probe.timed_out ? nullptr : gdk_display_get_monitor_at_window(display, surface);
     g_signal_handler_disconnect(clock, painted);
@@ -155,12 +172,14 @@ GdkRectangle monitor_workarea(GdkMonitor *monitor) {
     return area;
 }
 
-int default_rows(double unit, const GdkRectangle &area) {
-    return static_cast<int>(std::trunc(area.height / unit * 0.5)) - 9;
+CellSize default_cell_size(double unit, const GdkRectangle &area) {
+    return {static_cast<int>(std::trunc(area.height / unit * 0.5)) - 9,
+            static_cast<int>(std::trunc(area.width / unit)) - 4};
 }
 
-int default_cols(double unit, const GdkRectangle &area) {
-    return static_cast<int>(std::trunc(area.width / unit)) - 4;
+CellSize asked_cell_size(int rows, int cols, double unit, const GdkRectangle &area) {
+    CellSize fallback = default_cell_size(unit, area);
+    return {rows != 0 ? rows : fallback.rows, cols != 0 ? cols : fallback.cols};
 }
 
 // GTK takes -1 ("natural size") and up; anything lower is a critical.

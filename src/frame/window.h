@@ -5,7 +5,8 @@
 
 #include "core/records.h"
 
-// Pixel width of one character cell; a row is two cells high.
+// Pixel width of one character cell; a row is two cells high. Measured in
+// the screen's style, which is made once and follows later changes.
 double char_unit_pixels(GdkScreen *screen);
 
 // The primary monitor, or the first when none is primary (Wayland names
@@ -24,9 +25,19 @@ GdkMonitor *dialog_monitor(GdkDisplay *display, const DialogConf &conf);
 // Usable area of a monitor (all 0 for none).
 GdkRectangle monitor_workarea(GdkMonitor *monitor);
 
-// Default rows and columns for a size of 0 (what --print-maxsize reports).
-int default_rows(double unit, const GdkRectangle &area);
-int default_cols(double unit, const GdkRectangle &area);
+// A size in character cells.
+struct CellSize {
+    int rows;
+    int cols;
+};
+
+// The default size on a work area: what a size of 0 stands for, and what
+// --print-maxsize reports.
+CellSize default_cell_size(double unit, const GdkRectangle &area);
+
+// The size that rows and cols ask for: 0, and only 0, stands for the
+// default; any other number, a negative one too, is taken as given.
+CellSize asked_cell_size(int rows, int cols, double unit, const GdkRectangle &area);
 
 // Pixels for a length that GTK takes as a size request: -1 (natural size)
 // for anything negative, and never more than a window can be.

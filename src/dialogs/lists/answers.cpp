@@ -3,6 +3,7 @@
 #include <string>
 
 #include "dialogs/lists/columns.h"
+#include "frame/callbacks.h"
 #include "frame/gobject_ptr.h"
 #include "frame/writer.h"
 
@@ -27,12 +28,11 @@ struct FirstChecked {
 
 // Takes the row's name and stops the walk when the row is checked.
 gboolean on_first_checked_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter,
-                              gpointer data) {
+                              FirstChecked *first) {
     gboolean checked = FALSE;
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.state, &checked, -1);
     if (!checked)
         return FALSE;
-    FirstChecked *first = static_cast<FirstChecked *>(data);
     first->found = true;
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.name,
                        static_cast<char **>(out(first->name)), -1);
@@ -61,13 +61,14 @@ void add_checked_name(CheckedList *list, const char *name) {
 
 // A checked row nested under another is part of the answer as much as a
 // top-level one, so the walk visits every row in depth-first order.
-gboolean on_checked_list_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter, gpointer data) {
+gboolean on_checked_list_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *iter,
+                             CheckedList *list) {
     gboolean checked = FALSE;
     GCharPtr name;
     gtk_tree_model_get(model, iter, TOGGLE_LIST_COLUMNS.state, &checked, TOGGLE_LIST_COLUMNS.name,
                        static_cast<char **>(out(name)), -1);
     if (checked)
-        add_checked_name(static_cast<CheckedList *>(data), name ? name.get() : "");
+        add_checked_name(list, name ? name.get() : "");
     return FALSE;
 }
 
@@ -75,7 +76,7 @@ gboolean on_checked_list_row(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *it
 
 int print_first_checked_item(const Options *opts, GtkTreeModel *model) {
     FirstChecked first{false, {}};
-    gtk_tree_model_foreach(model, on_first_checked_row, &first);
+    gtk_tree_model_foreach(model, untyped<on_first_checked_row>, &first);
     if (!first.found)
         return 0;
     return write_all(opts->output_fd, name_line(opts, first.name ? first.name.get() : ""));
@@ -84,7 +85,7 @@ int print_first_checked_item(const Options *opts, GtkTreeModel *model) {
 // The whole answer is gathered first: one write to check, not one per name.
 int print_checked_list(const Options *opts, GtkTreeModel *model) {
     CheckedList list{opts, "", {}};
-    gtk_tree_model_foreach(model, on_checked_list_row, &list);
+    gtk_tree_model_foreach(model, untyped<on_checked_list_row>, &list);
     list.answer += '\n';
     return write_all(opts->output_fd, list.answer);
 }

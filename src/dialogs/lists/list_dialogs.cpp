@@ -5,6 +5,7 @@
 #include "core/diagnostics.h"
 #include "dialogs/lists/answers.h"
 #include "dialogs/lists/list_view.h"
+#include "frame/help.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ namespace {
 DialogResult run_toggle_list(const DialogRequest &request, ListKind kind) {
     if (!list_args_ok(kind, request.args, request.opts))
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     ListView list = list_view_new(dialog, kind, request);
     if (kind == ListKind::checklist)
         connect_check_handlers(list);
@@ -54,7 +55,7 @@ DialogResult dialog_treeview(const DialogRequest &request) {
 DialogResult dialog_menu(const DialogRequest &request) {
     if (!list_args_ok(ListKind::menu, request.args, request.opts))
         return unexpected_args(request);
-    DialogWindow dialog(request);
+    DialogWindow dialog(request, help_on_f1(request.conf));
     ListView list = list_view_new(dialog, ListKind::menu, request);
     g_signal_connect_swapped(list.view, "row-activated", G_CALLBACK(on_menu_row_activated),
                              dialog.widget());

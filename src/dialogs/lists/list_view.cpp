@@ -10,6 +10,7 @@
 #include "dialogs/lists/item_tree.h"
 #include "dialogs/lists/widest_rows.h"
 #include "frame/buttons.h"
+#include "frame/callbacks.h"
 
 namespace {
 
@@ -106,8 +107,7 @@ bool lookup_row(GtkTreeModel *model, const char *path_string, GtkTreeIter *iter)
     return path != nullptr && gtk_tree_model_get_iter(model, iter, path.get());
 }
 
-void on_check_toggled(GtkCellRendererToggle *cell, char *path_string, gpointer data) {
-    GtkTreeModel *model = GTK_TREE_MODEL(data);
+void on_check_toggled(GtkCellRendererToggle *cell, char *path_string, GtkTreeModel *model) {
     GtkTreeIter iter;
     if (lookup_row(model, path_string, &iter))
         set_item_state(model, &iter, !gtk_cell_renderer_toggle_get_active(cell));
@@ -130,8 +130,7 @@ gboolean clear_first_checked(GtkTreeModel *model, GtkTreePath *, GtkTreeIter *it
 }
 
 // The mark moves: the row that is on goes off, then the chosen row goes on.
-void on_radio_toggled(GtkCellRendererToggle *, char *path_string, gpointer data) {
-    GtkTreeModel *model = GTK_TREE_MODEL(data);
+void on_radio_toggled(GtkCellRendererToggle *, char *path_string, GtkTreeModel *model) {
     TreePathPtr path(gtk_tree_path_new_from_string(path_string));
     if (path == nullptr)
         return;
@@ -280,11 +279,11 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
 }
 
 void connect_check_handlers(ListView &list) {
-    g_signal_connect(list.toggle, "toggled", G_CALLBACK(on_check_toggled), list.model.get());
+    g_signal_connect(list.toggle, "toggled", signal_handler<on_check_toggled>(), list.model.get());
     g_signal_connect(list.view, "row-activated", G_CALLBACK(on_check_row_activated), nullptr);
 }
 
 void connect_radio_handlers(ListView &list) {
-    g_signal_connect(list.toggle, "toggled", G_CALLBACK(on_radio_toggled), list.model.get());
+    g_signal_connect(list.toggle, "toggled", signal_handler<on_radio_toggled>(), list.model.get());
     g_signal_connect(list.view, "row-activated", G_CALLBACK(on_radio_row_activated), nullptr);
 }

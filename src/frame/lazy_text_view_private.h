@@ -1,0 +1,68 @@
+// What the lazy view and its accessible share, and no one else sees: the
+// view's state and the few of its steps that the accessible takes too.
+#pragma once
+
+#include <gtk/gtk.h>
+#include <unordered_map>
+
+#include "frame/gobject_ptr.h"
+#include "frame/text_store.h"
+
+namespace lazy_view {
+
+// Everything the view keeps besides its GObject parts.
+struct ViewState {
+    TextStore store;
+    GObjectPtr<GtkAdjustment> hadjustment;
+    GObjectPtr<GtkAdjustment> vadjustment;
+    GtkScrollablePolicy hscroll_policy = GTK_SCROLL_MINIMUM;
+    GtkScrollablePolicy vscroll_policy = GTK_SCROLL_MINIMUM;
+    // The scroll position, held as the section at the top of the view and
+    // the pixels of it scrolled past, so that the text in sight stays put
+    // when estimated heights above it are replaced by measured ones.
+    size_t top_section = 0;
+    int top_offset = 0;
+    // Laid-out sections by index, each made from its section's text at a
+    // revision of the store, and the bytes of text they hold.
+    struct CachedLayout {
+        size_t revision;
+        GObjectPtr<PangoLayout> layout;
+    };
+    std::unordered_map<size_t, CachedLayout> layouts;
+    size_t layout_bytes = 0;
+    // The font's character widths and line height, for the estimates.
+    CharWidths widths;
+    int line_height = 0;
+    // The selection, as byte offsets into the text: from where the mouse
+    // went down to where it is now (either may come first).
+    size_t selection_anchor = 0;
+    size_t selection_end = 0;
+    bool selecting = false;
+    // The search for the direction of the paragraph last laid out: its
+    // first strong character decides, and the search goes section by
+    // section from the paragraph's start, so that a paragraph of many
+    // sections is read once however it is scrolled through.
+    struct DirectionSearch {
+        size_t paragraph = SIZE_MAX;
+        size_t next_section = 0;   // the first section not searched yet
+        size_t strong_section = 0; // where the direction was found
+        PangoDirection direction = PANGO_DIRECTION_NEUTRAL;
+    } direction_search;
+};
+
+// The state of a lazy text view.
+ViewState &state_of(GtkWidget *widget);
+
+// The layout of the section at index, made when it is not at hand.
+PangoLayout *section_layout(GtkWidget *widget, size_t index);
+
+// The byte offset of the text at a point of the view.
+size_t text_offset_at(GtkWidget *widget, double x, double y);
+
+// Puts the selected text on clipboard.
+void copy_selection(GtkWidget *widget, GdkAtom clipboard);
+
+// Selects from anchor to end (byte offsets), and tells screen readers.
+void select(GtkWidget *widget, size_t anchor, size_t end);
+
+} // namespace lazy_view
