@@ -122,6 +122,41 @@ template <DialogResult RESULT> std::optional<ScanStep> exit_code(SegmentConfig &
     return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT});
 }
 
+// Of --default-button and --default-no, the later one wins.
+std::optional<ScanStep> default_button(SegmentConfig &config, const char *arg) {
+    config.conf.default_button = arg;
+    config.conf.default_no = false;
+    return std::nullopt;
+}
+
+std::optional<ScanStep> default_no(SegmentConfig &config, const char *) {
+    config.conf.default_no = true;
+    config.conf.default_button = nullptr;
+    return std::nullopt;
+}
+
+// The script's own buttons, numbered from 0 (left1) to 5 (right3).
+template <int BUTTON>
+std::optional<ScanStep> custom_button(SegmentConfig &config, const char *arg) {
+    config.conf.custom_labels[BUTTON] = arg;
+    return std::nullopt;
+}
+
+constexpr const char *custom_exit_code_options[CUSTOM_BUTTONS] = {
+    "--left1-exit-code",  "--left2-exit-code",  "--left3-exit-code",
+    "--right1-exit-code", "--right2-exit-code", "--right3-exit-code",
+};
+
+// A code that is not a number is an error rather than ignored, so that a
+// typo shows at once instead of when the button is pressed.
+template <int BUTTON> std::optional<ScanStep> custom_exit_code(SegmentConfig &, const char *arg) {
+    if (!checked_long(arg))
+        // TRANSLATORS: an option and its value, e.g. "--left1-exit-code abc".
+        return checked(
+            warn_msg(-1, _("%s %s is not a number"), custom_exit_code_options[BUTTON], arg));
+    return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_LEFT1 + BUTTON});
+}
+
 std::optional<ScanStep> no_effect(SegmentConfig &, const char *) {
     return std::nullopt;
 }
@@ -150,10 +185,10 @@ const OptionRow rows[] = {
     {"cr-wrap", nullptr, Flag{&Options::cr_wrap}},
     {"datebox-format", "d/m/y|m/d/y|y/m/d", help_only},
     {"date-format", "<format>", &Options::date_format},
-    {"default-button", "<label>", help_only},
+    {"default-button", "<label>", default_button},
     {"default-item", "<name>", &Options::default_item},
-    {"default-no", nullptr, Flag{&DialogConf::default_no}},
-    {"defaultno", nullptr, Flag{&DialogConf::default_no}, HIDDEN},
+    {"default-no", nullptr, default_no},
+    {"defaultno", nullptr, default_no, HIDDEN},
     {"disable-esc", nullptr, Flag{&DialogConf::deletable, false}},
     {"error-exit-code", "<retval>", exit_code<RESULT_ERROR>},
     {"esc-exit-code", "<retval>", exit_code<RESULT_ESC>},
@@ -161,12 +196,12 @@ const OptionRow rows[] = {
     {"extra-button", nullptr, Flag{&DialogConf::extra_button}},
     {"extra-exit-code", "<retval>", exit_code<RESULT_EXTRA>},
     {"extra-label", "<label>", &DialogConf::extra_label},
-    {"left1-button", "<label>", help_only},
-    {"left1-exit-code", "<retval>", help_only},
-    {"left2-button", "<label>", help_only},
-    {"left2-exit-code", "<retval>", help_only},
-    {"left3-button", "<label>", help_only},
-    {"left3-exit-code", "<retval>", help_only},
+    {"left1-button", "<label>", custom_button<0>},
+    {"left1-exit-code", "<retval>", custom_exit_code<0>},
+    {"left2-button", "<label>", custom_button<1>},
+    {"left2-exit-code", "<retval>", custom_exit_code<1>},
+    {"left3-button", "<label>", custom_button<2>},
+    {"left3-exit-code", "<retval>", custom_exit_code<2>},
     {"help-button", nullptr, Flag{&DialogConf::help_button}},
     {"help-exit-code", "<retval>", exit_code<RESULT_HELP>},
     {"help-label", "<label>", &DialogConf::help_label},
@@ -204,12 +239,12 @@ const OptionRow rows[] = {
     {"print-size", nullptr, Flag{&DialogConf::print_size}},
     {"print-version", nullptr, print_version},
     {"quoted", nullptr, Flag{&Options::quoted}},
-    {"right1-button", "<label>", help_only},
-    {"right1-exit-code", "<retval>", help_only},
-    {"right2-button", "<label>", help_only},
-    {"right2-exit-code", "<retval>", help_only},
-    {"right3-button", "<label>", help_only},
-    {"right3-exit-code", "<retval>", help_only},
+    {"right1-button", "<label>", custom_button<3>},
+    {"right1-exit-code", "<retval>", custom_exit_code<3>},
+    {"right2-button", "<label>", custom_button<4>},
+    {"right2-exit-code", "<retval>", custom_exit_code<4>},
+    {"right3-button", "<label>", custom_button<5>},
+    {"right3-exit-code", "<retval>", custom_exit_code<5>},
     {"save-theme", "<file>", save_theme},
     {"separate-output", nullptr, Flag{&Options::separate_output}},
     {"separator", "<sep>", &Options::output_separator},

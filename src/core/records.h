@@ -31,6 +31,9 @@ struct DialogConf {
     bool no_cancel;
     const char *cancel_label;
     bool default_no;
+    const char *default_button; // a button's name (--default-button), or null
+    // The labels of --left1-button to --right3-button; null: no such button.
+    const char *custom_labels[CUSTOM_BUTTONS];
     bool help_button;
     const char *help_label;
 };

@@ -14,7 +14,10 @@ constexpr DialogResult RESULT_HELP = 2;
 constexpr DialogResult RESULT_EXTRA = 3;
 constexpr DialogResult RESULT_TIMEOUT = 4;
 constexpr DialogResult RESULT_ESC = 5;
-// 6 to 11 (LEFT1 to RIGHT3) have exit codes but no dialog returns them.
+// The script's own buttons, --left1-button to --right3-button, in that order.
+constexpr DialogResult RESULT_LEFT1 = 6;
+constexpr DialogResult RESULT_RIGHT3 = 11;
+constexpr int CUSTOM_BUTTONS = RESULT_RIGHT3 - RESULT_LEFT1 + 1;
 constexpr DialogResult RESULT_ITEM_HELP = 12;
 
 constexpr int EXIT_CODE_ROWS = 14;
@@ -33,6 +36,12 @@ ExitCodeTable exit_codes_from_env();
 // Stores the value of an exit-code option for a result; like the
 // environment's, a value that is not a clean number changes nothing.
 void set_exit_code_from_arg(ExitCodeTable &table, DialogResult result, const char *arg);
+
+// Whether a result answers as the Extra button does: Extra itself and the
+// script's own buttons, which a script tells apart by their codes alone.
+constexpr bool answers_as_extra(DialogResult result) {
+    return result == RESULT_EXTRA || (result >= RESULT_LEFT1 && result <= RESULT_RIGHT3);
+}
 
 // The code of a result; one outside the table counts as an error.
 int exit_code_for(const ExitCodeTable &table, DialogResult result);

@@ -35,12 +35,12 @@ DialogResult dialog_yesno(const DialogRequest &request) {
 }
 
 // The infobox has no buttons and closes itself after --sleep (one second by
-// default). However it was closed, it answers OK.
+// default). However it was closed, it answers OK; a run that failed (a
+// --default-button it cannot have) stays an error.
 DialogResult dialog_infobox(const DialogRequest &request) {
     if (!request.args.empty())
         return unexpected_args(request);
     DialogWindow dialog(request, help_on_f1(request.conf), WindowStyle::message);
     dialog.add_timeout<on_infobox_timeout>(infobox_interval_ms(request.conf.sleep_ms), &dialog);
-    run_dialog(dialog);
-    return RESULT_OK;
+    return run_dialog(dialog) == RESULT_ERROR ? RESULT_ERROR : RESULT_OK;
 }

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <utility>
 
+#include "core/diagnostics.h"
 #include "core/i18n.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
@@ -145,6 +146,12 @@ void DialogWindow::end_with(DialogResult result) {
 }
 
 DialogResult DialogWindow::run() {
+    const char *default_button = request_.conf.default_button;
+    if (default_button != nullptr && !choose_default_button(dialog(), default_button))
+        // TRANSLATORS: %s is the value given to --default-button, e.g. "help"
+        // for a dialog without a Help button.
+        return warn_msg(RESULT_ERROR, _("--default-button %s: this dialog has no such button"),
+                        default_button);
     g_signal_connect_after(window_, "map", G_CALLBACK(focus_default_when_unfocused), nullptr);
     int response;
     {
@@ -171,7 +178,7 @@ int DialogWindow::write_size_line() const {
 DialogResult run_dialog(DialogWindow &dialog, const DialogAnswer &answer) {
     DialogResult result = dialog.run();
     int error = 0;
-    if ((result == RESULT_OK || result == RESULT_EXTRA) && answer.write)
+    if ((result == RESULT_OK || answers_as_extra(result)) && answer.write)
         error = answer.write();
     else if (result == RESULT_HELP && answer.write_help)
         error = answer.write_help();

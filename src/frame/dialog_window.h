@@ -102,9 +102,9 @@ class DialogWindow {
     std::optional<Size> size_;
 };
 
-// How a dialog writes its answer: write for OK and EXTRA, write_help (the
-// list dialogs) for HELP. Either may be left empty; each returns 0, or the
-// errno of the write that failed.
+// How a dialog writes its answer: write for OK, EXTRA and the script's own
+// buttons, write_help (the list dialogs) for HELP. Either may be left empty;
+// each returns 0, or the errno of the write that failed.
 struct DialogAnswer {
     std::function<int()> write = {};
     std::function<int()> write_help = {};

@@ -31,6 +31,10 @@ def answer(app, *steps):
         (["--yesno", "one", 0, 0, "--and-dialog", *TWO], [("one", "No")], 1),
         (["--help-button", *ONE, "--and-dialog", *TWO], [("one", "Help"), ("two", "OK")], 0),
         (["--extra-button", *ONE, "--and-dialog", *TWO], [("one", "Extra"), ("two", "Escape")], 5),
+        # A script's own buttons go on as Extra does.
+        (["--left1-button", "_Skip", *ONE, "--and-dialog", *TWO], [("one", "Skip"), ("two", "OK")], 0),
+        ([*ONE, "--and-dialog", "--right3-button", "_Later", *TWO, "--and-dialog", "--yesno", "three", 0, 0],
+         [("one", "OK"), ("two", "Later"), ("three", "Yes")], 0),
         # The status is that of the last dialog.
         (["--help-button", *ONE, "--and-dialog", "--yesno", "two", 0, 0, "--and-dialog", *TWO],
          [("one", "Help"), ("two", "No")], 1),

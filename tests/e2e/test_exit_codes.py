@@ -10,6 +10,7 @@ MSGBOX = ["--msgbox", "hi", 0, 0]
 YESNO = ["--yesno", "sure?", 0, 0]
 HELP_BOX = ["--help-button", "--msgbox", "hi", 0, 0]
 EXTRA_BOX = ["--extra-button", "--msgbox", "hi", 0, 0]
+CUSTOM_BOX = ["--left2-button", "S_kip", "--right1-button", "_Retry", "--msgbox", "hi", 0, 0]
 
 
 @pytest.mark.parametrize(
@@ -36,6 +37,10 @@ EXTRA_BOX = ["--extra-button", "--msgbox", "hi", 0, 0]
         ({}, ["--cancel-exit-code", "6x", *YESNO], "No", 6),
         ({}, ["--help-exit-code", "9", *HELP_BOX], "Help", 9),
         ({}, ["--extra-exit-code", "12", *EXTRA_BOX], "Extra", 12),
+        ({}, CUSTOM_BOX, "Skip", 7),
+        ({"WRENBOX_LEFT2": "40"}, CUSTOM_BOX, "Skip", 40),
+        ({"WRENBOX_RIGHT1": "40"}, ["--right1-exit-code", "41", *CUSTOM_BOX], "Retry", 41),
+        ({}, ["--right1-exit-code=300", *CUSTOM_BOX], "Retry", 44),
         ({}, ["--ok-exit-code", "256", *MSGBOX], "OK", 0),
         ({}, ["--ok-exit-code", "-1", *MSGBOX], "OK", 255),
         ({}, ["--ok-exit-code=300", *YESNO], "Yes", 44),

@@ -30,7 +30,7 @@ def complete(*words: str) -> list[str]:
     [
         (["--msg"], ["--msgbox"]),
         (["--no-c"], ["--no-cancel"]),
-        (["--de"], ["--default-item", "--default-no", "--defaultno"]),
+        (["--de"], ["--default-button", "--default-item", "--default-no", "--defaultno"]),
         # Options may follow a dialog's arguments.
         (["--msgbox", "hi", "0", "0", "--ti"], ["--time-format", "--timebox", "--timeout-exit-code", "--title"]),
         # After "--" only the separators are options; after one, all are again.
