@@ -334,8 +334,8 @@ def test_datebox_keyboard_follows_the_field_order(wrenpane):
     dialog = app.dialog()
     day, year = sorted(spins(dialog), key=lambda a: a.name)
     focus(day)
-    dialog.key("Up", "shift+Tab", "Down", "Tab", "Return")
-    assert app.finish() == (0, b"", b"04/06/1900\n")
+    dialog.key("Tab", "Up", "Return")  # from the day to the year
+    assert app.finish() == (0, b"", b"03/05/1901\n")
 
 
 @pytest.mark.wayland
