@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <unistd.h>
+#include <utility>
 
 #include "core/descriptors.h"
 #include "core/diagnostics.h"
@@ -68,6 +69,29 @@ std::optional<ScanStep> hline(SegmentConfig &config, const char *arg) {
 std::optional<ScanStep> sleep_for(SegmentConfig &config, const char *arg) {
     config.conf.sleep_ms = sleep_milliseconds(arg);
     return std::nullopt;
+}
+
+std::optional<ScanStep> timeout_after(SegmentConfig &config, const char *arg) {
+    config.conf.timeout_ms = sleep_milliseconds(arg);
+    return std::nullopt;
+}
+
+std::optional<ScanStep> datebox_format(SegmentConfig &config, const char *arg) {
+    static constexpr std::pair<const char *, DateOrder> orders[] = {
+        {"d/m/y", DateOrder::day_month_year},
+        {"m/d/y", DateOrder::month_day_year},
+        {"y/m/d", DateOrder::year_month_day},
+    };
+    for (auto [name, order] : orders) {
+        if (strcmp(arg, name) == 0) {
+            config.opts.datebox_order = order;
+            return std::nullopt;
+        }
+    }
+    // TRANSLATORS: an option, the value given and the values it takes, e.g.
+    // "--datebox-format 1/2/3 is not one of d/m/y|m/d/y|y/m/d".
+    return checked(
+        warn_msg(-1, _("%s %s is not one of %s"), "--datebox-format", arg, "d/m/y|m/d/y|y/m/d"));
 }
 
 std::optional<ScanStep> max_input(SegmentConfig &config, const char *arg) {
@@ -183,7 +207,7 @@ const OptionRow rows[] = {
     {"colors", nullptr, no_effect, HIDDEN},
     {"columns-per-row", "<columns>", help_only},
     {"cr-wrap", nullptr, Flag{&Options::cr_wrap}},
-    {"datebox-format", "d/m/y|m/d/y|y/m/d", help_only},
+    {"datebox-format", "d/m/y|m/d/y|y/m/d", datebox_format},
     {"date-format", "<format>", &Options::date_format},
     {"default-button", "<label>", default_button},
     {"default-item", "<name>", &Options::default_item},
@@ -259,6 +283,7 @@ const OptionRow rows[] = {
     {"text-escape", nullptr, no_effect},
     {"text-unchanged", nullptr, Flag{&Options::text_unchanged}},
     {"theme", "3d|blackwhite|flat", theme},
+    {"timeout", "<secs>", timeout_after},
     {"timeout-exit-code", "<retval>", exit_code<RESULT_TIMEOUT>},
     {"time-format", "<format>", &Options::time_format},
     {"title", "<title>", &DialogConf::title},

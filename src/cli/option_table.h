@@ -12,8 +12,9 @@
 
 #include "core/records.h"
 
-// The --sleep wait in milliseconds: the seconds given, or the longest wait a
-// main-loop timeout can take when that many milliseconds do not fit.
+// The --sleep and --timeout waits in milliseconds: the seconds given, or the
+// longest wait a main-loop timeout can take when that many milliseconds do
+// not fit.
 uint32_t sleep_milliseconds(const char *arg);
 
 // What the driver alone acts on for one segment; a dialog never sees it.

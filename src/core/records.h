@@ -14,6 +14,7 @@ struct DialogConf {
     bool print_size; // the window's size is written after the answer
     bool shadow;
     uint32_t sleep_ms;
+    uint32_t timeout_ms; // a dialog waiting for the user ends by itself after it; 0: never
     const char *title;
     int begin_y;
     int begin_x;
@@ -40,6 +41,10 @@ struct DialogConf {
 
 struct DialogEntry;
 
+// The order of the datebox's day, month and year, on screen and in its
+// answer.
+enum class DateOrder { day_month_year, month_day_year, year_month_day };
+
 // Output, lists and text handling.
 struct Options {
     bool quoted;
@@ -52,6 +57,7 @@ struct Options {
     bool item_bottom_desc;
     uint32_t max_input;
     const char *date_format;
+    DateOrder datebox_order;
     const char *time_format;
     int output_fd;
     bool cr_wrap;

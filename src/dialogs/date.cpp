@@ -22,8 +22,9 @@ bool date_args_count_ok(int argc) {
     return argc == 0 || argc == 3;
 }
 
-int write_date(const Options *opts, int day, int month_index, int year) {
-    return write_all(opts->output_fd, date_answer_line(opts->date_format, day, month_index, year));
+// format null is the calendar's "%d/%m/%Y".
+int write_date(const Options *opts, const char *format, int day, int month_index, int year) {
+    return write_all(opts->output_fd, date_answer_line(format, day, month_index, year));
 }
 
 // The datebox's year can start at 0 or be typed as 0, but never stays
@@ -118,8 +119,9 @@ DialogResult dialog_calendar(const DialogRequest &request) {
     return run_dialog(dialog, {[&] {
                           guint year, month, day;
                           gtk_calendar_get_date(GTK_CALENDAR(calendar), &year, &month, &day);
-                          return write_date(&request.opts, static_cast<int>(day),
-                                            static_cast<int>(month), static_cast<int>(year));
+                          return write_date(&request.opts, request.opts.date_format,
+                                            static_cast<int>(day), static_cast<int>(month),
+                                            static_cast<int>(year));
                       }});
 }
 
@@ -142,22 +144,38 @@ DialogResult dialog_datebox(const DialogRequest &request) {
     set_accessible_name(day, _("Day"));
     set_accessible_name(year, _("Year"));
     GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 4);
-    // TRANSLATORS: the labels before the day, month and year fields; the
-    // space after the colon keeps them apart from the field.
-    pack_label(row, _("Day: "));
-    pack_field(row, day);
-    // The drop-down's own name is the month it shows.
-    relate_label(pack_label(row, _("Month: ")), month);
-    pack_field(row, month);
-    pack_label(row, _("Year: "));
-    pack_field(row, year);
+    for (DateField field : datebox_fields(request.opts.datebox_order)) {
+        switch (field) {
+        case DateField::day:
+            // TRANSLATORS: the labels before the day, month and year fields; the
+            // space after the colon keeps them apart from the field.
+            pack_label(row, _("Day: "));
+            pack_field(row, day);
+            break;
+        case DateField::month:
+            // The drop-down's own name is the month it shows.
+            relate_label(pack_label(row, _("Month: ")), month);
+            pack_field(row, month);
+            break;
+        case DateField::year:
+            pack_label(row, _("Year: "));
+            pack_field(row, year);
+            break;
+        }
+    }
     gtk_widget_show_all(row);
     gtk_container_add(GTK_CONTAINER(dialog.content()), row);
     add_standard_buttons(dialog.dialog(), &request.conf);
 
+    // The answer's order follows the fields' unless the script asks for a
+    // format of its own.
+    const char *format = request.opts.date_format != nullptr
+                             ? request.opts.date_format
+                             : datebox_answer_format(request.opts.datebox_order);
     return run_dialog(dialog, {[&] {
                           return write_date(
-                              &request.opts, gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(day)),
+                              &request.opts, format,
+                              gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(day)),
                               gtk_combo_box_get_active(GTK_COMBO_BOX(month)),
                               gtk_spin_button_get_value_as_int(GTK_SPIN_BUTTON(year)));
                       }});

@@ -109,6 +109,31 @@ std::string format_answer_line(const char *format, const struct tm &when) {
     return text + '\n';
 }
 
+std::array<DateField, 3> datebox_fields(DateOrder order) {
+    using enum DateField;
+    switch (order) {
+    case DateOrder::month_day_year:
+        return {month, day, year};
+    case DateOrder::year_month_day:
+        return {year, month, day};
+    case DateOrder::day_month_year:
+        break;
+    }
+    return {day, month, year};
+}
+
+const char *datebox_answer_format(DateOrder order) {
+    switch (order) {
+    case DateOrder::month_day_year:
+        return "%m/%d/%Y";
+    case DateOrder::year_month_day:
+        return "%Y/%m/%d";
+    case DateOrder::day_month_year:
+        break;
+    }
+    return "%d/%m/%Y";
+}
+
 std::string date_answer_line(const char *format, int day, int month_index, int year) {
     struct tm date = {};
     date.tm_mday = day;

@@ -2,9 +2,12 @@
 // those dialogs that need no widgets.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <ctime>
 #include <string>
+
+#include "core/records.h"
 
 // A number of the command line: leading_uint32 (a text without digits gives
 // 0, trailing characters are ignored).
@@ -31,6 +34,16 @@ bool calendar_accepts(const DateArgs &date);
 // the last of its month when the month is shorter (29/02/2023 starts on
 // 28/02/2023), so that OK answers a day the user saw selected. Day 0 stays.
 uint32_t calendar_start_day(const DateArgs &date);
+
+enum class DateField { day, month, year };
+
+// The datebox's fields from the start of its row (where the reading
+// direction starts), in the order asked for.
+std::array<DateField, 3> datebox_fields(DateOrder order);
+
+// The datebox's answer format when the command line gives none: the
+// fields in the same order, four-digit year, "/" between them.
+const char *datebox_answer_format(DateOrder order);
 
 // strftime of when with format, whatever the length of the result, then a
 // newline.

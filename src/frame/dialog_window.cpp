@@ -93,6 +93,8 @@ GtkWidget *message_window_new(const DialogRequest &request) {
 
 DialogWindow::DialogWindow(const DialogRequest &request, HelpAction help, WindowStyle style)
     : request_(request), help_(std::move(help)),
+      // The infobox answers no one: --sleep alone says when it goes.
+      waits_for_user_(style != WindowStyle::message),
       monitor_(dialog_monitor(gdk_display_get_default(), request.conf)),
       workarea_(monitor_workarea(monitor_)) {
     if (style == WindowStyle::message)
@@ -133,6 +135,11 @@ gboolean DialogWindow::on_help_idle() {
     return G_SOURCE_REMOVE;
 }
 
+gboolean DialogWindow::on_timeout() {
+    end_with(RESULT_TIMEOUT);
+    return G_SOURCE_REMOVE;
+}
+
 void DialogWindow::own_source(GSourcePtr source) {
     // Let go of sources that have ended, so that a dialog which keeps
     // adding short-lived ones does not pile them up.
@@ -153,6 +160,8 @@ DialogResult DialogWindow::run() {
         return warn_msg(RESULT_ERROR, _("--default-button %s: this dialog has no such button"),
                         default_button);
     g_signal_connect_after(window_, "map", G_CALLBACK(focus_default_when_unfocused), nullptr);
+    if (waits_for_user_ && request_.conf.timeout_ms != 0)
+        add_timeout<&DialogWindow::on_timeout>(request_.conf.timeout_ms, this);
     int response;
     {
         FocusStandIn stand_in(GTK_WINDOW(window_));

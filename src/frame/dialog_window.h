@@ -25,7 +25,9 @@ using HelpAction = std::function<void(GtkWidget *parent)>;
 // A hidden dialog window, titled, sized in character cells and placed as the
 // request says, together with the main-loop sources that serve it (timers,
 // idle work, watches on descriptors), none of which may outlive it. F1 runs
-// the help action, if any. The request must outlive the window.
+// the help action, if any. A window that waits for the user (any but the
+// infobox's message) ends with TIMEOUT after the request's timeout. The
+// request must outlive the window.
 class DialogWindow {
   public:
     DialogWindow(const DialogRequest &request, HelpAction help,
@@ -68,8 +70,9 @@ class DialogWindow {
     // response (a timer running out, a file that cannot be opened).
     void end_with(DialogResult result);
 
-    // Runs the window modally, measures it for --print-size, hides it,
-    // removes its sources and returns the result of the response.
+    // Runs the window modally (until the timeout, if any), measures it for
+    // --print-size, hides it, removes its sources and returns the result of
+    // the response.
     DialogResult run();
 
     // The "DialogSize" line of --print-size, when it was asked for. Returns
@@ -87,9 +90,11 @@ class DialogWindow {
     void own_source(GSourcePtr source);
     static gboolean on_help_key(GtkWidget *window, GdkEventKey *event, DialogWindow *self);
     gboolean on_help_idle();
+    gboolean on_timeout();
 
     const DialogRequest &request_;
     HelpAction help_;
+    bool waits_for_user_;
     GdkMonitor *monitor_;
     GdkRectangle workarea_;
     GtkWidget *window_;

@@ -10,7 +10,7 @@ import subprocess
 import pyatspi
 import pytest
 
-from harness import focus, has_state, set_text, text_of, unexpected, value_of, wait_until
+from harness import focus, has_state, position, set_text, text_of, unexpected, value_of, wait_until
 
 # Thursday 10 December 2026, 12:00:00 UTC; 21:00:00 in the zone below.
 MOMENT = 1796904000
@@ -284,6 +284,72 @@ def test_datebox_typed_year(wrenpane, typed, answer):
     dialog.type(typed)
     dialog.key("Return")
     assert app.finish() == (0, b"", answer)
+
+
+def datebox_row(dialog):
+    """The datebox's labels and fields by name, from left to right (the
+    month's drop-down is named for the month it shows)."""
+    labels = [a for a in dialog.find_all(pyatspi.ROLE_LABEL) if a.name in ("Day: ", "Month: ", "Year: ")]
+    row = [*labels, *spins(dialog), month_combo(dialog)]
+    return [a.name for a in sorted(row, key=lambda a: position(a)[0])]
+
+
+DMY = ["Day: ", "Day", "Month: ", "March", "Year: ", "Year"]
+MDY = ["Month: ", "March", "Day: ", "Day", "Year: ", "Year"]
+YMD = ["Year: ", "Year", "Month: ", "March", "Day: ", "Day"]
+
+
+@pytest.mark.wayland
+@pytest.mark.parametrize(
+    "options, row, answer",
+    [
+        ([], DMY, b"05/03/1900\n"),
+        (["--datebox-format", "d/m/y"], DMY, b"05/03/1900\n"),
+        (["--datebox-format", "m/d/y"], MDY, b"03/05/1900\n"),
+        (["--datebox-format", "y/m/d"], YMD, b"1900/03/05\n"),
+        # An answer format of the script's own wins; the last order given counts.
+        (["--datebox-format", "m/d/y", "--date-format", "%d.%m.%Y"], MDY, b"05.03.1900\n"),
+        (["--datebox-format", "m/d/y", "--datebox-format", "y/m/d"], YMD, b"1900/03/05\n"),
+    ],
+)
+def test_datebox_format_orders_the_fields_and_the_answer(wrenpane, options, row, answer):
+    app = wrenpane.start(*options, "--datebox", "t", 0, 0, "5", "3", "1900", env=ENV)
+    dialog = app.dialog()
+    assert datebox_row(dialog) == row
+    dialog.press("OK")
+    assert app.finish() == (0, b"", answer)
+
+
+@pytest.mark.wayland
+def test_datebox_keyboard_follows_the_field_order(wrenpane):
+    # The first field has the focus, and Tab goes along the row.
+    app = wrenpane.start("--datebox-format", "y/m/d", "--datebox", "t", 0, 0, "5", "3", "1900", env=ENV)
+    dialog = app.dialog()
+    day, year = sorted(spins(dialog), key=lambda a: a.name)
+    wait_until(lambda: has_state(year, pyatspi.STATE_FOCUSED), "focus on the year")
+    dialog.key("Up", "Tab", "Down", "Tab", "Up", "Return")
+    assert app.finish() == (0, b"", b"1901/04/06\n")
+
+    app = wrenpane.start("--datebox-format", "m/d/y", "--datebox", "t", 0, 0, "5", "3", "1900", env=ENV)
+    dialog = app.dialog()
+    day, year = sorted(spins(dialog), key=lambda a: a.name)
+    focus(day)
+    dialog.key("Tab", "Up", "Return")  # from the day to the year
+    assert app.finish() == (0, b"", b"03/05/1901\n")
+
+
+@pytest.mark.wayland
+def test_datebox_format_leaves_the_calendar_alone(wrenpane):
+    app = wrenpane.start("--datebox-format", "y/m/d", "--calendar", "t", 0, 0, "5", "3", "1900", env=ENV)
+    app.dialog().press("OK")
+    assert app.finish() == (0, b"", b"05/03/1900\n")
+
+
+@pytest.mark.wayland
+@pytest.mark.parametrize("value", ["d/m/Y", "y-m-d", ""])
+def test_datebox_format_other_values_are_errors(wrenpane, value):
+    error = f"wrenpane: --datebox-format {value} is not one of d/m/y|m/d/y|y/m/d\n".encode()
+    assert wrenpane.run("--datebox-format", value, "--datebox", "t", 0, 0, env=ENV) == (255, b"", error)
 
 
 # --- Timebox ---------------------------------------------------------------------

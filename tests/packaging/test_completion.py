@@ -32,7 +32,7 @@ def complete(*words: str) -> list[str]:
         (["--no-c"], ["--no-cancel"]),
         (["--de"], ["--default-button", "--default-item", "--default-no", "--defaultno"]),
         # Options may follow a dialog's arguments.
-        (["--msgbox", "hi", "0", "0", "--ti"], ["--time-format", "--timebox", "--timeout-exit-code", "--title"]),
+        (["--msgbox", "hi", "0", "0", "--ti"], ["--time-format", "--timebox", "--timeout", "--timeout-exit-code", "--title"]),
         # After "--" only the separators are options; after one, all are again.
         (["--rangebox", "r", "0", "0", "--", "-"], ["--and-dialog", "--and-widget"]),
         (["--rangebox", "r", "0", "0", "--", "-1", "1", "--and-dialog", "--yes"], ["--yes-label", "--yesno"]),

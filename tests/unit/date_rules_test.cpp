@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <clocale>
 #include <cstdlib>
@@ -103,6 +104,23 @@ TEST_F(DateRulesTest, DateAnswerKeepsTheFieldsAsGiven) {
     for (const auto &c : cases)
         EXPECT_EQ(date_answer_line(c.format, c.day, c.month_index, c.year), c.expected)
             << c.day << "/" << c.month_index << "/" << c.year;
+}
+
+TEST_F(DateRulesTest, DateboxOrderPlacesTheFieldsAndTheDefaultAnswer) {
+    using enum DateField;
+    struct {
+        DateOrder order;
+        std::array<DateField, 3> fields;
+        const char *answer; // of 5 March 1900 without --date-format
+    } cases[] = {
+        {DateOrder::day_month_year, {day, month, year}, "05/03/1900\n"},
+        {DateOrder::month_day_year, {month, day, year}, "03/05/1900\n"},
+        {DateOrder::year_month_day, {year, month, day}, "1900/03/05\n"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(datebox_fields(c.order), c.fields);
+        EXPECT_EQ(date_answer_line(datebox_answer_format(c.order), 5, 2, 1900), c.answer);
+    }
 }
 
 TEST_F(DateRulesTest, WeekdayAndDayOfYearAreThoseOfTheDate) {

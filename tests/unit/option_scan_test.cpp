@@ -106,6 +106,37 @@ TEST(OptionScan, APrefixSharedOnlyBySynonymsIsNotAmbiguous) {
     EXPECT_STREQ(synonym.config.conf.ok_label, "E");
 }
 
+// --timeout reads its seconds as --sleep does, and is an option of its own
+// rather than a shortened --timeout-exit-code.
+TEST(OptionScan, TimeoutIsReadAsSleepIs) {
+    Scanned scanned = scan_all({"--timeout", "3", "--sleep", "4"});
+    EXPECT_FALSE(scanned.failed);
+    EXPECT_TRUE(scanned.jobs.empty());
+    EXPECT_EQ(scanned.config.conf.timeout_ms, 3000u);
+    EXPECT_EQ(scanned.config.conf.sleep_ms, 4000u);
+    for (const char *arg : {"0", "abc", "99999999999999999999"})
+        EXPECT_EQ(scan_all({"--timeout", arg}).config.conf.timeout_ms, sleep_milliseconds(arg))
+            << arg;
+    EXPECT_EQ(scan_all({}).config.conf.timeout_ms, 0u);
+    EXPECT_TRUE(scan_all({"--timeo", "3"}).failed); // two options now
+}
+
+TEST(OptionScan, DateboxFormatTakesThreeOrdersOnly) {
+    EXPECT_EQ(scan_all({}).config.opts.datebox_order, DateOrder::day_month_year);
+    const std::pair<const char *, DateOrder> orders[] = {
+        {"d/m/y", DateOrder::day_month_year},
+        {"m/d/y", DateOrder::month_day_year},
+        {"y/m/d", DateOrder::year_month_day},
+    };
+    for (auto [arg, order] : orders) {
+        Scanned scanned = scan_all({"--datebox-format", arg});
+        EXPECT_FALSE(scanned.failed) << arg;
+        EXPECT_EQ(scanned.config.opts.datebox_order, order) << arg;
+    }
+    for (const char *arg : {"", "d/m/Y", "y/m/d/", "ymd", "d/d/d"})
+        EXPECT_TRUE(scan_all({"--datebox-format", arg}).failed) << arg;
+}
+
 // A scan starts afresh, even after one that stopped inside a cluster of
 // one-letter options.
 TEST(OptionScan, EachScanStartsAfresh) {
