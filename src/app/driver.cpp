@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 #include "backdrop/backdrop.h"
 #include "cli/option_table.h"
@@ -18,6 +19,7 @@
 #include "core/version.h"
 #include "dialogs/catalog.h"
 #include "frame/callbacks.h"
+#include "frame/file_viewer.h"
 #include "frame/gobject_ptr.h"
 #include "frame/window.h"
 #include "frame/writer.h"
@@ -154,7 +156,8 @@ class DialogSequence {
 
   private:
     bool run_next_segment();
-    DialogResult run_segment_dialog(std::span<const char *const> positional);
+    DialogResult run_segment_dialog(std::span<const char *const> positional,
+                                    std::span<const char *const> command_line);
     bool fail() {
         exit_status_ = exit_code_for(exit_codes_, RESULT_ERROR);
         return false;
@@ -172,7 +175,8 @@ class DialogSequence {
 
 // Runs the segment's dialog with its positional arguments. Returns the
 // result, or RESULT_ERROR after a diagnostic for a malformed segment.
-DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> positional) {
+DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> positional,
+                                                std::span<const char *const> command_line) {
     if (positional.size() < 3)
         // TRANSLATORS: the arguments every dialog option takes, as the manual
         // names them.
@@ -184,7 +188,8 @@ DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> pos
                           positional[0],
                           leading_int32(positional[1]),
                           leading_int32(positional[2]),
-                          positional.subspan(3)};
+                          positional.subspan(3),
+                          command_line};
     if (!dialog.text_is_path) {
         // Preprocessing never lengthens the text.
         preprocess_text(&request.opts, positional[0], request.text.data());
@@ -199,6 +204,11 @@ bool DialogSequence::run_next_segment() {
     reset_segment_config(&config_);
     SegmentJobs &jobs = config_.jobs;
     const int n = segment_length(argc_, argv_);
+    // The scan reorders the segment's arguments in place: their order as
+    // written is kept for a dialog that runs its segment again. Only
+    // pointers are copied, and only for the segment's time.
+    const int written_length = is_separator(argv_[n - 1]) ? n - 1 : n;
+    std::vector<const char *> written(argv_, argv_ + written_length);
     SegmentScan scan(parser_, n, argv_);
     for (;;) {
         ScanStep step = scan.next(config_);
@@ -231,7 +241,7 @@ bool DialogSequence::run_next_segment() {
     if (jobs.dialog == nullptr)
         return false;
 
-    DialogResult result = run_segment_dialog(without_separator(scan.positional()));
+    DialogResult result = run_segment_dialog(without_separator(scan.positional()), written);
     exit_status_ = exit_code_for(exit_codes_, result);
     if (result == RESULT_ERROR || result == RESULT_CANCEL || result == RESULT_ESC)
         return false;
@@ -254,5 +264,7 @@ int run_dialog_sequence(int argc, char **argv) {
     DialogSequence sequence(argc, argv, screen);
     GSourcePtr segments = attach_source<&DialogSequence::on_idle>(g_idle_source_new(), &sequence);
     gtk_main();
+    // Windows left in the background close with the program.
+    close_background_followers();
     return sequence.exit_status();
 }

@@ -247,6 +247,7 @@ const OptionRow rows[] = {
     {"nocancel", nullptr, Flag{&DialogConf::no_cancel}, HIDDEN},
     {"no-descriptions", nullptr, Flag{&DialogConf::no_descriptions}},
     {"no-items", nullptr, Flag{&DialogConf::no_descriptions}, HIDDEN},
+    {"no-kill", nullptr, Flag{&Options::no_kill}},
     {"no-label", "<label>", &DialogConf::cancel_label},
     {"no-lines", nullptr, Flag{&SegmentJobs::no_lines}},
     {"no-names", nullptr, Flag{&DialogConf::no_names}},

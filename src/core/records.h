@@ -63,6 +63,7 @@ struct Options {
     bool cr_wrap;
     bool tab_escape;
     bool text_unchanged;
+    bool no_kill; // a following window in the background outlives the program
 };
 
 // One dialog as its segment of the command line asks for it, read and
@@ -75,6 +76,10 @@ struct DialogRequest {
     int rows;
     int cols;
     std::span<const char *const> args; // the dialog's own, after <cols>
+    // The program's name and the segment's arguments as the script wrote
+    // them (without the separator that ends it), for a dialog that runs its
+    // segment again in a process of its own.
+    std::span<const char *const> command_line;
 };
 
 // The one signature of every dialog.

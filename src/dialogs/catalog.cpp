@@ -21,6 +21,8 @@ DIALOG_BUILDER(dialog_passwordform);
 DIALOG_BUILDER(dialog_pause);
 DIALOG_BUILDER(dialog_radiolist);
 DIALOG_BUILDER(dialog_rangebox);
+DIALOG_BUILDER(dialog_tailbox);
+DIALOG_BUILDER(dialog_tailboxbg);
 DIALOG_BUILDER(dialog_textbox);
 DIALOG_BUILDER(dialog_timebox);
 DIALOG_BUILDER(dialog_treeview);
@@ -59,6 +61,8 @@ const DialogEntry dialogs[] = {
     {"--radiolist", " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_radiolist},
     {"--rangebox", " --rangebox <text> <rows> <cols> <min> <max> [<init>]", dialog_rangebox},
+    {"--tailbox", " --tailbox <file> <rows> <cols>", dialog_tailbox, true},
+    {"--tailboxbg", " --tailboxbg <file> <rows> <cols>", dialog_tailboxbg, true},
     {"--textbox", " --textbox <file> <rows> <cols>", dialog_textbox, true},
     {"--timebox", " --timebox <text> <rows> <cols> [<hh> <mm> <ss>]", dialog_timebox},
     {"--treeview", " --treeview <text> <rows> <cols> <menurows> [<depth> <name> <desc> on|off] ...",

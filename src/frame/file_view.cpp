@@ -2,12 +2,15 @@
 
 #include <cerrno>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
 #include "core/i18n.h"
 #include "frame/accessible.h"
 #include "frame/file_reader.h"
+#include "frame/follow_rules.h"
 #include "frame/gobject_ptr.h"
 #include "frame/lazy_text_view.h"
 #include "frame/popup.h"
@@ -41,6 +44,11 @@ struct FileFeed {
     IOChannelPtr channel;
     Utf8Repair repair;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
+    // Following the file by its name (see "Following" below).
+    bool follow = false;
+    bool reading = false; // a watch reads the open file
+    GtkWidget *wait_note = nullptr;
+    GObjectPtr<GFileMonitor> monitor;
 
     FileFeed(const char *path, const DialogConf &conf, DialogWindow &window, GtkWidget *view,
              GtkWidget *cut_note, std::function<void()> on_unreadable)
@@ -51,10 +59,12 @@ struct FileFeed {
     ~FileFeed() {
         if (map_handler != 0)
             g_signal_handler_disconnect(window.widget(), map_handler);
+        stop_following();
         close_file();
     }
 
     void close_file() {
+        reading = false;
         if (!channel)
             return;
         // The watch keeps its own reference to the channel until it is
@@ -80,9 +90,25 @@ struct FileFeed {
     // The text is as long as the viewer holds: the rest is not read, and
     // the window says so.
     gboolean stop_at_limit() {
+        stop_following();
         close_file();
         gtk_widget_show(cut_note);
         return FALSE;
+    }
+
+    // Followed to its end for now: the file stays open, and its monitor
+    // says when there is more.
+    gboolean pause_reading() {
+        reading = false;
+        return FALSE;
+    }
+
+    void stop_following() {
+        if (!monitor)
+            return;
+        g_signal_handlers_disconnect_by_data(monitor.get(), this);
+        g_file_monitor_cancel(monitor.get());
+        monitor.reset();
     }
 };
 
@@ -91,7 +117,10 @@ namespace {
 // The file is read whenever it has data, and also on a hang-up: a FIFO
 // whose writer has closed reports only that, and a watch that ignored it
 // would be dispatched again and again without end.
-gboolean on_file_input(GIOChannel *, GIOCondition condition, FileFeed *feed) {
+gboolean on_file_input(GIOChannel *channel, GIOCondition condition, FileFeed *feed) {
+    // A followed file that was replaced leaves the old file's watch behind.
+    if (channel != feed->channel.get())
+        return FALSE;
     if ((condition & (G_IO_IN | G_IO_HUP)) == 0) {
         feed->show_error(_("Unexpected condition"));
         return feed->stop_reading();
@@ -107,7 +136,7 @@ gboolean on_file_input(GIOChannel *, GIOCondition condition, FileFeed *feed) {
     case ReadStatus::Again:
         return TRUE;
     case ReadStatus::End:
-        return feed->stop_reading();
+        return feed->follow ? feed->pause_reading() : feed->stop_reading();
     case ReadStatus::Error:
         break;
     }
@@ -134,10 +163,15 @@ gboolean open_viewed_file(FileFeed *feed) {
     return FALSE;
 }
 
+gboolean start_following(FileFeed *feed);
+
 gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, FileFeed *feed) {
     g_signal_handler_disconnect(window, feed->map_handler);
     feed->map_handler = 0;
-    feed->window.add_idle<open_viewed_file>(feed);
+    if (feed->follow)
+        feed->window.add_idle<start_following>(feed);
+    else
+        feed->window.add_idle<open_viewed_file>(feed);
     return FALSE;
 }
 
@@ -168,6 +202,117 @@ GtkWidget *cut_note_new(GtkWidget *content) {
     return note;
 }
 
+// --- Following ---------------------------------------------------------------
+//
+// A followed file is read to its end, then read on whenever its monitor
+// reports a change of the name: more text, a file cut short or a new file
+// under the name (shown afresh from its start), or no file there any more
+// (what was shown stays, with a note, until a file can be read there again).
+// Between changes nothing runs.
+
+void read_on(FileFeed *feed) {
+    if (feed->reading)
+        return;
+    feed->reading = true;
+    feed->window.add_watch<on_file_input>(
+        feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
+        feed);
+}
+
+void show_waiting(FileFeed *feed, int error) {
+    GCharPtr shown_path = display_text(feed->path);
+    // TRANSLATORS: shown under the path of a followed file (a log) and the
+    // reason it cannot be read: it does not exist yet, it is a directory...
+    const char *waiting = _("Waiting for the file to become readable.");
+    GCharPtr text(g_strdup_printf("%s: %s\n%s", shown_path.get(), g_strerror(error), waiting));
+    gtk_label_set_text(GTK_LABEL(feed->wait_note), text.get());
+    gtk_widget_show(feed->wait_note);
+}
+
+// The text is shown afresh from the file's start: what was shown goes, and
+// so does a character left cut at its end.
+void restart_text(FileFeed *feed) {
+    lazy_text_view_clear(feed->view);
+    static_cast<void>(feed->repair.finish());
+}
+
+// Opens the file under the name, which replaces whatever was shown.
+void open_followed_file(FileFeed *feed) {
+    int fd = open_for_following(feed->path);
+    if (fd < 0) {
+        show_waiting(feed, errno);
+        return;
+    }
+    gtk_widget_hide(feed->wait_note);
+    restart_text(feed);
+    feed->channel.reset(g_io_channel_unix_new(fd));
+    read_on(feed);
+}
+
+void follow_change(FileFeed *feed) {
+    if (!feed->channel) {
+        open_followed_file(feed);
+        return;
+    }
+    int fd = g_io_channel_unix_get_fd(feed->channel.get());
+    struct stat named;
+    struct stat opened;
+    bool has_name = stat(feed->path, &named) == 0;
+    int name_error = errno;
+    if (fstat(fd, &opened) != 0)
+        return;
+    switch (next_follow_step(has_name ? &named : nullptr, opened, lseek(fd, 0, SEEK_CUR))) {
+    case FollowStep::unchanged:
+        return;
+    case FollowStep::grown:
+        read_on(feed);
+        return;
+    case FollowStep::truncated:
+        lseek(fd, 0, SEEK_SET);
+        restart_text(feed);
+        read_on(feed);
+        return;
+    case FollowStep::replaced:
+        feed->close_file();
+        open_followed_file(feed);
+        return;
+    case FollowStep::gone:
+        feed->close_file();
+        show_waiting(feed, has_name ? EISDIR : name_error);
+        return;
+    }
+}
+
+void on_followed_file_changed(GFileMonitor *, GFile *, GFile *, GFileMonitorEvent, FileFeed *feed) {
+    follow_change(feed);
+}
+
+// The monitor comes first, so that no change after the first look is
+// missed. Without one (no way to watch the file system), the file is shown
+// as it is.
+gboolean start_following(FileFeed *feed) {
+    GObjectPtr<GFile> file(g_file_new_for_path(feed->path));
+    feed->monitor.reset(g_file_monitor_file(file.get(), G_FILE_MONITOR_NONE, nullptr, nullptr));
+    if (feed->monitor) {
+        // Changes come at most this often while the file keeps growing.
+        g_file_monitor_set_rate_limit(feed->monitor.get(), 100);
+        g_signal_connect(feed->monitor.get(), "changed", signal_handler<on_followed_file_changed>(),
+                         feed);
+    }
+    open_followed_file(feed);
+    return FALSE;
+}
+
+// Shown above the text while no file can be read under the name.
+GtkWidget *wait_note_new(GtkWidget *content) {
+    GtkWidget *note = gtk_label_new(nullptr);
+    gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
+    gtk_label_set_xalign(GTK_LABEL(note), 0);
+    gtk_box_pack_start(GTK_BOX(content), note, FALSE, FALSE, 0);
+    gtk_box_reorder_child(GTK_BOX(content), note, 0);
+    return note;
+}
+
 } // namespace
 
 FileView::FileView(DialogWindow &window, const char *path, const DialogConf &conf,
@@ -185,3 +330,10 @@ FileView::FileView(DialogWindow &window, const char *path, const DialogConf &con
 }
 
 FileView::~FileView() = default;
+
+FileView::FileView(DialogWindow &window, const char *path, const DialogConf &conf, FollowName)
+    : FileView(window, path, conf, std::function<void()>()) {
+    feed_->follow = true;
+    feed_->wait_note = wait_note_new(window.content());
+    lazy_text_view_follow_end(feed_->view);
+}

@@ -23,6 +23,14 @@ class FileView {
   public:
     FileView(DialogWindow &window, const char *path, const DialogConf &conf,
              std::function<void()> on_unreadable);
+    // Follows the file by its name instead, as a log is followed: the view
+    // shows what is appended and stays at the end unless scrolled away; a
+    // file cut short or replaced under the name (rotated) is shown afresh,
+    // and while no file can be read there (not made yet, removed, a
+    // directory) a note says so and the view waits for one. It reads only
+    // when the file changes.
+    struct FollowName {};
+    FileView(DialogWindow &window, const char *path, const DialogConf &conf, FollowName);
     ~FileView();
     FileView(const FileView &) = delete;
     FileView &operator=(const FileView &) = delete;

@@ -395,6 +395,19 @@ double bottom_value(GtkAdjustment *adjustment) {
     return gtk_adjustment_get_upper(adjustment) - gtk_adjustment_get_page_size(adjustment);
 }
 
+// Where the view is decides whether it follows the end: anything that
+// moves it (keys, the wheel, the scroll bar, the text growing) counts.
+void note_whether_at_end(ViewState &state, GtkAdjustment *adjustment) {
+    state.at_end = gtk_adjustment_get_value(adjustment) >= bottom_value(adjustment) - 0.5;
+}
+
+void keep_end_in_sight(GtkWidget *widget) {
+    ViewState &state = state_of(widget);
+    GtkAdjustment *adjustment = state.vadjustment.get();
+    if (state.follow_end && state.at_end && adjustment != nullptr)
+        gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
+}
+
 // A view scrolled to the end of the text stays there when the sections
 // that come into sight turn out taller or shorter than estimated.
 void on_value_changed(GtkAdjustment *adjustment, GtkWidget *widget) {
@@ -407,6 +420,7 @@ void on_value_changed(GtkAdjustment *adjustment, GtkWidget *widget) {
     measure_sections_in_sight(widget);
     if (at_end && gtk_adjustment_get_value(adjustment) != bottom_value(adjustment))
         gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
+    note_whether_at_end(state, adjustment);
     gtk_widget_queue_draw(widget);
 }
 
@@ -642,6 +656,30 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
                      gtk_widget_get_allocated_height(view);
     if (state.store.section_y(first_new) < bottom)
         gtk_widget_queue_draw(view);
+    keep_end_in_sight(view);
+}
+
+void lazy_text_view_follow_end(GtkWidget *view) {
+    state_of(view).follow_end = true;
+}
+
+void lazy_text_view_clear(GtkWidget *view) {
+    ViewState &state = state_of(view);
+    size_t old_chars = state.store.char_count();
+    state.store = TextStore();
+    forget_layouts(state);
+    state.top_section = 0;
+    state.top_offset = 0;
+    state.selection_anchor = 0;
+    state.selection_end = 0;
+    state.selecting = false;
+    state.direction_search = {};
+    if (old_chars != 0)
+        g_signal_emit_by_name(gtk_widget_get_accessible(view), "text-changed::delete", 0,
+                              static_cast<gint>(old_chars));
+    // The fresh store knows nothing of the font and the width yet.
+    update_geometry(view);
+    gtk_widget_queue_draw(view);
 }
 
 size_t lazy_text_view_held_bytes(GtkWidget *view) {

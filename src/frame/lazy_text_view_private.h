@@ -48,6 +48,11 @@ struct ViewState {
         size_t strong_section = 0; // where the direction was found
         PangoDirection direction = PANGO_DIRECTION_NEUTRAL;
     } direction_search;
+    // Whether appended text scrolls the view to the end while the view is
+    // at the end, and whether it is: scrolling away stops it, scrolling
+    // back resumes it.
+    bool follow_end = false;
+    bool at_end = true;
 };
 
 // The state of a lazy text view.

@@ -17,7 +17,7 @@ import os
 import pytest
 
 import harness
-from harness import App, Result
+from harness import App, LeftRunning, Result
 
 
 class Launcher:
@@ -40,6 +40,13 @@ class Launcher:
         descriptors are in ``launcher.last.fds``."""
         self.last = self.start(*args, **kwargs)
         return self.last.finish()
+
+    def left_running(self, pid: int) -> LeftRunning:
+        """The process ``pid`` that a wrenpane left running, ended with the
+        test's others."""
+        app = LeftRunning(pid)
+        self.apps.append(app)
+        return app
 
     def kill_all(self):
         for app in self.apps:

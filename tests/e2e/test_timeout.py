@@ -28,6 +28,7 @@ pytestmark = pytest.mark.wayland
         # Whichever ends first: the timer, long before the countdown.
         (["--pause", "Wait", 0, 0, "60"], None),
         (["--textbox", "/etc/passwd", 0, 0], None),
+        (["--tailbox", "/etc/passwd", 0, 0], None),
     ],
 )
 def test_timeout_ends_the_dialog_without_an_answer(wrenpane, args, stdin):

@@ -4,6 +4,7 @@ and stand-ins for the programs it calls."""
 from __future__ import annotations
 
 import os
+import signal
 import subprocess
 import threading
 from pathlib import Path
@@ -205,6 +206,36 @@ class App:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+class LeftRunning(App):
+    """A wrenpane process that another one started and left running
+    (--no-kill): its windows as App finds them, by its process id."""
+
+    def __init__(self, pid: int):  # pylint: disable=super-init-not-called
+        self._pid = pid
+        self._seen: set[str] = set()
+        self._accessible = None
+
+    @property
+    def pid(self) -> int:
+        return self._pid
+
+    def is_running(self) -> bool:
+        """False once the process has ended (a zombie has ended too)."""
+        try:
+            with open(f"/proc/{self._pid}/stat") as stat:
+                return stat.read().rsplit(")", 1)[1].split()[0] != "Z"
+        except FileNotFoundError:
+            return False
+
+    def _check_running(self) -> None:
+        if not self.is_running():
+            raise AssertionError(f"wrenpane {self._pid} has ended")
+
+    def kill(self) -> None:
+        if self.is_running():
+            os.kill(self._pid, signal.SIGKILL)
 
 
 def open_files(pid: int) -> list[str]:

@@ -1,0 +1,218 @@
+"""The tailbox and the tailboxbg: a file followed as a log is (appended to,
+cut short, rotated, missing, a directory), a view that stays at the end
+until scrolled away, and the background window beside a chain, or left
+running with --no-kill."""
+
+import os
+import signal
+
+import pyatspi
+import pytest
+
+from harness import language_env, text_of, translated, unexpected, wait_until
+
+WAITING = "Waiting for the file to become readable."
+
+
+def text_view(dialog):
+    return dialog.find(pyatspi.ROLE_TEXT)
+
+
+def wait_for_text(dialog, expected: str):
+    view = text_view(dialog)
+    wait_until(lambda: text_of(view) == expected, f"the view to show {expected[-40:]!r}")
+
+
+def append(path, text: str):
+    with open(path, "a") as log:
+        log.write(text)
+
+
+def wait_for_note(dialog, starts: str, ends: str = WAITING):
+    """The note above the text, once it says why the file cannot be read."""
+    def note():
+        return next((label for label in dialog.labels()
+                     if label.startswith(starts) and label.endswith(ends)), None)
+
+    return wait_until(note, f"a note {starts!r}...{ends!r}")
+
+
+def wait_for_no_note(dialog):
+    wait_until(lambda: not any(WAITING in label for label in dialog.labels()), "the note to go")
+
+
+@pytest.mark.wayland
+def test_the_file_is_followed_through_growth_truncation_and_rotation(wrenpane, tmp_path):
+    log = tmp_path / "app.log"
+    log.write_text("first\n")
+    app = wrenpane.start("--tailbox", log, 0, 0)
+    dialog = app.dialog()
+    wait_for_text(dialog, "first\n")
+    append(log, "second\n")
+    wait_for_text(dialog, "first\nsecond\n")
+    # Cut short (as copytruncate does) and written again: shown from its start.
+    log.write_text("cut\n")
+    wait_for_text(dialog, "cut\n")
+    # Rotated by a rename over it: the new file, from its start.
+    rotated = tmp_path / "new.log"
+    rotated.write_text("rotated in\n")
+    os.replace(rotated, log)
+    wait_for_text(dialog, "rotated in\n")
+    append(log, "and on\n")
+    wait_for_text(dialog, "rotated in\nand on\n")
+    # Renamed away: the text stays, a note says why, until a new file comes.
+    os.rename(log, tmp_path / "app.log.1")
+    wait_for_note(dialog, f"{log}: No such file or directory\n")
+    assert text_of(text_view(dialog)) == "rotated in\nand on\n"
+    log.write_text("fresh\n")
+    wait_for_text(dialog, "fresh\n")
+    wait_for_no_note(dialog)
+    # A directory in its place: a note, no crash, and a file again later.
+    log.unlink()
+    log.mkdir()
+    wait_for_note(dialog, f"{log}: Is a directory\n")
+    log.rmdir()
+    log.write_text("back\n")
+    wait_for_text(dialog, "back\n")
+    dialog.press("Exit")
+    assert app.finish() == (0, b"", b"")
+
+
+@pytest.mark.wayland
+@pytest.mark.parametrize("language", ["C", "de", "he"])
+def test_a_missing_file_is_waited_for_with_a_note(wrenpane, tmp_path, language):
+    log = tmp_path / "later.log"
+    app = wrenpane.start("--tailbox", log, 0, 0, env=language_env(language))
+    dialog = app.dialog()
+    wait_for_note(dialog, f"{log}: ", translated(language, WAITING))
+    assert dialog.button_names() == [translated(language, "_Exit")]
+    log.write_text("here now\n")
+    wait_for_text(dialog, "here now\n")
+    wait_until(lambda: not any(str(log) in label for label in dialog.labels()), "the note to go")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def vertical_scroll(dialog):
+    def find():
+        return next((b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
+                     if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100), None)
+
+    return wait_until(find, "the vertical scroll bar").queryValue()
+
+
+def lines(first: int, count: int) -> str:
+    return "".join(f"log line {n}\n" for n in range(first, first + count))
+
+
+@pytest.mark.wayland
+def test_the_view_stays_at_the_end_until_scrolled_away(wrenpane, tmp_path):
+    log = tmp_path / "app.log"
+    text = lines(0, 200)
+    log.write_text(text)
+    app = wrenpane.start("--tailbox", log, 12, 40)
+    dialog = app.dialog()
+    wait_for_text(dialog, text)
+    scroll = vertical_scroll(dialog)
+
+    def at_end():
+        return 0 < scroll.currentValue == scroll.maximumValue
+
+    wait_until(at_end, "the end in sight")
+    for first, count in ((200, 50), (250, 50)):
+        bottom = scroll.maximumValue
+        append(log, lines(first, count))
+        text += lines(first, count)
+        wait_for_text(dialog, text)
+        wait_until(lambda: at_end() and scroll.maximumValue > bottom, "the new end in sight")
+    # Scrolled away, it stays where the user is.
+    dialog.key("Home")
+    wait_until(lambda: scroll.currentValue == 0, "the start")
+    append(log, lines(300, 50))
+    text += lines(300, 50)
+    wait_for_text(dialog, text)
+    assert scroll.currentValue == 0
+    # End follows again.
+    dialog.key("End")
+    wait_until(at_end, "the end")
+    bottom = scroll.maximumValue
+    append(log, lines(350, 50))
+    text += lines(350, 50)
+    wait_for_text(dialog, text)
+    wait_until(lambda: at_end() and scroll.maximumValue > bottom, "the new end in sight")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+# The textbox shares the button, which once ignored --exit-label.
+@pytest.mark.parametrize("dialog_name", ["--tailbox", "--textbox"])
+def test_exit_label_and_title_apply(wrenpane, tmp_path, dialog_name):
+    log = tmp_path / "app.log"
+    log.write_text("x\n")
+    app = wrenpane.start("--title", "Log", "--exit-label", "_Done", dialog_name, log, 0, 0)
+    dialog = app.dialog(title="Log")
+    assert dialog.button_names() == ["Done"]
+    dialog.key("alt+d")
+    assert app.finish() == (0, b"", b"")
+
+
+@pytest.mark.parametrize("dialog_name", ["--tailbox", "--tailboxbg"])
+def test_extra_argument_is_refused(wrenpane, tmp_path, dialog_name):
+    assert wrenpane.run(dialog_name, tmp_path, 0, 0, "more") == (
+        255, unexpected(dialog_name, "more"), b"")
+
+
+def window_titled(app, title: str):
+    return wait_until(lambda: next((w for w in app.windows() if w.title == title), None),
+                      f"a window titled {title!r}")
+
+
+@pytest.mark.wayland
+def test_tailboxbg_stays_up_beside_the_chain_and_closes_with_it(wrenpane, tmp_path):
+    log = tmp_path / "install.log"
+    log.write_text("unpacking\n")
+    app = wrenpane.start("--title", "Log", "--tailboxbg", log, 10, 50,
+                         "--and-dialog", "--title", "Step", "--msgbox", "Installing", 6, 30)
+    message = app.dialog(title="Step")
+    background = window_titled(app, "Log")
+    wait_for_text(background, "unpacking\n")
+    append(log, "configuring\n")
+    wait_for_text(background, "unpacking\nconfiguring\n")
+    message.press("OK")
+    assert app.finish() == (0, b"", b"")
+
+
+@pytest.mark.wayland
+def test_tailboxbg_timeout_closes_only_its_window(wrenpane, tmp_path):
+    log = tmp_path / "install.log"
+    log.write_text("unpacking\n")
+    app = wrenpane.start("--title", "Log", "--timeout", 1, "--tailboxbg", log, 10, 50,
+                         "--and-dialog", "--title", "Step", "--yesno", "Go on?", 6, 30)
+    question = app.dialog(title="Step")
+    window_titled(app, "Log")
+    wait_until(lambda: all(w.title != "Log" for w in app.windows()), "the log window to close")
+    question.press("No")
+    assert app.finish() == (1, b"", b"")
+
+
+@pytest.mark.wayland
+def test_no_kill_leaves_the_window_up_and_writes_its_process_id(wrenpane, tmp_path):
+    log = tmp_path / "install.log"
+    log.write_text("unpacking\n")
+    app = wrenpane.start("--stdout", "--no-kill", "--title", "Log", "--tailboxbg", log, 10, 50,
+                         "--and-dialog", "--title", "Step", "--msgbox", "Done", 6, 30)
+    app.dialog(title="Step").press("OK")
+    # finish() reads standard output to its end: the process left running
+    # holds no descriptor of the script's.
+    code, out, err = app.finish()
+    assert (code, err) == (0, b"")
+    pid = int(out)
+    assert out == f"{pid}\n".encode()
+    left = wrenpane.left_running(pid)
+    # A session of its own: the end of the script's terminal does not end it.
+    assert os.getsid(pid) == pid
+    window = window_titled(left, "Log")
+    append(log, "done\n")
+    wait_for_text(window, "unpacking\ndone\n")
+    os.kill(pid, signal.SIGTERM)
+    wait_until(lambda: not left.is_running(), "the window's process to end")
