@@ -10,6 +10,7 @@ DialogResult run_file_viewer(const DialogRequest &request, HelpAction help) {
     DialogWindow dialog(request, std::move(help), WindowStyle::without_text);
     FileView view(dialog, request.text.c_str(), request.conf,
                   [&dialog] { dialog.end_with(RESULT_ERROR); });
+    view.set_tab_len(request.opts.tab_len);
     gtk_dialog_add_button(dialog.dialog(), _("_Exit"), GTK_RESPONSE_OK);
     add_custom_buttons(dialog.dialog(), &request.conf);
     GtkWidget *header = gtk_dialog_get_header_bar(dialog.dialog());
