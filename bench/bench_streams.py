@@ -159,6 +159,9 @@ def main():
         escape = escape_while_written(keys)
         if round_index:
             escapes.append(escape)
+        # Each round as it is measured, for a run that is cut short.
+        print(f"round {round_index}:", {n: s[-1] for n, s in samples.items() if s}, escape,
+              file=sys.stderr, flush=True)
 
     def med(name, index):
         settled = [s for s in samples[name] if s is not None]
@@ -171,7 +174,7 @@ def main():
     for name, _ in scenarios:
         wall, peak, cpu = med(name, 0), med(name, 1), med(name, 2)
         if wall is None:
-            rows.append([name, str(runs), f"did not settle in {PEER_TIMEOUT_S} s", "", "", "",
+            rows.append([name, str(runs), f"did not settle in {PEER_TIMEOUT_S} s", "", "", "", "",
                          ""])
             continue
         ratios, target = ["", ""], ""
