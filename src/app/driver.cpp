@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <gtk/gtk.h>
+#include <optional>
 #include <span>
 #include <string>
 #include <sys/stat.h>
@@ -15,6 +16,7 @@
 #include "core/diagnostics.h"
 #include "core/i18n.h"
 #include "core/numbers.h"
+#include "core/positional.h"
 #include "core/results.h"
 #include "core/version.h"
 #include "dialogs/catalog.h"
@@ -173,26 +175,37 @@ class DialogSequence {
     int exit_status_ = 0;
 };
 
+// The arguments of a dialog's usage line, after its option.
+const char *usage_arguments(const DialogEntry &dialog) {
+    return dialog.usage + strlen(" ") + strlen(dialog.option) + strlen(" ");
+}
+
 // Runs the segment's dialog with its positional arguments. Returns the
 // result, or RESULT_ERROR after a diagnostic for a malformed segment.
 DialogResult DialogSequence::run_segment_dialog(std::span<const char *const> positional,
                                                 std::span<const char *const> command_line) {
-    if (positional.size() < 3)
+    const DialogEntry &dialog = *config_.jobs.dialog;
+    std::optional<PositionalArgs> read = read_positional(dialog, positional);
+    if (!read && dialog.optional_text)
+        // TRANSLATORS: %s is the arguments that the dialog option takes, as
+        // the manual names them, e.g. "[<text>] <rows> <cols>".
+        return warn_msg(RESULT_ERROR, _("expected %s"), usage_arguments(dialog));
+    if (!read)
         // TRANSLATORS: the arguments every dialog option takes, as the manual
         // names them.
         return warn_msg(RESULT_ERROR, _("expected <text> <rows> <cols>"));
-    const DialogEntry &dialog = *config_.jobs.dialog;
+    const char *text = read->text != nullptr ? read->text : "";
     DialogRequest request{&dialog,
                           config_.conf,
                           config_.opts,
-                          positional[0],
-                          leading_int32(positional[1]),
-                          leading_int32(positional[2]),
-                          positional.subspan(3),
+                          text,
+                          leading_int32(read->rows),
+                          leading_int32(read->cols),
+                          read->args,
                           command_line};
     if (!dialog.text_is_path) {
         // Preprocessing never lengthens the text.
-        preprocess_text(&request.opts, positional[0], request.text.data());
+        preprocess_text(&request.opts, text, request.text.data());
         request.text.resize(strlen(request.text.c_str()));
     }
     return dialog.builder(request);

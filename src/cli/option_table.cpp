@@ -1,5 +1,6 @@
 #include "cli/option_table.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -181,6 +182,18 @@ template <int BUTTON> std::optional<ScanStep> custom_exit_code(SegmentConfig &, 
     return ask_for({SideJob::Kind::set_exit_code, arg, -1, RESULT_LEFT1 + BUTTON});
 }
 
+// A tab stop of no width would be no stop at all; one wider than any dialog
+// shows the same as the widest.
+std::optional<ScanStep> tab_len(SegmentConfig &config, const char *arg) {
+    std::optional<int> columns = whole_int(arg);
+    if (!columns)
+        return checked(warn_msg(-1, _("%s %s is not a number"), "--tab-len", arg));
+    if (*columns < 1)
+        return checked(warn_msg(-1, _("%s %d is < %d"), "--tab-len", *columns, 1));
+    config.opts.tab_len = std::min(*columns, MAX_TAB_LEN);
+    return std::nullopt;
+}
+
 std::optional<ScanStep> no_effect(SegmentConfig &, const char *) {
     return std::nullopt;
 }
@@ -280,7 +293,7 @@ const OptionRow rows[] = {
     {"stdout", nullptr, output_to<STDOUT_FILENO>},
     {"switch-buttons", nullptr, Flag{&DialogConf::enter_activates_default, false}},
     {"tab-escape", nullptr, Flag{&Options::tab_escape}},
-    {"tab-len", "<spaces>", help_only},
+    {"tab-len", "<spaces>", tab_len},
     {"text-escape", nullptr, no_effect},
     {"text-unchanged", nullptr, Flag{&Options::text_unchanged}},
     {"theme", "3d|blackwhite|flat", theme},

@@ -15,4 +15,5 @@ void reset_options(Options *opts) {
     *opts = Options{};
     opts->output_fd = answer_descriptor(STDERR_FILENO);
     opts->max_input = 2048;
+    opts->tab_len = DEFAULT_TAB_LEN;
 }

@@ -45,6 +45,11 @@ struct DialogEntry;
 // answer.
 enum class DateOrder { day_month_year, month_day_year, year_month_day };
 
+// Where tabs stop in viewed text unless --tab-len says otherwise, and the
+// widest stop it may ask for: wider than any dialog.
+constexpr int DEFAULT_TAB_LEN = 8;
+constexpr int MAX_TAB_LEN = 256;
+
 // Output, lists and text handling.
 struct Options {
     bool quoted;
@@ -64,6 +69,7 @@ struct Options {
     bool tab_escape;
     bool text_unchanged;
     bool no_kill; // a following window in the background outlives the program
+    int tab_len;  // tabs stop at multiples of this many columns in viewed text
 };
 
 // One dialog as its segment of the command line asks for it, read and
@@ -93,6 +99,12 @@ struct DialogEntry {
     DialogBuilder builder;
     // The textbox's text is a file path, taken exactly as typed.
     bool text_is_path = false;
+    // The text may be left out ("[<text>] <rows> <cols>"): the count of
+    // arguments tells. args_before_size of the dialog's own arguments stand
+    // between the text and <rows> (the prgbox's command); the request has
+    // them first in its args.
+    bool optional_text = false;
+    int args_before_size = 0;
 };
 
 // Fresh values for each --and-dialog segment.

@@ -19,6 +19,9 @@ DIALOG_BUILDER(dialog_msgbox);
 DIALOG_BUILDER(dialog_passwordbox);
 DIALOG_BUILDER(dialog_passwordform);
 DIALOG_BUILDER(dialog_pause);
+DIALOG_BUILDER(dialog_prgbox);
+DIALOG_BUILDER(dialog_programbox);
+DIALOG_BUILDER(dialog_progressbox);
 DIALOG_BUILDER(dialog_radiolist);
 DIALOG_BUILDER(dialog_rangebox);
 DIALOG_BUILDER(dialog_tailbox);
@@ -58,6 +61,9 @@ const DialogEntry dialogs[] = {
      "<xfield> <fieldlen> <maxletters>] ...",
      dialog_passwordform},
     {"--pause", " --pause <text> <rows> <cols> <secs>", dialog_pause},
+    {"--prgbox", " --prgbox [<text>] <command> <rows> <cols>", dialog_prgbox, false, true, 1},
+    {"--programbox", " --programbox [<text>] <rows> <cols>", dialog_programbox, false, true},
+    {"--progressbox", " --progressbox [<text>] <rows> <cols>", dialog_progressbox, false, true},
     {"--radiolist", " --radiolist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_radiolist},
     {"--rangebox", " --rangebox <text> <rows> <cols> <min> <max> [<init>]", dialog_rangebox},

@@ -66,6 +66,11 @@ class DialogWindow {
         own_source(attach_source<F>(watch, data));
     }
 
+    // A watch on a child process, which GLib reaps when it ends.
+    template <auto F> void add_child_watch(GPid pid, CallbackData<F> data) {
+        own_source(attach_source<F>(g_child_watch_source_new(pid), data));
+    }
+
     // Ends the modal run from inside it with this result, whatever the
     // response (a timer running out, a file that cannot be opened).
     void end_with(DialogResult result);

@@ -40,6 +40,12 @@ struct FileFeed {
     GtkWidget *view;
     GtkWidget *cut_note;
     std::function<void()> on_unreadable;
+    // A stream is read from a descriptor that is open already, which the
+    // view does not own, to its end; text past the limit is read and
+    // dropped, so that the writer is never held up.
+    int stream_fd = -1;
+    std::function<void(bool whole)> on_stream_end;
+    bool dropping = false;
     gulong map_handler = 0;
     IOChannelPtr channel;
     Utf8Repair repair;
@@ -67,6 +73,10 @@ struct FileFeed {
         reading = false;
         if (!channel)
             return;
+        if (stream_fd >= 0) {
+            channel.reset();
+            return;
+        }
         // The watch keeps its own reference to the channel until it is
         // removed, so the descriptor is closed here rather than on the unref.
         g_io_channel_shutdown(channel.get(), FALSE, nullptr);
@@ -145,9 +155,53 @@ gboolean on_file_input(GIOChannel *channel, GIOCondition condition, FileFeed *fe
     return FALSE;
 }
 
+// A stream is read whole; its end (or a read error, after its popup) is
+// handed on.
+gboolean on_stream_input(GIOChannel *, GIOCondition condition, FileFeed *feed) {
+    ReadOutcome outcome{ReadStatus::Error, 0, 0};
+    if ((condition & (G_IO_IN | G_IO_HUP)) != 0)
+        outcome = read_piece(feed->stream_fd, feed->piece.data(), feed->piece.size());
+    switch (outcome.status) {
+    case ReadStatus::Data:
+        if (feed->dropping)
+            return TRUE;
+        feed->append(feed->repair.push({feed->piece.data(), outcome.count}));
+        if (lazy_text_view_held_bytes(feed->view) >= HELD_MIB_LIMIT * 1024 * 1024) {
+            feed->dropping = true;
+            gtk_widget_show(feed->cut_note);
+        }
+        return TRUE;
+    case ReadStatus::Again:
+        return TRUE;
+    case ReadStatus::End:
+        feed->stop_reading();
+        feed->on_stream_end(true);
+        return FALSE;
+    case ReadStatus::Error:
+        break;
+    }
+    feed->stop_reading();
+    feed->show_error(outcome.error != 0 ? g_strerror(outcome.error) : _("Unexpected condition"));
+    feed->on_stream_end(false);
+    return FALSE;
+}
+
+// Below redrawing and input: a writer that floods the stream must not keep
+// the window from being drawn or from answering a key.
+void watch_stream(FileFeed *feed) {
+    feed->channel.reset(g_io_channel_unix_new(feed->stream_fd));
+    feed->window.add_watch<on_stream_input>(
+        feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
+        feed, G_PRIORITY_DEFAULT_IDLE);
+}
+
 // Runs once the window is on screen, so that a slow or missing file never
 // keeps the window from showing, and an error popup comes up over it.
 gboolean open_viewed_file(FileFeed *feed) {
+    if (feed->stream_fd >= 0) {
+        watch_stream(feed);
+        return FALSE;
+    }
     int fd = open_for_viewing(feed->path);
     if (fd < 0) {
         GCharPtr shown_path = display_text(feed->path);
@@ -175,15 +229,13 @@ gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, FileFeed *feed) {
     return FALSE;
 }
 
-GtkWidget *text_view_new(GtkWidget *content, const char *path, const DialogConf &conf) {
+GtkWidget *text_view_new(GtkWidget *content, const DialogConf &conf) {
     GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
     gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
                                    GTK_POLICY_AUTOMATIC);
     if (!conf.shadow)
         gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
     GtkWidget *view = lazy_text_view_new();
-    GCharPtr shown_path = display_text(path);
-    set_accessible_name(view, shown_path.get());
     gtk_container_add(GTK_CONTAINER(scrolled), view);
     gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
     gtk_widget_show_all(scrolled);
@@ -191,10 +243,8 @@ GtkWidget *text_view_new(GtkWidget *content, const char *path, const DialogConf 
 }
 
 // Shown under the text once the viewer has stopped reading at its limit.
-GtkWidget *cut_note_new(GtkWidget *content) {
-    GCharPtr text(g_strdup_printf(
-        _("The rest of the file was not read: the viewer holds at most %zu MiB of text."),
-        HELD_MIB_LIMIT));
+GtkWidget *cut_note_new(GtkWidget *content, const char *format) {
+    GCharPtr text(g_strdup_printf(format, HELD_MIB_LIMIT));
     GtkWidget *note = gtk_label_new(text.get());
     gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
     gtk_label_set_xalign(GTK_LABEL(note), 0);
@@ -318,13 +368,34 @@ GtkWidget *wait_note_new(GtkWidget *content) {
 FileView::FileView(DialogWindow &window, const char *path, const DialogConf &conf,
                    std::function<void()> on_unreadable) {
     GtkWidget *content = window.content();
-    GtkWidget *view = text_view_new(content, path, conf);
+    GtkWidget *view = text_view_new(content, conf);
+    GCharPtr shown_path = display_text(path);
+    set_accessible_name(view, shown_path.get());
     // The keys (arrows, pages, Ctrl+A and Ctrl+C) must act on the text from
     // the start. GTK's own choice of a first focus follows the focus chain,
     // which the header bar's buttons may come first in.
     gtk_widget_grab_focus(view);
-    feed_ = std::make_unique<FileFeed>(path, conf, window, view, cut_note_new(content),
-                                       std::move(on_unreadable));
+    GtkWidget *note = cut_note_new(
+        content, _("The rest of the file was not read: the viewer holds at most %zu MiB of text."));
+    feed_ = std::make_unique<FileFeed>(path, conf, window, view, note, std::move(on_unreadable));
+    feed_->map_handler = g_signal_connect(window.widget(), "map-event",
+                                          signal_handler<on_viewer_mapped>(), feed_.get());
+}
+
+FileView::FileView(DialogWindow &window, int fd, const DialogConf &conf,
+                   std::function<void(bool whole)> on_end) {
+    GtkWidget *content = window.content();
+    GtkWidget *view = text_view_new(content, conf);
+    gtk_widget_grab_focus(view);
+    lazy_text_view_follow_end(view);
+    GtkWidget *note = cut_note_new(
+        content,
+        // TRANSLATORS: shown under a command's output, or what a script
+        // writes, once the window holds that many MiB of it.
+        _("The rest of the output is not shown: the window holds at most %zu MiB of text."));
+    feed_ = std::make_unique<FileFeed>("", conf, window, view, note, [] {});
+    feed_->stream_fd = fd;
+    feed_->on_stream_end = std::move(on_end);
     feed_->map_handler = g_signal_connect(window.widget(), "map-event",
                                           signal_handler<on_viewer_mapped>(), feed_.get());
 }
@@ -336,4 +407,12 @@ FileView::FileView(DialogWindow &window, const char *path, const DialogConf &con
     feed_->follow = true;
     feed_->wait_note = wait_note_new(window.content());
     lazy_text_view_follow_end(feed_->view);
+}
+
+GtkWidget *FileView::view() const {
+    return feed_->view;
+}
+
+void FileView::set_tab_len(int columns) {
+    lazy_text_view_set_tab_len(feed_->view, columns);
 }

@@ -31,7 +31,20 @@ class FileView {
     // when the file changes.
     struct FollowName {};
     FileView(DialogWindow &window, const char *path, const DialogConf &conf, FollowName);
+    // Shows what is read from fd (standard input, a pipe from a command),
+    // which stays open and the caller's, as it arrives, staying at its end
+    // while the user has not scrolled away. Input past the viewer's limit
+    // is read to its end but not shown (with a note under the text).
+    // on_end runs at the end of input, or after a read error and its
+    // popup (whole false). Reading starts once the window is on screen.
+    FileView(DialogWindow &window, int fd, const DialogConf &conf,
+             std::function<void(bool whole)> on_end);
     ~FileView();
+
+    // The text view, to name for screen readers.
+    GtkWidget *view() const;
+    // Tabs stop at multiples of columns.
+    void set_tab_len(int columns);
     FileView(const FileView &) = delete;
     FileView &operator=(const FileView &) = delete;
 

@@ -26,6 +26,7 @@ DialogResult run_file_viewer(const DialogRequest &request, HelpAction help) {
     DialogWindow dialog(request, std::move(help), WindowStyle::without_text);
     FileView view(dialog, request.text.c_str(), request.conf,
                   [&dialog] { dialog.end_with(RESULT_ERROR); });
+    view.set_tab_len(request.opts.tab_len);
     add_viewer_buttons(dialog, request.conf);
     return run_dialog(dialog);
 }
@@ -33,6 +34,7 @@ DialogResult run_file_viewer(const DialogRequest &request, HelpAction help) {
 DialogResult run_file_follower(const DialogRequest &request, HelpAction help) {
     DialogWindow dialog(request, std::move(help), WindowStyle::without_text);
     FileView view(dialog, request.text.c_str(), request.conf, FileView::FollowName{});
+    view.set_tab_len(request.opts.tab_len);
     add_viewer_buttons(dialog, request.conf);
     return run_dialog(dialog);
 }
@@ -48,6 +50,7 @@ class BackgroundFollower {
           view_(dialog_, request_.text.c_str(), request_.conf, FileView::FollowName{}) {
         // The segment's own arguments are gone once it has run.
         request_.command_line = {};
+        view_.set_tab_len(request_.opts.tab_len);
         add_viewer_buttons(dialog_, request_.conf);
         g_signal_connect(dialog_.widget(), "response", signal_handler<on_response>(), this);
         if (request_.conf.timeout_ms != 0)

@@ -29,6 +29,7 @@ void show_help_file(const char *path) {
     // locale's character set, as our messages on a terminal are.
     help.conf.title = console_text(_("Help"));
     help.text = path;
+    reset_options(&help.opts);
     run_file_viewer(help, {});
 }
 

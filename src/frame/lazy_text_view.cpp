@@ -107,6 +107,18 @@ PangoLayout *directed_layout(GtkWidget *widget, size_t index) {
     return layout;
 }
 
+// Tab stops at multiples of tab_len spaces of the view's font; Pango
+// repeats a single stop at multiples of its position.
+void set_tab_stops(PangoLayout *layout, const ViewState &state) {
+    int stop = static_cast<int>(state.tab_len * state.widths.ascii[' '] * PANGO_SCALE);
+    if (stop <= 0)
+        return;
+    PangoTabArray *tabs = pango_tab_array_new(1, FALSE);
+    pango_tab_array_set_tab(tabs, 0, PANGO_TAB_LEFT, stop);
+    pango_layout_set_tabs(layout, tabs);
+    pango_tab_array_free(tabs);
+}
+
 } // namespace
 
 namespace lazy_view {
@@ -126,6 +138,7 @@ PangoLayout *section_layout(GtkWidget *widget, size_t index) {
     pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
     pango_layout_set_width(layout, state.store.wrap_width() * PANGO_SCALE);
     pango_layout_set_wrap(layout, PANGO_WRAP_WORD_CHAR);
+    set_tab_stops(layout, state);
     if (PangoAttrListPtr attributes{long_run_attributes(text)})
         pango_layout_set_attributes(layout, attributes.get());
     state.layout_bytes += text.size();
@@ -140,7 +153,7 @@ namespace {
 
 // Each printable ASCII character's width is read off one layout of them
 // all; every other character counts as the font's average.
-CharWidths char_widths(GtkWidget *widget) {
+CharWidths char_widths(GtkWidget *widget, int tab_len) {
     CharWidths widths;
     PangoContext *context = gtk_widget_get_pango_context(widget);
     PangoFontMetricsPtr metrics(
@@ -160,7 +173,7 @@ CharWidths char_widths(GtkWidget *widget) {
         pango_layout_index_to_pos(layout.get(), i, &position);
         widths.ascii[' ' + i] = static_cast<float>(position.width) / PANGO_SCALE;
     }
-    widths.ascii['\t'] = 8 * widths.ascii[' '];
+    widths.ascii['\t'] = static_cast<float>(tab_len) * widths.ascii[' '];
     return widths;
 }
 
@@ -212,7 +225,7 @@ void update_geometry(GtkWidget *widget) {
     if (width <= 1)
         return;
     if (state.line_height == 0) {
-        state.widths = char_widths(widget);
+        state.widths = char_widths(widget, state.tab_len);
         state.line_height = text_line_height(widget);
     }
     int old_wrap = state.store.wrap_width();
@@ -395,32 +408,19 @@ double bottom_value(GtkAdjustment *adjustment) {
     return gtk_adjustment_get_upper(adjustment) - gtk_adjustment_get_page_size(adjustment);
 }
 
-// Where the view is decides whether it follows the end: anything that
-// moves it (keys, the wheel, the scroll bar, the text growing) counts.
-void note_whether_at_end(ViewState &state, GtkAdjustment *adjustment) {
-    state.at_end = gtk_adjustment_get_value(adjustment) >= bottom_value(adjustment) - 0.5;
-}
-
-void keep_end_in_sight(GtkWidget *widget) {
-    ViewState &state = state_of(widget);
-    GtkAdjustment *adjustment = state.vadjustment.get();
-    if (state.follow_end && state.at_end && adjustment != nullptr)
-        gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
-}
-
 // A view scrolled to the end of the text stays there when the sections
 // that come into sight turn out taller or shorter than estimated.
 void on_value_changed(GtkAdjustment *adjustment, GtkWidget *widget) {
     ViewState &state = state_of(widget);
     double value = gtk_adjustment_get_value(adjustment);
     bool at_end = value > 0 && value >= bottom_value(adjustment);
+    state.at_end = value >= bottom_value(adjustment) - 1;
     state.top_section = state.store.section_at(static_cast<int64_t>(value));
     state.top_offset =
         static_cast<int>(static_cast<int64_t>(value) - state.store.section_y(state.top_section));
     measure_sections_in_sight(widget);
     if (at_end && gtk_adjustment_get_value(adjustment) != bottom_value(adjustment))
         gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
-    note_whether_at_end(state, adjustment);
     gtk_widget_queue_draw(widget);
 }
 
@@ -589,6 +589,8 @@ void lazy_text_view_get_property(GObject *object, guint id, GValue *value, GPara
 
 void lazy_text_view_dispose(GObject *object) {
     ViewState &state = state_of(GTK_WIDGET(object));
+    if (state.follow_tick != 0)
+        gtk_widget_remove_tick_callback(GTK_WIDGET(object), std::exchange(state.follow_tick, 0));
     if (state.vadjustment)
         g_signal_handlers_disconnect_by_data(state.vadjustment.get(), object);
     state.hadjustment = GObjectPtr<GtkAdjustment>();
@@ -637,6 +639,26 @@ void lazy_text_view_init(LazyTextView *view) {
 
 } // namespace
 
+namespace {
+
+// Text may arrive many times a frame: the view goes to its end once a frame.
+gboolean on_follow_tick(GtkWidget *view, GdkFrameClock *, gpointer) {
+    ViewState &state = state_of(view);
+    state.follow_tick = 0;
+    GtkAdjustment *adjustment = state.vadjustment.get();
+    if (adjustment != nullptr && state.at_end)
+        gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
+    return G_SOURCE_REMOVE;
+}
+
+void follow_at_next_frame(GtkWidget *view) {
+    ViewState &state = state_of(view);
+    if (state.follow_tick == 0)
+        state.follow_tick = gtk_widget_add_tick_callback(view, on_follow_tick, nullptr, nullptr);
+}
+
+} // namespace
+
 GtkWidget *lazy_text_view_new() {
     return GTK_WIDGET(g_object_new(lazy_text_view_get_type(), nullptr));
 }
@@ -656,11 +678,8 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
                      gtk_widget_get_allocated_height(view);
     if (state.store.section_y(first_new) < bottom)
         gtk_widget_queue_draw(view);
-    keep_end_in_sight(view);
-}
-
-void lazy_text_view_follow_end(GtkWidget *view) {
-    state_of(view).follow_end = true;
+    if (state.follows_end && state.at_end)
+        follow_at_next_frame(view);
 }
 
 void lazy_text_view_clear(GtkWidget *view) {
@@ -684,4 +703,16 @@ void lazy_text_view_clear(GtkWidget *view) {
 
 size_t lazy_text_view_held_bytes(GtkWidget *view) {
     return state_of(view).store.held_bytes();
+}
+
+void lazy_text_view_set_tab_len(GtkWidget *view, int columns) {
+    ViewState &state = state_of(view);
+    state.tab_len = columns;
+    forget_layouts(state);
+    state.line_height = 0; // the estimates count a tab as its full stop
+    update_geometry(view);
+}
+
+void lazy_text_view_follow_end(GtkWidget *view) {
+    state_of(view).follows_end = true;
 }

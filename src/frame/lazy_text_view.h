@@ -19,13 +19,17 @@ GtkWidget *lazy_text_view_new();
 // Appends valid UTF-8 text at the end of the view.
 void lazy_text_view_append(GtkWidget *view, std::string_view text);
 
-// Keeps the end of the text in sight as text is appended, while the view
-// is scrolled to the end; scrolling away stops that until the view is back
-// at the end (the End key, or scrolling there).
-void lazy_text_view_follow_end(GtkWidget *view);
-
 // Removes the whole text (a file that was cut short or replaced).
 void lazy_text_view_clear(GtkWidget *view);
 
 // Bytes the view holds for its text (see TextStore::held_bytes).
 size_t lazy_text_view_held_bytes(GtkWidget *view);
+
+// Tabs stop at multiples of columns spaces of the view's font (8 unless
+// changed).
+void lazy_text_view_set_tab_len(GtkWidget *view, int columns);
+
+// From now on the view stays at the end of its text as text is appended,
+// while the user has not scrolled away from the end; scrolling back to the
+// end (or End) follows it again.
+void lazy_text_view_follow_end(GtkWidget *view);

@@ -30,6 +30,14 @@ struct ViewState {
     };
     std::unordered_map<size_t, CachedLayout> layouts;
     size_t layout_bytes = 0;
+    // Tabs stop at multiples of this many spaces' width.
+    int tab_len = 8;
+    // Whether the view keeps to the end of the text as it grows, and is
+    // there now (the user has not scrolled away), and the tick callback that
+    // takes it there at the next frame, if one is pending.
+    bool follows_end = false;
+    bool at_end = true;
+    guint follow_tick = 0;
     // The font's character widths and line height, for the estimates.
     CharWidths widths;
     int line_height = 0;
@@ -48,11 +56,6 @@ struct ViewState {
         size_t strong_section = 0; // where the direction was found
         PangoDirection direction = PANGO_DIRECTION_NEUTRAL;
     } direction_search;
-    // Whether appended text scrolls the view to the end while the view is
-    // at the end, and whether it is: scrolling away stops it, scrolling
-    // back resumes it.
-    bool follow_end = false;
-    bool at_end = true;
 };
 
 // The state of a lazy text view.

@@ -34,6 +34,9 @@ DIALOGS = {
     "yesno": ["--yesno", "Sure?", 0, 0],
     "pause": ["--pause", "Wait", 0, 0, 60],
     "textbox": ["--textbox", "/etc/hostname", 0, 0],
+    "programbox": ["--programbox", "Log", 0, 0],
+    "progressbox": ["--progressbox", 0, 0],
+    "prgbox": ["--prgbox", "sleep 60", 0, 0],
     "tailbox": ["--tailbox", "/etc/hostname", 0, 0],
     "gauge": ["--gauge", "Copying", 0, 0, 10],
     "mixedgauge": ["--mixedgauge", "All", 0, 0, "--", 50, "one", -1, "two", 20],
@@ -63,6 +66,9 @@ ANNOUNCED = {
     "yesno": ([], "push button"),
     "pause": ([("progress bar", "Wait")], "push button"),
     "textbox": ([("text", "/etc/hostname")], "text"),
+    "programbox": ([("text", "Log")], "text"),
+    "progressbox": ([("text", "Output")], "text"),
+    "prgbox": ([("text", "sleep 60")], "text"),
     "tailbox": ([("text", "/etc/hostname")], "text"),
     "gauge": ([("progress bar", "Copying")], None),
     "mixedgauge": ([("progress bar", "one"), ("progress bar", "two"),
@@ -76,8 +82,8 @@ ENV = {"LC_ALL": "C.UTF-8"}
 
 
 def start(wrenpane, name):
-    # The gauge's input stays open, so that only keys can end it.
-    stdin = subprocess.PIPE if name == "gauge" else None
+    # The input of these stays open, so that only keys can end them.
+    stdin = subprocess.PIPE if name in ("gauge", "programbox", "progressbox") else None
     app = wrenpane.start(*DIALOGS[name], stdin=stdin, env=ENV)
     return app, app.dialog()
 
@@ -101,8 +107,10 @@ def test_every_input_is_announced_and_focus_starts_on_the_first(wrenpane, name):
 
 
 # Keys that answer each dialog, and the exit code and answer they give.
-# Typed text is ("type", text). The gauges and the infobox have nothing to
-# answer: Escape, in the next test, is how the keyboard ends them.
+# Typed text is ("type", text). The gauges, the infobox and the stream
+# boxes, whose OK waits for the end of their input (test_streams.py answers
+# them by keys), have nothing to answer here: Escape, in the next test, is
+# how the keyboard ends them.
 ANSWERS = {
     "inputbox": ([("type", "ab"), "Return"], 0, b"ab\n"),
     # Tab to the check box, Space shows the password, back to the entry.

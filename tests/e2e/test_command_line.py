@@ -178,11 +178,11 @@ def test_argument_order_and_abbreviations(wrenpane, args, text, title, env):
 
 def test_ignore_skips_unknown_options_and_their_values(wrenpane):
     # The value of a skipped unknown option becomes a positional argument.
-    app = wrenpane.start("--ignore", "--tab-len", "8", "--msgbox", 0, 0)
+    app = wrenpane.start("--ignore", "--columns-per-row", "8", "--msgbox", 0, 0)
     dialog = app.dialog()
     assert dialog.labels()[0] == "8"
     dialog.press("OK")
-    assert app.finish() == (0, b"", GETOPT + b": unrecognized option '--tab-len'\n")
+    assert app.finish() == (0, b"", GETOPT + b": unrecognized option '--columns-per-row'\n")
 
 
 def test_print_size_after_cancel(wrenpane):

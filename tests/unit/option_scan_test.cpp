@@ -137,6 +137,21 @@ TEST(OptionScan, DateboxFormatTakesThreeOrdersOnly) {
         EXPECT_TRUE(scan_all({"--datebox-format", arg}).failed) << arg;
 }
 
+// A stop wider than any dialog is taken as the widest; no stop at all, or
+// anything but a number, is an error.
+TEST(OptionScan, TabLenTakesAWholePositiveNumberUpToTheWidest) {
+    EXPECT_EQ(scan_all({}).config.opts.tab_len, DEFAULT_TAB_LEN);
+    const std::pair<const char *, int> accepted[] = {
+        {"1", 1}, {"4", 4}, {"256", 256}, {"257", MAX_TAB_LEN}, {"2147483647", MAX_TAB_LEN}};
+    for (auto [arg, columns] : accepted) {
+        Scanned scanned = scan_all({"--tab-len", arg});
+        EXPECT_FALSE(scanned.failed) << arg;
+        EXPECT_EQ(scanned.config.opts.tab_len, columns) << arg;
+    }
+    for (const char *arg : {"0", "-4", "", "abc", "4x", "99999999999999999999"})
+        EXPECT_TRUE(scan_all({"--tab-len", arg}).failed) << arg;
+}
+
 // A scan starts afresh, even after one that stopped inside a cluster of
 // one-letter options.
 TEST(OptionScan, EachScanStartsAfresh) {
