@@ -2,10 +2,12 @@
 
 #include <cerrno>
 #include <string>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 #include "core/i18n.h"
+#include "core/unique_fd.h"
 #include "frame/accessible.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
@@ -116,6 +118,16 @@ gboolean on_file_input(GIOChannel *, GIOCondition condition, FileFeed *feed) {
     return FALSE;
 }
 
+// A regular file is read from on demand, only about the text in sight, so
+// that it may be of any size: it is neither read whole nor held to the
+// viewer's limit.
+gboolean show_regular_file(FileFeed *feed, int fd, uint64_t length) {
+    int error = lazy_text_view_show_file(feed->view, UniqueFd(fd), length);
+    if (error != 0)
+        feed->show_error(g_strerror(error));
+    return FALSE;
+}
+
 // Runs once the window is on screen, so that a slow or missing file never
 // keeps the window from showing, and an error popup comes up over it.
 gboolean open_viewed_file(FileFeed *feed) {
@@ -127,6 +139,9 @@ gboolean open_viewed_file(FileFeed *feed) {
         feed->on_unreadable();
         return FALSE;
     }
+    struct stat status;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+        return show_regular_file(feed, fd, static_cast<uint64_t>(status.st_size));
     feed->channel.reset(g_io_channel_unix_new(fd));
     feed->window.add_watch<on_file_input>(
         feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),
