@@ -120,7 +120,8 @@ gboolean on_file_input(GIOChannel *, GIOCondition condition, FileFeed *feed) {
 
 // A regular file is read from on demand, only about the text in sight, so
 // that it may be of any size: it is neither read whole nor held to the
-// viewer's limit.
+// viewer's limit. One that says it is empty is read through instead, as
+// the files of /proc have their text without a length.
 gboolean show_regular_file(FileFeed *feed, int fd, uint64_t length) {
     int error = lazy_text_view_show_file(feed->view, UniqueFd(fd), length);
     if (error != 0)
@@ -140,7 +141,7 @@ gboolean open_viewed_file(FileFeed *feed) {
         return FALSE;
     }
     struct stat status;
-    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode))
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
         return show_regular_file(feed, fd, static_cast<uint64_t>(status.st_size));
     feed->channel.reset(g_io_channel_unix_new(fd));
     feed->window.add_watch<on_file_input>(

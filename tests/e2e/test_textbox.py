@@ -277,6 +277,15 @@ def test_one_huge_line_keeps_the_window_answering(wrenpane, tmp_path, unit):
     assert app.finish() == (5, b"", b"")
 
 
+def test_a_file_that_says_it_is_empty_is_read_through(wrenpane):
+    # Files of /proc are regular files of length 0 until they are read.
+    app = wrenpane.start("--textbox", "/proc/version", 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, open("/proc/version").read())
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
 def test_a_file_larger_than_the_window_is_read_where_it_is_shown(wrenpane, tmp_path):
     lines = numbered_lines(400_000)  # 14 MB, many windows
     path = tmp_path / "big.txt"
