@@ -308,6 +308,39 @@ def test_a_file_larger_than_the_window_is_read_where_it_is_shown(wrenpane, tmp_p
     assert app.finish() == (5, b"", b"")
 
 
+def test_scrolling_through_windows_shows_every_line_in_order(wrenpane, tmp_path):
+    lines = numbered_lines(100_000)  # 3.4 MB
+    path = tmp_path / "big.txt"
+    path.write_text(lines)
+    app = wrenpane.start("--textbox", path, 0, 0)
+    dialog = app.dialog()
+    view = text_view(dialog)
+    text = view.queryText()
+    wait_until(lambda: text.getText(0, 35) == lines[:35], "the first line")
+    scroll = vertical_scroll(dialog)
+    extents = view.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+
+    def top_line():
+        offset = text.getOffsetAtPoint(extents.x + 5, extents.y + 5, pyatspi.DESKTOP_COORDS)
+        line = text.getTextAtOffset(offset, pyatspi.TEXT_BOUNDARY_LINE_START)[0]
+        return int(line.split()[1])
+
+    # A page at a time past the point where the window at hand is read
+    # again about the text in sight: each page starts where the last ended,
+    # never skipping or repeating lines when the window changes under it.
+    first_window = text.getText(0, 35)
+    page = extents.height
+    tops = [top_line()]
+    while tops[-1] < 40_000:
+        scroll.currentValue = scroll.currentValue + page
+        tops.append(top_line())
+    steps = {b - a for a, b in zip(tops, tops[1:])}
+    assert max(steps) - min(steps) <= 1, steps
+    assert text.getText(0, 35) != first_window
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
 def vertical_scroll(dialog):
     """The value interface of the view's vertical scroll bar, once the text
     is tall enough to show it."""
