@@ -286,6 +286,7 @@ def test_a_file_that_says_it_is_empty_is_read_through(wrenpane):
     assert app.finish() == (5, b"", b"")
 
 
+@pytest.mark.wayland
 def test_a_file_larger_than_the_window_is_read_where_it_is_shown(wrenpane, tmp_path):
     lines = numbered_lines(400_000)  # 14 MB, many windows
     path = tmp_path / "big.txt"
