@@ -31,13 +31,20 @@
  * read and laid out), idle_rss_kb the resident memory then and idle_hwm_kb
  * the peak resident memory (VmHWM) up to then.
  *
+ * With --then-end (which implies --until-idle) the first window is given the
+ * input focus once the child is idle, an End key is sent through XTEST, and
+ * end_ms is the time from that key to the start of the next quiet stretch
+ * (for the textbox, the end of the text read, laid out and drawn), with
+ * end_hwm_kb the peak resident memory then.
+ *
  * With --escape-after MS the first window is given the input focus MS
  * milliseconds after its map, an Escape key is sent through XTEST, and
  * escape_exit_ms is the time from that key to the child's exit.
  *
  * Output, one line on standard output:
  *   map_ms=<float> hwm_kb=<int> [close_map_ms=<float> close_hwm_kb=<int>]
- *   [idle_ms=<float> idle_rss_kb=<int> idle_hwm_kb=<int>] [escape_exit_ms=<float>]
+ *   [idle_ms=<float> idle_rss_kb=<int> idle_hwm_kb=<int>] [end_ms=<float> end_hwm_kb=<int>]
+ *   [escape_exit_ms=<float>]
  * Exit status 0 on success, 1 on a failed run (timeout, child died), 2 on
  * usage errors. The child's standard output and error go to /dev/null. */
 #define _GNU_SOURCE
@@ -259,8 +266,24 @@ static double escape_to_exit(Display *dpy, pid_t pid, Window window, double dead
     return -1;
 }
 
+/* Sends End to the window once the child is idle and returns the
+ * milliseconds until it is idle again, or -1 at the deadline. */
+static double end_to_quiet(Display *dpy, pid_t pid, Window window, double deadline) {
+    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    if (wait_for_quiet(pid, 50, deadline) < 0)
+        return -1;
+    KeyCode key = XKeysymToKeycode(dpy, XK_End);
+    double sent_at = now_ms();
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    XFlush(dpy);
+    double quiet_at = wait_for_quiet(pid, 300, deadline);
+    return quiet_at < 0 ? -1 : quiet_at - sent_at;
+}
+
 static int usage(void) {
-    fprintf(stderr, "usage: maptime [--then-return | --until-idle | --escape-after MS] "
+    fprintf(stderr, "usage: maptime [--then-return | --until-idle | --then-end | --escape-after MS] "
                     "[--timeout SECONDS] COMMAND [ARG...]\n");
     return 2;
 }
@@ -268,6 +291,7 @@ static int usage(void) {
 int main(int argc, char **argv) {
     int then_return = 0;
     int until_idle = 0;
+    int then_end = 0;
     double escape_after_ms = -1;
     double timeout_s = 30;
     int i = 1;
@@ -276,6 +300,8 @@ int main(int argc, char **argv) {
             then_return = 1;
         else if (strcmp(argv[i], "--until-idle") == 0)
             until_idle = 1;
+        else if (strcmp(argv[i], "--then-end") == 0)
+            until_idle = then_end = 1;
         else if (strcmp(argv[i], "--escape-after") == 0 && i + 1 < argc)
             escape_after_ms = atof(argv[++i]);
         else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
@@ -292,7 +318,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     int event_base, error_base, major, minor;
-    if ((then_return || escape_after_ms >= 0) &&
+    if ((then_return || then_end || escape_after_ms >= 0) &&
         !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
         fprintf(stderr, "maptime: the X server lacks XTEST\n");
         return 2;
@@ -322,6 +348,13 @@ int main(int argc, char **argv) {
                 printf(" idle_ms=%.3f idle_rss_kb=%ld idle_hwm_kb=%ld", idle_at - start,
                        read_status_kb(pid, "VmRSS"), read_status_kb(pid, "VmHWM"));
                 status = 0;
+                double end_ms = then_end ? end_to_quiet(dpy, pid, first.window, deadline) : 0;
+                if (end_ms >= 0 && then_end)
+                    printf(" end_ms=%.3f end_hwm_kb=%ld", end_ms, read_status_kb(pid, "VmHWM"));
+                if (end_ms < 0) {
+                    fprintf(stderr, "maptime: the program did not go idle after End\n");
+                    status = 1;
+                }
             } else {
                 fprintf(stderr, "maptime: the program did not go idle in time\n");
             }

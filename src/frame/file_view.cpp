@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/i18n.h"
+#include "core/unique_fd.h"
 #include "frame/accessible.h"
 #include "frame/file_reader.h"
 #include "frame/follow_rules.h"
@@ -195,6 +196,17 @@ void watch_stream(FileFeed *feed) {
         feed, G_PRIORITY_DEFAULT_IDLE);
 }
 
+// A regular file is read from on demand, only about the text in sight, so
+// that it may be of any size: it is neither read whole nor held to the
+// viewer's limit. One that says it is empty is read through instead, as
+// the files of /proc have their text without a length.
+gboolean show_regular_file(FileFeed *feed, int fd, uint64_t length) {
+    int error = lazy_text_view_show_file(feed->view, UniqueFd(fd), length);
+    if (error != 0)
+        feed->show_error(g_strerror(error));
+    return FALSE;
+}
+
 // Runs once the window is on screen, so that a slow or missing file never
 // keeps the window from showing, and an error popup comes up over it.
 gboolean open_viewed_file(FileFeed *feed) {
@@ -210,6 +222,9 @@ gboolean open_viewed_file(FileFeed *feed) {
         feed->on_unreadable();
         return FALSE;
     }
+    struct stat status;
+    if (fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0)
+        return show_regular_file(feed, fd, static_cast<uint64_t>(status.st_size));
     feed->channel.reset(g_io_channel_unix_new(fd));
     feed->window.add_watch<on_file_input>(
         feed->channel.get(), static_cast<GIOCondition>(G_IO_IN | G_IO_HUP | G_IO_ERR | G_IO_NVAL),

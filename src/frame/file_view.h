@@ -15,7 +15,9 @@ struct FileFeed;
 // Fills window's content area with the view of the file at path, and reads
 // it while the window is up. Reading stops at the end of the file, on an
 // error (after an "Error" popup), or at the viewer's limit (with a note under
-// the text); the file is closed then, or when the FileView goes. A file that
+// the text); the file is closed then, or when the FileView goes. A regular
+// file is not read through: the view reads from it on demand, holding it
+// open, whatever its size. A file that
 // cannot be opened gets an "Error" popup with the reason, then on_unreadable
 // runs. The main-loop sources that read are the window's; the FileView must
 // outlive the window's modal run.

@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <new>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "frame/callbacks.h"
+#include "frame/file_text.h"
 #include "frame/gobject_ptr.h"
 #include "frame/lazy_text_accessible.h"
 #include "frame/lazy_text_view_private.h"
@@ -177,6 +181,30 @@ CharWidths char_widths(GtkWidget *widget, int tab_len) {
     return widths;
 }
 
+// A file's text outside the window at hand is as high as the window's text
+// per byte: the estimate that lets the scroll bar cover a file whose
+// paragraphs were never read.
+double pixels_per_byte(const ViewState &state) {
+    const FileRange &bytes = state.file->window().bytes;
+    if (bytes.end > bytes.start)
+        return static_cast<double>(state.store.total_height()) /
+               static_cast<double>(bytes.end - bytes.start);
+    return 1.0 / 64; // an empty window, in an empty file
+}
+
+double height_above_window(const ViewState &state) {
+    if (!state.file)
+        return 0;
+    return static_cast<double>(state.file->window().bytes.start) * pixels_per_byte(state);
+}
+
+double height_below_window(const ViewState &state) {
+    if (!state.file)
+        return 0;
+    uint64_t below = state.file->length() - state.file->window().bytes.end;
+    return static_cast<double>(below) * pixels_per_byte(state);
+}
+
 void configure_adjustments(GtkWidget *widget) {
     ViewState &state = state_of(widget);
     double width = gtk_widget_get_allocated_width(widget);
@@ -187,8 +215,11 @@ void configure_adjustments(GtkWidget *widget) {
     if (!state.vadjustment)
         return;
     const TextStore &store = state.store;
-    double upper = std::max(static_cast<double>(store.total_height()), height);
-    double value = static_cast<double>(store.section_y(state.top_section)) + state.top_offset;
+    double above = height_above_window(state);
+    double upper = std::max(
+        above + static_cast<double>(store.total_height()) + height_below_window(state), height);
+    double value =
+        above + static_cast<double>(store.section_y(state.top_section)) + state.top_offset;
     value = std::clamp(value, 0.0, upper - height);
     gtk_adjustment_configure(state.vadjustment.get(), value, 0, upper, store.line_height(),
                              height * 0.9, height);
@@ -408,6 +439,127 @@ double bottom_value(GtkAdjustment *adjustment) {
     return gtk_adjustment_get_upper(adjustment) - gtk_adjustment_get_page_size(adjustment);
 }
 
+// --- A file read on demand ----------------------------------------------
+
+// Where the view goes in a window just read: its top at a file offset (and
+// pixels below it), or its bottom at the window's end.
+struct Placement {
+    uint64_t top_byte = 0;
+    int top_offset = 0;
+    bool at_bottom = false;
+};
+
+// The top of the view at a scroll value within the window.
+void set_top_at(ViewState &state, double value) {
+    int64_t y = static_cast<int64_t>(value - height_above_window(state));
+    state.top_section = state.store.section_at(y);
+    state.top_offset =
+        static_cast<int>(std::max<int64_t>(y - state.store.section_y(state.top_section), 0));
+}
+
+// Gives the store the window's text in place of the text it held, and tells
+// screen readers that the one went and the other came.
+void take_window(GtkWidget *widget) {
+    ViewState &state = state_of(widget);
+    size_t old_chars = state.store.char_count();
+    state.store = TextStore();
+    if (state.line_height > 0)
+        state.store.set_geometry(state.widths, state.line_height,
+                                 gtk_widget_get_allocated_width(widget));
+    state.store.append(state.file->window().text);
+    forget_layouts(state);
+    state.direction_search = {};
+    AtkObject *accessible = gtk_widget_get_accessible(widget);
+    g_signal_emit_by_name(accessible, "text-changed::delete", 0, static_cast<gint>(old_chars));
+    g_signal_emit_by_name(accessible, "text-changed::insert", 0,
+                          static_cast<gint>(state.store.char_count()));
+}
+
+void place(GtkWidget *widget, Placement placement) {
+    ViewState &state = state_of(widget);
+    const TextStore &store = state.store;
+    state.placing = true;
+    if (placement.at_bottom) {
+        int page = gtk_widget_get_allocated_height(widget);
+        set_top_at(state, height_above_window(state) + static_cast<double>(std::max<int64_t>(
+                                                           store.total_height() - page, 0)));
+    } else {
+        state.top_section =
+            store.section_holding(state.file->window().text_offset(placement.top_byte));
+        state.top_offset = std::clamp(placement.top_offset, 0, store.height(state.top_section) - 1);
+    }
+    configure_adjustments(widget);
+    measure_sections_in_sight(widget);
+    GtkAdjustment *adjustment = state.vadjustment.get();
+    if (placement.at_bottom && adjustment != nullptr)
+        gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
+    state.placing = false;
+    gtk_widget_queue_draw(widget);
+}
+
+// Reads the window about target and puts the view in it, the selection
+// kept where the window still holds it.
+void read_window(GtkWidget *widget, uint64_t target, Placement placement) {
+    ViewState &state = state_of(widget);
+    const TextWindow &window = state.file->window();
+    uint64_t anchor = window.file_offset(state.selection_anchor);
+    uint64_t end = window.file_offset(state.selection_end);
+    bool selected = state.selection_anchor != state.selection_end;
+    state.file->load_around(target);
+    take_window(widget);
+    state.selection_anchor = selected ? window.text_offset(anchor) : 0;
+    state.selection_end = selected ? window.text_offset(end) : 0;
+    place(widget, placement);
+}
+
+// A scroll value off the window (the scroll bar dragged, Home or End)
+// reads the window there, its place in the file estimated by its bytes.
+bool read_window_at(GtkWidget *widget, double value, bool at_end) {
+    ViewState &state = state_of(widget);
+    const FileText &file = *state.file;
+    const FileRange &bytes = file.window().bytes;
+    if (at_end && bytes.end < file.length()) {
+        read_window(widget, file.length(), {0, 0, true});
+        return true;
+    }
+    double inside = value - height_above_window(state);
+    double window_height = static_cast<double>(state.store.total_height());
+    bool before = inside < 0 && bytes.start > 0;
+    bool after = inside >= window_height && bytes.end < file.length();
+    if (!before && !after)
+        return false;
+    double bytes_off = (before ? value : inside - window_height) / pixels_per_byte(state);
+    uint64_t target = before ? static_cast<uint64_t>(std::max(bytes_off, 0.0))
+                             : bytes.end + static_cast<uint64_t>(bytes_off);
+    target = std::min(target, file.length());
+    read_window(widget, target, {target, 0, false});
+    return true;
+}
+
+// Text in sight near an edge of the window that is not the file's reads
+// the window about it, so that scrolling on never runs out of text; so does
+// a window grown far past its size by a file that grew.
+void slide_window(GtkWidget *widget) {
+    ViewState &state = state_of(widget);
+    const FileText &file = *state.file;
+    const TextWindow &window = file.window();
+    const TextStore &store = state.store;
+    size_t margin = file.window_bytes() / 4;
+    size_t top_byte = store.section_start(state.top_section);
+    int64_t bottom_y = store.section_y(state.top_section) + state.top_offset +
+                       gtk_widget_get_allocated_height(widget);
+    size_t bottom_byte = store.section_start(store.section_at(bottom_y));
+    bool near_start = window.bytes.start > 0 && top_byte < margin;
+    bool near_end = window.bytes.end < file.length() && store.text().size() - bottom_byte < margin;
+    bool overgrown = window.bytes.end - window.bytes.start > 2 * file.window_bytes();
+    if (!near_start && !near_end && !overgrown)
+        return;
+    uint64_t top = window.file_offset(top_byte);
+    read_window(widget, top, {top, state.top_offset, false});
+}
+
+// --- Scrolling, continued ---------------------------------------------------
+
 // A view scrolled to the end of the text stays there when the sections
 // that come into sight turn out taller or shorter than estimated.
 void on_value_changed(GtkAdjustment *adjustment, GtkWidget *widget) {
@@ -415,12 +567,15 @@ void on_value_changed(GtkAdjustment *adjustment, GtkWidget *widget) {
     double value = gtk_adjustment_get_value(adjustment);
     bool at_end = value > 0 && value >= bottom_value(adjustment);
     state.at_end = value >= bottom_value(adjustment) - 1;
-    state.top_section = state.store.section_at(static_cast<int64_t>(value));
-    state.top_offset =
-        static_cast<int>(static_cast<int64_t>(value) - state.store.section_y(state.top_section));
+    bool reading = state.file && !state.placing;
+    if (reading && read_window_at(widget, value, at_end))
+        return;
+    set_top_at(state, value);
     measure_sections_in_sight(widget);
     if (at_end && gtk_adjustment_get_value(adjustment) != bottom_value(adjustment))
         gtk_adjustment_set_value(adjustment, bottom_value(adjustment));
+    if (reading)
+        slide_window(widget);
     gtk_widget_queue_draw(widget);
 }
 
@@ -715,4 +870,34 @@ void lazy_text_view_set_tab_len(GtkWidget *view, int columns) {
 
 void lazy_text_view_follow_end(GtkWidget *view) {
     state_of(view).follows_end = true;
+}
+
+int lazy_text_view_show_file(GtkWidget *view, UniqueFd fd, uint64_t length) {
+    ViewState &state = state_of(view);
+    state.file = std::make_unique<FileText>(std::move(fd), length);
+    int error = state.file->load_around(0);
+    take_window(view);
+    state.selection_anchor = state.selection_end = 0;
+    place(view, {});
+    return error;
+}
+
+void lazy_text_view_set_file_length(GtkWidget *view, uint64_t length) {
+    ViewState &state = state_of(view);
+    if (!state.file)
+        return;
+    const TextWindow &window = state.file->window();
+    bool truncated = length < state.file->length();
+    uint64_t top = window.file_offset(state.store.section_start(state.top_section));
+    std::optional<std::string> grown = state.file->set_length(length);
+    if (truncated) {
+        take_window(view);
+        state.selection_anchor = state.selection_end = 0;
+        place(view, {});
+    } else if (!grown) {
+        read_window(view, top, {top, state.top_offset, false});
+    } else {
+        lazy_text_view_append(view, *grown);
+        configure_adjustments(view);
+    }
 }

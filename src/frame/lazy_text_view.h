@@ -10,8 +10,11 @@
 // selection's end.
 #pragma once
 
+#include <cstdint>
 #include <gtk/gtk.h>
 #include <string_view>
+
+#include "core/unique_fd.h"
 
 // An empty view, to be put in a GtkScrolledWindow.
 GtkWidget *lazy_text_view_new();
@@ -33,3 +36,15 @@ void lazy_text_view_set_tab_len(GtkWidget *view, int columns);
 // while the user has not scrolled away from the end; scrolling back to the
 // end (or End) follows it again.
 void lazy_text_view_follow_end(GtkWidget *view);
+
+// Shows the regular file open on fd, taken to be length bytes long, read
+// from the file on demand (file_text.h) rather than appended: the text at
+// hand, which screen readers and the selection see, is the window read
+// about the text in sight. Called again (with the file replaced), the view
+// starts over. Returns 0, or errno when the file could not be read.
+int lazy_text_view_show_file(GtkWidget *view, UniqueFd fd, uint64_t length);
+
+// The file shown is now length bytes long: what it grew by is shown when
+// the window at hand reached its end, and the scroll range grows; a file
+// shorter than before was truncated, and is shown again from its start.
+void lazy_text_view_set_file_length(GtkWidget *view, uint64_t length);

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <gtk/gtk.h>
+#include <memory>
 #include <unordered_map>
 
+#include "frame/file_text.h"
 #include "frame/gobject_ptr.h"
 #include "frame/text_store.h"
 
@@ -12,7 +14,16 @@ namespace lazy_view {
 
 // Everything the view keeps besides its GObject parts.
 struct ViewState {
+    // The text in the view: all of it, or the window at hand of a file
+    // read on demand.
     TextStore store;
+    // The file read on demand, when the view shows one; the scroll range
+    // then covers the whole file, the parts above and below the window
+    // estimated by their bytes.
+    std::unique_ptr<FileText> file;
+    // Set while the view puts a new window in place, when the changes of
+    // scroll position that this makes must not read another.
+    bool placing = false;
     GObjectPtr<GtkAdjustment> hadjustment;
     GObjectPtr<GtkAdjustment> vadjustment;
     GtkScrollablePolicy hscroll_policy = GTK_SCROLL_MINIMUM;
