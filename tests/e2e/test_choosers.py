@@ -7,7 +7,8 @@ import os
 import pyatspi
 import pytest
 
-from harness import language_env, text_of, the_entry, translated, unexpected, wait_until
+from harness import (announced, focused, language_env, position, related, text_of, the_entry,
+                     translated, unexpected, wait_until)
 
 pytestmark = pytest.mark.wayland
 
@@ -130,5 +131,43 @@ def test_escape_while_a_huge_folder_is_listed(wrenpane, tmp_path):
     for index in range(100_000):
         (tmp_path / f"f{index}").touch()
     app = wrenpane.start("--fselect", tmp_path, 0, 0)
+    app.dialog().key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+@pytest.mark.parametrize("option", ["--fselect", "--dselect"])
+def test_screen_readers_hear_the_name_field_and_the_list(wrenpane, folder, option):
+    # GTK's own wording: the field's label and the list's name.
+    app = wrenpane.start(option, folder, 0, 0)
+    dialog = app.dialog()
+    field = name_field(dialog, "")
+    assert announced(field) == "Name:"
+    dialog.find(pyatspi.ROLE_TABLE, "Files")
+    wait_until(lambda: focused(dialog) is not None and focused(dialog).name == field.name,
+               "focus on the name field")
+    app.kill()
+
+
+def test_right_to_left_languages_mirror_the_chooser(wrenpane, folder):
+    mirrored = {}
+    for language in ("C", "he"):
+        app = wrenpane.start("--fselect", folder, 0, 0, env=language_env(language))
+        dialog = app.dialog()
+        ok = dialog.find(pyatspi.ROLE_PUSH_BUTTON, translated(language, "_OK"))
+        cancel = dialog.find(pyatspi.ROLE_PUSH_BUTTON, translated(language, "_Cancel"))
+        field = name_field(dialog, "")
+        (label,) = related(field, pyatspi.RELATION_LABELLED_BY)
+        mirrored[language] = (position(ok)[0] < position(cancel)[0],
+                              position(field)[0] < position(label)[0])
+        dialog.key("Escape")
+        assert app.finish().code == 5
+    assert mirrored == {"C": (False, False), "he": (True, True)}
+
+
+@pytest.mark.skipif(os.geteuid() == 0, reason="root reads every folder")
+def test_an_unreadable_folder_opens_and_escape_ends(wrenpane, tmp_path):
+    locked = tmp_path / "locked"
+    locked.mkdir(mode=0)
+    app = wrenpane.start("--dselect", locked, 0, 0)
     app.dialog().key("Escape")
     assert app.finish() == (5, b"", b"")
