@@ -171,3 +171,14 @@ def test_an_unreadable_folder_opens_and_escape_ends(wrenpane, tmp_path):
     app = wrenpane.start("--dselect", locked, 0, 0)
     app.dialog().key("Escape")
     assert app.finish() == (5, b"", b"")
+
+
+def test_tab_completes_a_typed_name(wrenpane, folder):
+    app = wrenpane.start("--fselect", folder / "sub", 0, 0)
+    dialog = app.dialog()
+    field = name_field(dialog, "")
+    dialog.type("../al", into=field)
+    dialog.key("Tab")
+    name_field(dialog, "../alpha.txt")
+    dialog.key("Return")
+    assert app.finish() == (0, b"", f"{folder}/alpha.txt\n".encode())
