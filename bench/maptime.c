@@ -29,7 +29,10 @@
  * used no CPU for a quiet stretch of 300 ms: idle_ms is the time from exec to
  * the start of that stretch (all work done: for the textbox, the whole file
  * read and laid out), idle_rss_kb the resident memory then and idle_hwm_kb
- * the peak resident memory (VmHWM) up to then.
+ * the peak resident memory (VmHWM) up to then. --idle-tolerance MS lets the
+ * quiet stretch hold up to MS milliseconds of CPU time, for a program that
+ * keeps a light timer running once its work is done (GTK's file chooser
+ * redraws something several times a second however long it stays open).
  *
  * With --then-end (which implies --until-idle) the first window is given the
  * input focus once the child is idle, an End key is sent through XTEST, and
@@ -110,7 +113,8 @@ static long long read_cpu_ns(pid_t pid) {
 
 /* Waits until the process has used no CPU for quiet_ms and returns the moment
  * its CPU time last grew, or -1 at the deadline. Samples every 10 ms. */
-static double wait_for_quiet(pid_t pid, double quiet_ms, double deadline) {
+static double wait_for_quiet(pid_t pid, double quiet_ms, double deadline,
+                             long long tolerance_ns) {
     long long last = read_cpu_ns(pid);
     double last_growth = now_ms();
     while (now_ms() < deadline) {
@@ -119,7 +123,7 @@ static double wait_for_quiet(pid_t pid, double quiet_ms, double deadline) {
         if (cpu < 0)
             return -1;
         double now = now_ms();
-        if (cpu != last) {
+        if (cpu - last > tolerance_ns) {
             last = cpu;
             last_growth = now;
         } else if (now - last_growth >= quiet_ms) {
@@ -234,7 +238,7 @@ static pid_t spawn(char **argv) {
 static int send_return(Display *dpy, pid_t pid, Window window, double deadline, double *sent_at) {
     XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
     XSync(dpy, False);
-    if (wait_for_quiet(pid, 50, deadline) < 0) {
+    if (wait_for_quiet(pid, 50, deadline, 0) < 0) {
         fprintf(stderr, "maptime: the program did not go idle after its first map\n");
         return -1;
     }
@@ -283,7 +287,8 @@ static double end_to_quiet(Display *dpy, pid_t pid, Window window, double deadli
 }
 
 static int usage(void) {
-    fprintf(stderr, "usage: maptime [--then-return | --until-idle | --then-end | --escape-after MS] "
+    fprintf(stderr, "usage: maptime [--then-return | --until-idle [--idle-tolerance MS] | "
+                    "--then-end | --escape-after MS] "
                     "[--timeout SECONDS] COMMAND [ARG...]\n");
     return 2;
 }
@@ -293,6 +298,7 @@ int main(int argc, char **argv) {
     int until_idle = 0;
     int then_end = 0;
     double escape_after_ms = -1;
+    long long idle_tolerance_ns = 0;
     double timeout_s = 30;
     int i = 1;
     for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
@@ -302,6 +308,8 @@ int main(int argc, char **argv) {
             until_idle = 1;
         else if (strcmp(argv[i], "--then-end") == 0)
             until_idle = then_end = 1;
+        else if (strcmp(argv[i], "--idle-tolerance") == 0 && i + 1 < argc)
+            idle_tolerance_ns = (long long)(atof(argv[++i]) * 1e6);
         else if (strcmp(argv[i], "--escape-after") == 0 && i + 1 < argc)
             escape_after_ms = atof(argv[++i]);
         else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
@@ -343,7 +351,7 @@ int main(int argc, char **argv) {
         struct MapSeen second = first;
         double sent_at;
         if (until_idle) {
-            double idle_at = wait_for_quiet(pid, 300, deadline);
+            double idle_at = wait_for_quiet(pid, 300, deadline, idle_tolerance_ns);
             if (idle_at >= 0) {
                 printf(" idle_ms=%.3f idle_rss_kb=%ld idle_hwm_kb=%ld", idle_at - start,
                        read_status_kb(pid, "VmRSS"), read_status_kb(pid, "VmHWM"));

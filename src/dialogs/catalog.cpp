@@ -8,7 +8,9 @@
 DIALOG_BUILDER(dialog_calendar);
 DIALOG_BUILDER(dialog_checklist);
 DIALOG_BUILDER(dialog_datebox);
+DIALOG_BUILDER(dialog_dselect);
 DIALOG_BUILDER(dialog_form);
+DIALOG_BUILDER(dialog_fselect);
 DIALOG_BUILDER(dialog_gauge);
 DIALOG_BUILDER(dialog_infobox);
 DIALOG_BUILDER(dialog_inputbox);
@@ -40,10 +42,12 @@ const DialogEntry dialogs[] = {
     {"--checklist", " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_checklist},
     {"--datebox", " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_datebox},
+    {"--dselect", " --dselect <path> <rows> <cols>", dialog_dselect, true},
     {"--form",
      " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> <xfield> "
      "<fieldlen> <maxletters>] ...",
      dialog_form},
+    {"--fselect", " --fselect <path> <rows> <cols>", dialog_fselect, true},
     {"--gauge", " --gauge <text> <rows> <cols> [<perc>]", dialog_gauge},
     {"--infobox", " --infobox <text> <rows> <cols>", dialog_infobox},
     {"--inputbox", " --inputbox <text> <rows> <cols> [<init>]", dialog_inputbox},

@@ -60,7 +60,7 @@ def test_nothing_where_the_user_types_a_value(words):
     assert complete(*words) == []
 
 
-@pytest.mark.parametrize("option", ["--textbox", "--hfile", "--load-theme", "--save-theme"])
+@pytest.mark.parametrize("option", ["--textbox", "--fselect", "--hfile", "--load-theme", "--save-theme"])
 @pytest.mark.parametrize("split", [False, True], ids=["space", "equals"])
 def test_file_names_where_a_file_is_expected(tmp_path, option, split):
     (tmp_path / "notes.txt").write_text("")
@@ -70,6 +70,12 @@ def test_file_names_where_a_file_is_expected(tmp_path, option, split):
     assert complete(*words) == [f"{tmp_path}/a dir", f"{tmp_path}/notes.txt", f"{tmp_path}/theme.css"]
     words[-1] = f"{tmp_path}/n"
     assert complete(*words) == [f"{tmp_path}/notes.txt"]
+
+
+def test_folder_names_after_dselect(tmp_path):
+    (tmp_path / "notes.txt").write_text("")
+    (tmp_path / "a dir").mkdir()
+    assert complete("--dselect", f"{tmp_path}/") == [f"{tmp_path}/a dir"]
 
 
 def test_registered_without_a_fallback_to_file_names():
