@@ -8,6 +8,7 @@
 DIALOG_BUILDER(dialog_calendar);
 DIALOG_BUILDER(dialog_checklist);
 DIALOG_BUILDER(dialog_datebox);
+DIALOG_BUILDER(dialog_editbox);
 DIALOG_BUILDER(dialog_form);
 DIALOG_BUILDER(dialog_gauge);
 DIALOG_BUILDER(dialog_infobox);
@@ -35,6 +36,7 @@ const DialogEntry dialogs[] = {
     {"--checklist", " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_checklist},
     {"--datebox", " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_datebox},
+    {"--editbox", " --editbox <file> <rows> <cols>", dialog_editbox, true},
     {"--form",
      " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> <xfield> "
      "<fieldlen> <maxletters>] ...",

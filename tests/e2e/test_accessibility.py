@@ -34,6 +34,7 @@ DIALOGS = {
     "yesno": ["--yesno", "Sure?", 0, 0],
     "pause": ["--pause", "Wait", 0, 0, 60],
     "textbox": ["--textbox", "/etc/hostname", 0, 0],
+    "editbox": ["--editbox", "/etc/hostname", 0, 0],
     "gauge": ["--gauge", "Copying", 0, 0, 10],
     "mixedgauge": ["--mixedgauge", "All", 0, 0, "--", 50, "one", -1, "two", 20],
     "infobox": ["--infobox", "Note", 0, 0, "--sleep", 60000],
@@ -62,6 +63,7 @@ ANNOUNCED = {
     "yesno": ([], "push button"),
     "pause": ([("progress bar", "Wait")], "push button"),
     "textbox": ([("text", "/etc/hostname")], "text"),
+    "editbox": ([("text", "/etc/hostname")], "text"),
     "gauge": ([("progress bar", "Copying")], None),
     "mixedgauge": ([("progress bar", "one"), ("progress bar", "two"),
                     ("progress bar", "All")], None),
@@ -123,6 +125,9 @@ ANSWERS = {
     "yesno": (["Tab", "Return"], 1, b""),
     "pause": (["Return"], 0, b""),
     "textbox": (["Tab", "Return"], 0, b""),
+    # Tab types a tab; Ctrl+Tab goes on to Cancel, Tab to OK.
+    "editbox": (["ctrl+End", "Tab", "ctrl+Tab", "Tab", "Return"], 0,
+                open("/etc/hostname", "rb").read() + b"\t"),
 }
 
 
