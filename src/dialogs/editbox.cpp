@@ -49,7 +49,7 @@ struct EditFeed {
     bool editable = false;
     // Whether the view keeps the cursor in sight while the text is laid out
     // (see on_layout_grown).
-    bool follow_cursor = true;
+    bool follow_cursor = false;
     // What calls the feed's signal handlers, besides the window.
     std::vector<gpointer> signalling;
 
@@ -132,6 +132,8 @@ gboolean EditFeed::finish_reading() {
     GtkTextIter start;
     gtk_text_buffer_get_start_iter(buffer, &start);
     gtk_text_buffer_place_cursor(buffer, &start);
+    // Only a cursor the user moves is followed.
+    follow_cursor = false;
     editable = text.not_editable == NotEditable::no;
     gtk_text_view_set_editable(view, editable);
     gtk_widget_set_sensitive(GTK_WIDGET(view), TRUE);
