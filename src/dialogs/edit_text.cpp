@@ -46,3 +46,25 @@ EditableText editable_text(std::string_view bytes, const char *charset) {
         return {std::move(shown), NotEditable::not_text};
     return {std::move(shown), NotEditable::no};
 }
+
+size_t text_piece_end(std::string_view text, size_t from, size_t most) {
+    if (text.size() - from <= most)
+        return text.size();
+    std::string_view piece = text.substr(from, most);
+    size_t newline = piece.rfind('\n');
+    if (newline != std::string_view::npos)
+        return from + newline + 1;
+    size_t end = most;
+    // Back to the start of a character, and before a CR.
+    while (end > 0 && ((static_cast<unsigned char>(text[from + end]) & 0xC0) == 0x80 ||
+                       text[from + end - 1] == '\r'))
+        --end;
+    if (end > 0)
+        return from + end;
+    // A piece too short for one character: the first whole.
+    end = 1;
+    while (from + end < text.size() &&
+           (static_cast<unsigned char>(text[from + end]) & 0xC0) == 0x80)
+        ++end;
+    return from + end;
+}

@@ -23,3 +23,10 @@ struct EditableText {
 // is editable only when encoding the shown text back into charset gives
 // exactly bytes, so that an unedited answer can never differ from the file.
 EditableText editable_text(std::string_view bytes, const char *charset);
+
+// Where the piece of UTF-8 text that starts at from and is at most most
+// bytes long ends, for a text handed to GTK in pieces: after its last
+// newline, else at the last character boundary that does not part a CR
+// from its LF (GTK would take them for two line ends). At least one
+// character, when any is left.
+size_t text_piece_end(std::string_view text, size_t from, size_t most);

@@ -33,6 +33,10 @@ constexpr size_t MAX_BYTES = MAX_MIB * 1024 * 1024;
 // The file is only gathered while it is read, so pieces can be large.
 constexpr size_t PIECE_BYTES = 1024 * 1024;
 
+// Text put into the view at a time: well under the 100 ms in which a
+// window should answer a key.
+constexpr size_t INSERTED_PIECE_BYTES = 256 * 1024;
+
 // The responses that write the answer, which wait until the file is read.
 constexpr int ANSWERING_RESPONSES[] = {GTK_RESPONSE_OK, RESPONSE_EXTRA};
 
@@ -46,6 +50,11 @@ struct EditFeed {
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
     // The file's bytes, the unedited answer.
     std::string bytes;
+    // The text for the view, while it goes in, and how much of it has.
+    std::string shown;
+    size_t inserted = 0;
+    GObjectPtr<GtkTextBuffer> filling{gtk_text_buffer_new(nullptr)};
+    NotEditable not_editable = NotEditable::no;
     bool editable = false;
     // Whether the view keeps the cursor in sight while the text is laid out
     // (see on_layout_grown).
@@ -97,8 +106,12 @@ struct EditFeed {
     }
 
     gboolean finish_reading();
+    void text_in();
     void set_answer_allowed(bool allowed) const;
 };
+
+gboolean insert_piece(EditFeed *feed);
+void on_mark_set(GtkTextBuffer *buffer, GtkTextIter *, GtkTextMark *mark, EditFeed *feed);
 
 // The note under a text that is shown read-only.
 GCharPtr not_editable_note(NotEditable why) {
@@ -126,26 +139,52 @@ void EditFeed::set_answer_allowed(bool allowed) const {
 gboolean EditFeed::finish_reading() {
     close_file();
     EditableText text = editable_text(bytes, converted_charset());
-    GtkTextBuffer *buffer = gtk_text_view_get_buffer(view);
-    gtk_text_buffer_set_text(buffer, text.shown.data(), static_cast<int>(text.shown.size()));
+    shown = std::move(text.shown);
+    not_editable = text.not_editable;
+    window.add_idle<insert_piece>(this);
+    return FALSE;
+}
+
+// The text goes into a buffer of its own a piece at a time: a large text in
+// one go would keep the window from answering (Escape) for as long as that
+// takes. The view gets the buffer once it is full: a view shown a buffer
+// that grows lays it out again and again, which takes twice as long.
+gboolean insert_piece(EditFeed *feed) {
+    GtkTextBuffer *buffer = feed->filling.get();
+    size_t end = text_piece_end(feed->shown, feed->inserted, INSERTED_PIECE_BYTES);
+    GtkTextIter at;
+    gtk_text_buffer_get_end_iter(buffer, &at);
+    gtk_text_buffer_insert(buffer, &at, feed->shown.data() + feed->inserted,
+                           static_cast<int>(end - feed->inserted));
+    feed->inserted = end;
+    if (end < feed->shown.size())
+        return TRUE;
+    feed->shown = std::string();
+    feed->text_in();
+    return FALSE;
+}
+
+void EditFeed::text_in() {
+    GtkTextBuffer *buffer = filling.get();
+    gtk_text_view_set_buffer(view, buffer);
     gtk_text_buffer_set_modified(buffer, FALSE);
     GtkTextIter start;
     gtk_text_buffer_get_start_iter(buffer, &start);
     gtk_text_buffer_place_cursor(buffer, &start);
     // Only a cursor the user moves is followed.
     follow_cursor = false;
-    editable = text.not_editable == NotEditable::no;
+    g_signal_connect(buffer, "mark-set", signal_handler<on_mark_set>(), this);
+    editable = not_editable == NotEditable::no;
     gtk_text_view_set_editable(view, editable);
     gtk_widget_set_sensitive(GTK_WIDGET(view), TRUE);
     gtk_widget_grab_focus(GTK_WIDGET(view));
     if (!editable) {
-        GCharPtr note_text = not_editable_note(text.not_editable);
+        GCharPtr note_text = not_editable_note(not_editable);
         gtk_label_set_text(GTK_LABEL(note), note_text.get());
         atk_object_set_description(gtk_widget_get_accessible(GTK_WIDGET(view)), note_text.get());
         gtk_widget_show(note);
     }
     set_answer_allowed(true);
-    return FALSE;
 }
 
 // GTK lays a long text out in the background and counts the lines not laid
@@ -171,15 +210,13 @@ gboolean on_view_scrolled(GtkWidget *, GdkEvent *, EditFeed *feed) {
 
 void follow_the_cursor(EditFeed &feed) {
     GtkWidget *view = GTK_WIDGET(feed.view);
-    GtkTextBuffer *buffer = gtk_text_view_get_buffer(feed.view);
     GtkAdjustment *vertical = gtk_scrollable_get_vadjustment(GTK_SCROLLABLE(view));
     GtkWidget *scrollbar =
         gtk_scrolled_window_get_vscrollbar(GTK_SCROLLED_WINDOW(gtk_widget_get_parent(view)));
-    g_signal_connect(buffer, "mark-set", signal_handler<on_mark_set>(), &feed);
     g_signal_connect(view, "scroll-event", signal_handler<on_view_scrolled>(), &feed);
     g_signal_connect(scrollbar, "button-press-event", signal_handler<on_view_scrolled>(), &feed);
     g_signal_connect(vertical, "changed", signal_handler<on_layout_grown>(), &feed);
-    feed.signalling = {buffer, view, scrollbar, vertical};
+    feed.signalling = {feed.filling.get(), view, scrollbar, vertical};
 }
 
 gboolean on_file_input(GIOChannel *, GIOCondition condition, EditFeed *feed) {

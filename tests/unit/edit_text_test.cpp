@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "dialogs/edit_text.h"
 
@@ -42,6 +43,34 @@ TEST(EditableTextTest, OnlyBytesThatComeBackExactlyAreEditable) {
         EXPECT_EQ(text.shown, c.shown) << c.name;
         EXPECT_EQ(text.not_editable, c.not_editable) << c.name;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The pieces text_piece_end cuts text into, at most most bytes each.
+std::vector<std::string> pieces(const std::string &text, size_t most) {
+    std::vector<std::string> cut;
+    for (size_t from = 0; from < text.size();) {
+        size_t end = text_piece_end(text, from, most);
+        EXPECT_GT(end, from);
+        cut.push_back(text.substr(from, end - from));
+        from = end;
+    }
+    return cut;
+}
+
+TEST(TextPieceTest, PiecesEndAfterNewlinesAndNeverInsideACharacterOrACrLf) {
+    using Pieces = std::vector<std::string>;
+    EXPECT_EQ(pieces("ab\ncd\nef", 7), (Pieces{"ab\ncd\n", "ef"}));
+    EXPECT_EQ(pieces("abcdef", 4), (Pieces{"abcd", "ef"}));
+    // é is two bytes, € three: a cut inside one moves before it.
+    EXPECT_EQ(pieces("ab\xC3\xA9z", 3), (Pieces{"ab", "\xC3\xA9z"}));
+    EXPECT_EQ(pieces("a\xE2\x82\xAC", 2), (Pieces{"a", "\xE2\x82\xAC"}));
+    EXPECT_EQ(pieces("abc\r\ndef", 4), (Pieces{"abc", "\r\n", "def"}));
+    EXPECT_EQ(pieces("\r\r\n", 2), (Pieces{"\r", "\r\n"}));
+    EXPECT_EQ(pieces("", 4), Pieces{});
 }
 
 } // namespace
