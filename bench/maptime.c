@@ -40,13 +40,20 @@
  * (for the textbox, the end of the text read, laid out and drawn), with
  * end_hwm_kb the peak resident memory then.
  *
+ * With --answer-keys KEYS as well, once idle the first window is given the
+ * input focus and KEYS are sent through XTEST (keysym names separated by
+ * blanks, each with any of "alt+", "ctrl+" and "shift+" before it for those
+ * held down: "alt+o", "ctrl+Tab Return"); answer_exit_ms is the time from
+ * the first key to the child's exit, the cost of answering.
+ *
  * With --escape-after MS the first window is given the input focus MS
  * milliseconds after its map, an Escape key is sent through XTEST, and
  * escape_exit_ms is the time from that key to the child's exit.
  *
  * Output, one line on standard output:
  *   map_ms=<float> hwm_kb=<int> [close_map_ms=<float> close_hwm_kb=<int>]
- *   [idle_ms=<float> idle_rss_kb=<int> idle_hwm_kb=<int>] [end_ms=<float> end_hwm_kb=<int>]
+ *   [idle_ms=<float> idle_rss_kb=<int> idle_hwm_kb=<int> [answer_exit_ms=<float>]]
+ *   [end_ms=<float> end_hwm_kb=<int>]
  *   [escape_exit_ms=<float>]
  * Exit status 0 on success, 1 on a failed run (timeout, child died), 2 on
  * usage errors. The child's standard output and error go to /dev/null. */
@@ -113,8 +120,7 @@ static long long read_cpu_ns(pid_t pid) {
 
 /* Waits until the process has used no CPU for quiet_ms and returns the moment
  * its CPU time last grew, or -1 at the deadline. Samples every 10 ms. */
-static double wait_for_quiet(pid_t pid, double quiet_ms, double deadline,
-                             long long tolerance_ns) {
+static double wait_for_quiet(pid_t pid, double quiet_ms, double deadline, long long tolerance_ns) {
     long long last = read_cpu_ns(pid);
     double last_growth = now_ms();
     while (now_ms() < deadline) {
@@ -250,16 +256,9 @@ static int send_return(Display *dpy, pid_t pid, Window window, double deadline, 
     return 0;
 }
 
-/* Sends Escape to the focused window and returns the milliseconds until the
- * child exits, or -1 at the deadline. */
-static double escape_to_exit(Display *dpy, pid_t pid, Window window, double deadline) {
-    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
-    XSync(dpy, False);
-    KeyCode key = XKeysymToKeycode(dpy, XK_Escape);
-    double sent_at = now_ms();
-    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
-    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
-    XFlush(dpy);
+/* Waits for the child's exit: the milliseconds from sent_at, or -1 at the
+ * deadline. */
+static double exit_after(pid_t pid, double sent_at, double deadline) {
     while (now_ms() < deadline) {
         if (waitpid(pid, NULL, WNOHANG) == pid) {
             child_reaped = 1;
@@ -275,21 +274,67 @@ static double escape_to_exit(Display *dpy, pid_t pid, Window window, double dead
 static double end_to_quiet(Display *dpy, pid_t pid, Window window, double deadline) {
     XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
     XSync(dpy, False);
-    if (wait_for_quiet(pid, 50, deadline) < 0)
+    if (wait_for_quiet(pid, 50, deadline, 0) < 0)
         return -1;
     KeyCode key = XKeysymToKeycode(dpy, XK_End);
     double sent_at = now_ms();
     XTestFakeKeyEvent(dpy, key, True, CurrentTime);
     XTestFakeKeyEvent(dpy, key, False, CurrentTime);
     XFlush(dpy);
-    double quiet_at = wait_for_quiet(pid, 300, deadline);
+    double quiet_at = wait_for_quiet(pid, 300, deadline, 0);
     return quiet_at < 0 ? -1 : quiet_at - sent_at;
 }
 
+/* Presses and releases one key given as a keysym name with any of "alt+",
+ * "ctrl+" and "shift+" before it ("alt+o", "ctrl+Tab"). */
+static void press_key(Display *dpy, const char *name) {
+    static const struct {
+        const char *prefix;
+        KeySym keysym;
+    } modifiers[] = {{"alt+", XK_Alt_L}, {"ctrl+", XK_Control_L}, {"shift+", XK_Shift_L}};
+    KeyCode held[3];
+    int count = 0;
+    for (int found = 1; found;) {
+        found = 0;
+        for (size_t m = 0; m < sizeof modifiers / sizeof *modifiers; ++m) {
+            size_t length = strlen(modifiers[m].prefix);
+            if (strncmp(name, modifiers[m].prefix, length) == 0 && count < 3) {
+                held[count] = XKeysymToKeycode(dpy, modifiers[m].keysym);
+                XTestFakeKeyEvent(dpy, held[count++], True, CurrentTime);
+                name += length;
+                found = 1;
+            }
+        }
+    }
+    KeyCode key = XKeysymToKeycode(dpy, XStringToKeysym(name));
+    XTestFakeKeyEvent(dpy, key, True, CurrentTime);
+    XTestFakeKeyEvent(dpy, key, False, CurrentTime);
+    while (count > 0)
+        XTestFakeKeyEvent(dpy, held[--count], False, CurrentTime);
+}
+
+/* Sends keys (names as press_key takes them, separated by blanks) to
+ * window, given the focus, and returns the milliseconds from the first key
+ * until the child exits, or -1 at the deadline. */
+static double keys_to_exit(Display *dpy, pid_t pid, Window window, const char *keys,
+                           double deadline) {
+    XSetInputFocus(dpy, window, RevertToPointerRoot, CurrentTime);
+    XSync(dpy, False);
+    char *copy = strdup(keys);
+    double sent_at = now_ms();
+    for (char *name = strtok(copy, " "); name != NULL; name = strtok(NULL, " "))
+        press_key(dpy, name);
+    XFlush(dpy);
+    free(copy);
+    return exit_after(pid, sent_at, deadline);
+}
+
 static int usage(void) {
-    fprintf(stderr, "usage: maptime [--then-return | --until-idle [--idle-tolerance MS] | "
-                    "--then-end | --escape-after MS] "
-                    "[--timeout SECONDS] COMMAND [ARG...]\n");
+    fprintf(
+        stderr,
+        "usage: maptime [--then-return | --until-idle [--idle-tolerance MS] [--answer-keys KEYS] | "
+        "--then-end | --escape-after MS] "
+        "[--timeout SECONDS] COMMAND [ARG...]\n");
     return 2;
 }
 
@@ -299,6 +344,7 @@ int main(int argc, char **argv) {
     int then_end = 0;
     double escape_after_ms = -1;
     long long idle_tolerance_ns = 0;
+    const char *answer_key = NULL;
     double timeout_s = 30;
     int i = 1;
     for (; i < argc && strncmp(argv[i], "--", 2) == 0; ++i) {
@@ -310,6 +356,8 @@ int main(int argc, char **argv) {
             until_idle = then_end = 1;
         else if (strcmp(argv[i], "--idle-tolerance") == 0 && i + 1 < argc)
             idle_tolerance_ns = (long long)(atof(argv[++i]) * 1e6);
+        else if (strcmp(argv[i], "--answer-keys") == 0 && i + 1 < argc)
+            answer_key = argv[++i];
         else if (strcmp(argv[i], "--escape-after") == 0 && i + 1 < argc)
             escape_after_ms = atof(argv[++i]);
         else if (strcmp(argv[i], "--timeout") == 0 && i + 1 < argc)
@@ -317,7 +365,7 @@ int main(int argc, char **argv) {
         else
             return usage();
     }
-    if (i == argc)
+    if (i == argc || (answer_key != NULL && !until_idle))
         return usage();
 
     Display *dpy = XOpenDisplay(NULL);
@@ -326,7 +374,7 @@ int main(int argc, char **argv) {
         return 2;
     }
     int event_base, error_base, major, minor;
-    if ((then_return || then_end || escape_after_ms >= 0) &&
+    if ((then_return || then_end || escape_after_ms >= 0 || answer_key != NULL) &&
         !XTestQueryExtension(dpy, &event_base, &error_base, &major, &minor)) {
         fprintf(stderr, "maptime: the X server lacks XTEST\n");
         return 2;
@@ -362,13 +410,21 @@ int main(int argc, char **argv) {
                 if (end_ms < 0) {
                     fprintf(stderr, "maptime: the program did not go idle after End\n");
                     status = 1;
+                } else if (answer_key != NULL) {
+                    double exit_ms = keys_to_exit(dpy, pid, first.window, answer_key, deadline);
+                    if (exit_ms >= 0) {
+                        printf(" answer_exit_ms=%.3f", exit_ms);
+                    } else {
+                        fprintf(stderr, "maptime: the program did not exit after %s\n", answer_key);
+                        status = 1;
+                    }
                 }
             } else {
                 fprintf(stderr, "maptime: the program did not go idle in time\n");
             }
         } else if (escape_after_ms >= 0) {
             sleep_ms((int)escape_after_ms);
-            double exit_ms = escape_to_exit(dpy, pid, first.window, deadline);
+            double exit_ms = keys_to_exit(dpy, pid, first.window, "Escape", deadline);
             if (exit_ms >= 0) {
                 printf(" escape_exit_ms=%.3f", exit_ms);
                 status = 0;

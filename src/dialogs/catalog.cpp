@@ -9,6 +9,7 @@ DIALOG_BUILDER(dialog_calendar);
 DIALOG_BUILDER(dialog_checklist);
 DIALOG_BUILDER(dialog_datebox);
 DIALOG_BUILDER(dialog_dselect);
+DIALOG_BUILDER(dialog_editbox);
 DIALOG_BUILDER(dialog_form);
 DIALOG_BUILDER(dialog_fselect);
 DIALOG_BUILDER(dialog_gauge);
@@ -43,6 +44,7 @@ const DialogEntry dialogs[] = {
      dialog_checklist},
     {"--datebox", " --datebox <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_datebox},
     {"--dselect", " --dselect <path> <rows> <cols>", dialog_dselect, true},
+    {"--editbox", " --editbox <file> <rows> <cols>", dialog_editbox, true},
     {"--form",
      " --form <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> <xfield> "
      "<fieldlen> <maxletters>] ...",

@@ -38,6 +38,7 @@ DIALOGS = {
     "progressbox": ["--progressbox", 0, 0],
     "prgbox": ["--prgbox", "sleep 60", 0, 0],
     "tailbox": ["--tailbox", "/etc/hostname", 0, 0],
+    "editbox": ["--editbox", "/etc/hostname", 0, 0],
     "gauge": ["--gauge", "Copying", 0, 0, 10],
     "mixedgauge": ["--mixedgauge", "All", 0, 0, "--", 50, "one", -1, "two", 20],
     "infobox": ["--infobox", "Note", 0, 0, "--sleep", 60000],
@@ -70,6 +71,7 @@ ANNOUNCED = {
     "progressbox": ([("text", "Output")], "text"),
     "prgbox": ([("text", "sleep 60")], "text"),
     "tailbox": ([("text", "/etc/hostname")], "text"),
+    "editbox": ([("text", "/etc/hostname")], "text"),
     "gauge": ([("progress bar", "Copying")], None),
     "mixedgauge": ([("progress bar", "one"), ("progress bar", "two"),
                     ("progress bar", "All")], None),
@@ -134,6 +136,9 @@ ANSWERS = {
     "pause": (["Return"], 0, b""),
     "textbox": (["Tab", "Return"], 0, b""),
     "tailbox": (["Tab", "Return"], 0, b""),
+    # Tab types a tab; Ctrl+Tab goes on to Cancel, Tab to OK.
+    "editbox": (["ctrl+End", "Tab", "ctrl+Tab", "Tab", "Return"], 0,
+                open("/etc/hostname", "rb").read() + b"\t"),
 }
 
 
