@@ -1,0 +1,249 @@
+// The buildlist: the items in two lists, those that are off and those that
+// are on, each in argument order; the user moves items between them and the
+// answer is the checklist's, the names of the items that are on. Both lists
+// are filters of one model, which keeps each item's state: moving an item
+// changes one bit, and each filter finds the row's place in its list
+// without walking the list.
+#include <optional>
+
+#include "core/diagnostics.h"
+#include "core/i18n.h"
+#include "dialogs/lists/answers.h"
+#include "dialogs/lists/item_model.h"
+#include "dialogs/lists/list_view.h"
+#include "frame/accessible.h"
+#include "frame/buttons.h"
+#include "frame/callbacks.h"
+#include "frame/help.h"
+
+namespace {
+
+constexpr ListKind KIND = ListKind::buildlist;
+
+struct BuildList {
+    GtkWindow *window;
+    GtkTreeModel *items; // every item, its state saying in which list it stands
+    GtkTreeView *off;    // the list at the start of the line: the left one, but in RTL
+    GtkTreeView *on;
+    GtkTreeView *last_focused; // whose selection HELP answers
+};
+
+gboolean shows_on_items(GtkTreeModel *model, GtkTreeIter *iter, gpointer) {
+    return item_checked(model, iter);
+}
+
+gboolean shows_off_items(GtkTreeModel *model, GtkTreeIter *iter, gpointer) {
+    return !item_checked(model, iter);
+}
+
+GtkTreeModel *new_filter(GtkTreeModel *items, GtkTreeModelFilterVisibleFunc shows) {
+    GtkTreeModel *filter = gtk_tree_model_filter_new(items, nullptr);
+    gtk_tree_model_filter_set_visible_func(GTK_TREE_MODEL_FILTER(filter), shows, nullptr, nullptr);
+    return filter;
+}
+
+GtkTreeView *other_list(const BuildList *list, GtkTreeView *view) {
+    return view == list->off ? list->on : list->off;
+}
+
+// The item becomes the cursor of the list it moves to, so that the same
+// key or button there moves it back.
+void move_item(BuildList *list, GtkTreeView *from, GtkTreeIter *shown) {
+    GtkTreeIter item;
+    gtk_tree_model_filter_convert_iter_to_child_iter(
+        GTK_TREE_MODEL_FILTER(gtk_tree_view_get_model(from)), &item, shown);
+    set_item_state(list->items, &item, from == list->off);
+
+    GtkTreeView *to = other_list(list, from);
+    GtkTreeModel *to_model = gtk_tree_view_get_model(to);
+    GtkTreeIter moved;
+    if (!gtk_tree_model_filter_convert_child_iter_to_iter(GTK_TREE_MODEL_FILTER(to_model), &moved,
+                                                          &item))
+        return;
+    TreePathPtr path(gtk_tree_model_get_path(to_model, &moved));
+    gtk_tree_view_set_cursor(to, path.get(), nullptr, FALSE);
+}
+
+void move_selected_item(BuildList *list, GtkTreeView *from) {
+    GtkTreeIter shown;
+    if (gtk_tree_selection_get_selected(gtk_tree_view_get_selection(from), nullptr, &shown))
+        move_item(list, from, &shown);
+}
+
+// Space acts on the row under the keyboard cursor.
+void move_cursor_item(BuildList *list, GtkTreeView *from) {
+    TreePathPtr path;
+    gtk_tree_view_get_cursor(from, out(path), nullptr);
+    GtkTreeIter shown;
+    if (path != nullptr &&
+        gtk_tree_model_get_iter(gtk_tree_view_get_model(from), &shown, path.get()))
+        move_item(list, from, &shown);
+}
+
+// A double click (GTK's row activation); Enter, which GTK also takes for
+// one, is kept for the default button, as in the other dialogs.
+void on_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewColumn *, BuildList *list) {
+    GtkTreeIter shown;
+    if (gtk_tree_model_get_iter(gtk_tree_view_get_model(view), &shown, path))
+        move_item(list, view, &shown);
+}
+
+void on_add_clicked(GtkButton *, BuildList *list) {
+    move_selected_item(list, list->off);
+}
+
+void on_remove_clicked(GtkButton *, BuildList *list) {
+    move_selected_item(list, list->on);
+}
+
+bool is_enter(guint key) {
+    return key == GDK_KEY_Return || key == GDK_KEY_KP_Enter || key == GDK_KEY_ISO_Enter;
+}
+
+// The list on that side of the window: the lists swap sides in a
+// right-to-left language, as the window's other contents do.
+GtkTreeView *list_on_side(const BuildList *list, bool left) {
+    const bool rtl = gtk_widget_get_direction(GTK_WIDGET(list->off)) == GTK_TEXT_DIR_RTL;
+    return left != rtl ? list->off : list->on;
+}
+
+// GTK's own Space only selects a row that has nothing to toggle.
+gboolean on_list_key(GtkWidget *view, GdkEventKey *event, BuildList *list) {
+    if (is_enter(event->keyval)) {
+        gtk_window_activate_default(list->window);
+        return TRUE;
+    }
+    if (event->keyval == GDK_KEY_space || event->keyval == GDK_KEY_KP_Space) {
+        move_cursor_item(list, GTK_TREE_VIEW(view));
+        return TRUE;
+    }
+    std::optional<bool> left;
+    if (event->keyval == GDK_KEY_Left || event->keyval == GDK_KEY_KP_Left)
+        left = true;
+    else if (event->keyval == GDK_KEY_Right || event->keyval == GDK_KEY_KP_Right)
+        left = false;
+    if (!left)
+        return FALSE;
+    GtkTreeView *target = list_on_side(list, *left);
+    if (GTK_WIDGET(target) != view)
+        gtk_widget_grab_focus(GTK_WIDGET(target));
+    return TRUE;
+}
+
+// A list that gets the focus shows where Space acts: GTK gives a view its
+// cursor only once a key moves it.
+void ensure_cursor(GtkTreeView *view) {
+    TreePathPtr cursor;
+    gtk_tree_view_get_cursor(view, out(cursor), nullptr);
+    if (cursor != nullptr ||
+        gtk_tree_model_iter_n_children(gtk_tree_view_get_model(view), nullptr) == 0)
+        return;
+    TreePathPtr first(gtk_tree_path_new_first());
+    gtk_tree_view_set_cursor(view, first.get(), nullptr, FALSE);
+}
+
+gboolean on_list_focus_in(GtkWidget *view, GdkEvent *, BuildList *list) {
+    list->last_focused = GTK_TREE_VIEW(view);
+    ensure_cursor(GTK_TREE_VIEW(view));
+    return FALSE;
+}
+
+// Neither takes the focus, so that Tab goes from one list straight to the
+// other; the mnemonic and the pointer still press them.
+GtkWidget *new_move_button(const char *label, const char *icon, GtkTreeView *source) {
+    GtkWidget *button = gtk_button_new_with_mnemonic(label);
+    // GTK draws the arrow's mirror image in a right-to-left language.
+    gtk_button_set_image(GTK_BUTTON(button),
+                         gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_BUTTON));
+    gtk_button_set_always_show_image(GTK_BUTTON(button), TRUE);
+    gtk_widget_set_can_focus(button, FALSE);
+    relate_control(button, GTK_WIDGET(source));
+    return button;
+}
+
+// The row named --default-item is the cursor of its list, in sight, and
+// that list has the focus; without one, the first list that has items does.
+void place_focus(BuildList *list, std::optional<GtkTreeIter> default_row) {
+    GtkTreeView *first = list->off;
+    if (gtk_tree_model_iter_n_children(gtk_tree_view_get_model(first), nullptr) == 0)
+        first = list->on;
+    if (default_row) {
+        first = item_checked(list->items, &*default_row) ? list->on : list->off;
+        GtkTreeModel *model = gtk_tree_view_get_model(first);
+        GtkTreeIter shown;
+        if (gtk_tree_model_filter_convert_child_iter_to_iter(GTK_TREE_MODEL_FILTER(model), &shown,
+                                                             &*default_row)) {
+            TreePathPtr path(gtk_tree_model_get_path(model, &shown));
+            gtk_tree_view_set_cursor(first, path.get(), nullptr, FALSE);
+            gtk_tree_view_scroll_to_cell(first, path.get(), nullptr, TRUE, 0.5, 0.0);
+        }
+    }
+    ensure_cursor(first);
+    gtk_widget_grab_focus(GTK_WIDGET(first));
+    list->last_focused = first;
+}
+
+void connect_list(GtkTreeView *view, BuildList *list) {
+    g_signal_connect(view, "row-activated", signal_handler<on_row_activated>(), list);
+    g_signal_connect(view, "key-press-event", signal_handler<on_list_key>(), list);
+    g_signal_connect(view, "focus-in-event", signal_handler<on_list_focus_in>(), list);
+}
+
+// The two lists with the buttons between them, in a row that fills the
+// dialog. Returns the row.
+GtkWidget *new_lists_row(const PartView &off, const PartView &on, BuildList *list) {
+    // Each list is named for what it holds; the dialog text, which speaks
+    // of both, labels neither.
+    // TRANSLATORS: a screen reader's name for the buildlist's list of the
+    // items that are not part of the answer.
+    set_accessible_name(GTK_WIDGET(off.view), _("Available items"));
+    // TRANSLATORS: a screen reader's name for the buildlist's list of the
+    // items that make up the answer.
+    set_accessible_name(GTK_WIDGET(on.view), _("Chosen items"));
+    GtkWidget *add = new_move_button(_("_Add"), "go-next-symbolic", off.view);
+    GtkWidget *remove = new_move_button(_("_Remove"), "go-previous-symbolic", on.view);
+    g_signal_connect(add, "clicked", signal_handler<on_add_clicked>(), list);
+    g_signal_connect(remove, "clicked", signal_handler<on_remove_clicked>(), list);
+
+    GtkWidget *buttons = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_widget_set_valign(buttons, GTK_ALIGN_CENTER);
+    gtk_box_pack_start(GTK_BOX(buttons), add, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(buttons), remove, FALSE, FALSE, 0);
+
+    GtkWidget *row = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 6);
+    gtk_box_pack_start(GTK_BOX(row), off.scroller, TRUE, TRUE, 0);
+    gtk_box_pack_start(GTK_BOX(row), buttons, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(row), on.scroller, TRUE, TRUE, 0);
+    return row;
+}
+
+} // namespace
+
+DialogResult dialog_buildlist(const DialogRequest &request) {
+    if (!list_args_ok(KIND, request.args, request.opts))
+        return unexpected_args(request);
+    const Options *opts = &request.opts;
+    DialogWindow dialog(request, help_on_f1(request.conf));
+    std::optional<GtkTreeIter> default_row;
+    GObjectPtr<GtkTreeModel> items(item_model_new(KIND, ItemArgs(KIND, request.args, opts), {},
+                                                  opts->default_item, default_row));
+    GObjectPtr<GtkTreeModel> off_items(new_filter(items.get(), shows_off_items));
+    GObjectPtr<GtkTreeModel> on_items(new_filter(items.get(), shows_on_items));
+
+    const PartView parts[] = {part_view_new(KIND, request), part_view_new(KIND, request)};
+    BuildList list{GTK_WINDOW(dialog.widget()), items.get(), parts[0].view, parts[1].view,
+                   parts[0].view};
+    GtkWidget *row = new_lists_row(parts[0], parts[1], &list);
+    gtk_box_pack_start(GTK_BOX(dialog.content()), row, TRUE, TRUE, 0);
+    gtk_widget_show_all(row);
+    GtkTreeModel *const models[] = {off_items.get(), on_items.get()};
+    set_part_models(parts, models, items.get(), KIND, request);
+    connect_list(list.off, &list);
+    connect_list(list.on, &list);
+    add_standard_buttons(dialog.dialog(), &request.conf);
+    place_focus(&list, default_row);
+
+    return run_dialog(
+        dialog, {[&] { return print_checked_list(opts, items.get()); },
+                 [&] { return print_selected_item(opts, list.last_focused, KIND, "HELP "); }});
+}
