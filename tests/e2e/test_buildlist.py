@@ -5,8 +5,8 @@ them, and the answer is the checklist's for the items on the right."""
 import pyatspi
 import pytest
 
-from harness import (has_state, language_env, mnemonic_key, position, table_cells, translated,
-                     wait_until)
+from harness import (has_state, language_env, mnemonic_key, needs_x, position, table_cells,
+                     translated, wait_until)
 
 pytestmark = pytest.mark.wayland
 
@@ -125,3 +125,26 @@ def test_default_item_starts_in_its_list_and_help_names_it(wrenpane):
     assert selected(on) == ["d"]
     dialog.press("Help")
     assert app.finish() == (2, b"", b"HELP d\n")
+
+
+def test_a_script_button_answers_and_the_chain_goes_on(wrenpane):
+    app = wrenpane.start("--left1-button", "Draft", "--buildlist", "Pick", 0, 0, 0, *ITEMS,
+                         "--and-dialog", "--buildlist", "Again", 0, 0, 0, *ITEMS)
+    app.dialog().press("Draft")
+    app.dialog().key("Escape")
+    assert app.finish() == (5, b"", b'"a" "d"\n')
+
+
+def test_typing_to_find_an_item_keeps_its_spaces_and_enter_moves_it(wrenpane):
+    # On Wayland GTK's type-ahead field does not take the keyboard: Space
+    # and Enter still go to the list, in every GTK list.
+    needs_x("a type-ahead field that takes the keyboard")
+    app = wrenpane.start("--buildlist", "Pick", 12, 60, 5, "x a", "1", "off", "x y", "2", "off",
+                         "z", "3", "on")
+    dialog = app.dialog()
+    wait_focus(lists(dialog)[0])
+    dialog.type("x y")
+    dialog.key("Return")
+    wait_lists(dialog, ["x a"], ["x y", "z"])
+    dialog.key("Return")
+    assert app.finish() == (0, b"", b'"x y" "z"\n')

@@ -23,7 +23,7 @@ constexpr ListKind KIND = ListKind::buildlist;
 struct BuildList {
     GtkWindow *window;
     GtkTreeModel *items; // every item, its state saying in which list it stands
-    GtkTreeView *off;    // the list at the start of the line: the left one, but in RTL
+    GtkTreeView *off;    // at the start of the line: left, or right in a right-to-left language
     GtkTreeView *on;
     GtkTreeView *last_focused; // whose selection HELP answers
 };
@@ -80,8 +80,9 @@ void move_cursor_item(BuildList *list, GtkTreeView *from) {
         move_item(list, from, &shown);
 }
 
-// A double click (GTK's row activation); Enter, which GTK also takes for
-// one, is kept for the default button, as in the other dialogs.
+// A double click, or Enter in the field where the user types to find an
+// item (GTK's row activation). Enter in the list itself, which GTK also
+// takes for one, is kept for the default button, as in the other dialogs.
 void on_row_activated(GtkTreeView *view, GtkTreePath *path, GtkTreeViewColumn *, BuildList *list) {
     GtkTreeIter shown;
     if (gtk_tree_model_get_iter(gtk_tree_view_get_model(view), &shown, path))
