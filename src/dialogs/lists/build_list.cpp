@@ -1,15 +1,16 @@
 // The buildlist: the items in two lists, those that are off and those that
 // are on, each in argument order; the user moves items between them and the
 // answer is the checklist's, the names of the items that are on. Both lists
-// are filters of one model, which keeps each item's state: moving an item
-// changes one bit, and each filter finds the row's place in its list
-// without walking the list.
+// are parts of one item model (ItemPart), which keeps each item's state.
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "core/diagnostics.h"
 #include "core/i18n.h"
 #include "dialogs/lists/answers.h"
 #include "dialogs/lists/item_model.h"
+#include "dialogs/lists/item_part.h"
 #include "dialogs/lists/list_view.h"
 #include "frame/accessible.h"
 #include "frame/buttons.h"
@@ -28,39 +29,22 @@ struct BuildList {
     GtkTreeView *last_focused; // whose selection HELP answers
 };
 
-gboolean shows_on_items(GtkTreeModel *model, GtkTreeIter *iter, gpointer) {
-    return item_checked(model, iter);
-}
-
-gboolean shows_off_items(GtkTreeModel *model, GtkTreeIter *iter, gpointer) {
-    return !item_checked(model, iter);
-}
-
-GtkTreeModel *new_filter(GtkTreeModel *items, GtkTreeModelFilterVisibleFunc shows) {
-    GtkTreeModel *filter = gtk_tree_model_filter_new(items, nullptr);
-    gtk_tree_model_filter_set_visible_func(GTK_TREE_MODEL_FILTER(filter), shows, nullptr, nullptr);
-    return filter;
-}
-
 GtkTreeView *other_list(const BuildList *list, GtkTreeView *view) {
     return view == list->off ? list->on : list->off;
+}
+
+ItemPart *part_of(GtkTreeView *view) {
+    return ITEM_PART(gtk_tree_view_get_model(view));
 }
 
 // The item becomes the cursor of the list it moves to, so that the same
 // key or button there moves it back.
 void move_item(BuildList *list, GtkTreeView *from, GtkTreeIter *shown) {
-    GtkTreeIter item;
-    gtk_tree_model_filter_convert_iter_to_child_iter(
-        GTK_TREE_MODEL_FILTER(gtk_tree_view_get_model(from)), &item, shown);
-    set_item_state(list->items, &item, from == list->off);
-
     GtkTreeView *to = other_list(list, from);
-    GtkTreeModel *to_model = gtk_tree_view_get_model(to);
     GtkTreeIter moved;
-    if (!gtk_tree_model_filter_convert_child_iter_to_iter(GTK_TREE_MODEL_FILTER(to_model), &moved,
-                                                          &item))
+    if (!item_part_move(part_of(from), part_of(to), shown, &moved))
         return;
-    TreePathPtr path(gtk_tree_model_get_path(to_model, &moved));
+    TreePathPtr path(gtk_tree_model_get_path(GTK_TREE_MODEL(part_of(to)), &moved));
     gtk_tree_view_set_cursor(to, path.get(), nullptr, FALSE);
 }
 
@@ -170,11 +154,9 @@ void place_focus(BuildList *list, std::optional<GtkTreeIter> default_row) {
         first = list->on;
     if (default_row) {
         first = item_checked(list->items, &*default_row) ? list->on : list->off;
-        GtkTreeModel *model = gtk_tree_view_get_model(first);
         GtkTreeIter shown;
-        if (gtk_tree_model_filter_convert_child_iter_to_iter(GTK_TREE_MODEL_FILTER(model), &shown,
-                                                             &*default_row)) {
-            TreePathPtr path(gtk_tree_model_get_path(model, &shown));
+        if (item_part_iter_of(part_of(first), &*default_row, &shown)) {
+            TreePathPtr path(gtk_tree_model_get_path(gtk_tree_view_get_model(first), &shown));
             gtk_tree_view_set_cursor(first, path.get(), nullptr, FALSE);
             gtk_tree_view_scroll_to_cell(first, path.get(), nullptr, TRUE, 0.5, 0.0);
         }
@@ -225,11 +207,15 @@ DialogResult dialog_buildlist(const DialogRequest &request) {
         return unexpected_args(request);
     const Options *opts = &request.opts;
     DialogWindow dialog(request, help_on_f1(request.conf));
+    const ItemArgs args(KIND, request.args, opts);
     std::optional<GtkTreeIter> default_row;
-    GObjectPtr<GtkTreeModel> items(item_model_new(KIND, ItemArgs(KIND, request.args, opts), {},
-                                                  opts->default_item, default_row));
-    GObjectPtr<GtkTreeModel> off_items(new_filter(items.get(), shows_off_items));
-    GObjectPtr<GtkTreeModel> on_items(new_filter(items.get(), shows_on_items));
+    GObjectPtr<GtkTreeModel> items(item_model_new(KIND, args, {}, opts->default_item, default_row));
+    std::vector<bool> starts_on(args.size());
+    for (size_t row = 0; row < args.size(); ++row)
+        starts_on[row] = args.starts_on(row);
+    auto index = std::make_shared<PartIndex>(starts_on);
+    GObjectPtr<GtkTreeModel> off_items(GTK_TREE_MODEL(item_part_new(items.get(), index, false)));
+    GObjectPtr<GtkTreeModel> on_items(GTK_TREE_MODEL(item_part_new(items.get(), index, true)));
 
     const PartView parts[] = {part_view_new(KIND, request), part_view_new(KIND, request)};
     BuildList list{GTK_WINDOW(dialog.widget()), items.get(), parts[0].view, parts[1].view,
