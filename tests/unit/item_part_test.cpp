@@ -116,4 +116,34 @@ TEST(ItemPart, RefusesPlacesAndRowsThatAreNotInTheList) {
     EXPECT_EQ(lists.announced.size(), 2u);
 }
 
+// Neighbours in a list may stand far apart among the items: the first and
+// the last of 40 items are on, and next to each other in their list.
+TEST(ItemPart, StepsAcrossLongGapsBothWays) {
+    std::vector<bool> starts_on(40, false);
+    starts_on.front() = starts_on.back() = true;
+    std::vector<std::string> texts{"0"};
+    for (size_t row = 0; row < starts_on.size(); ++row)
+        texts.insert(texts.end(), {"r" + std::to_string(row), "", starts_on[row] ? "on" : "off"});
+    std::vector<const char *> args;
+    for (const std::string &text : texts)
+        args.push_back(text.c_str());
+    Options opts{};
+    reset_options(&opts);
+    std::optional<GtkTreeIter> no_default;
+    GObjectPtr<GtkTreeModel> items(item_model_new(
+        ListKind::buildlist, ItemArgs(ListKind::buildlist, args, &opts), {}, nullptr, no_default));
+    GObjectPtr<GtkTreeModel> on(
+        GTK_TREE_MODEL(item_part_new(items.get(), std::make_shared<PartIndex>(starts_on), true)));
+
+    EXPECT_EQ(Lists::names(on.get()), (Names{"r0", "r39"}));
+    GtkTreeIter last;
+    ASSERT_TRUE(gtk_tree_model_iter_nth_child(on.get(), &last, nullptr, 1));
+    ASSERT_TRUE(gtk_tree_model_iter_previous(on.get(), &last));
+    GCharPtr name;
+    gtk_tree_model_get(on.get(), &last, TOGGLE_LIST_COLUMNS.name, static_cast<char **>(out(name)),
+                       -1);
+    EXPECT_STREQ(name.get(), "r0");
+    EXPECT_FALSE(gtk_tree_model_iter_previous(on.get(), &last));
+}
+
 } // namespace

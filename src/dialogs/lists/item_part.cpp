@@ -104,23 +104,37 @@ void get_value(GtkTreeModel *model, GtkTreeIter *iter, int column, GValue *value
     gtk_tree_model_get_value(data.items.get(), &item, column, value);
 }
 
-// The row at a place of the list, from the place of iter's row.
-gboolean step(GtkTreeModel *model, GtkTreeIter *iter, int offset) {
+// How far a row's neighbour in its list is looked for among the rows
+// beside it before the index is asked: a view walks its whole list, row by
+// row, when it gets it, and a neighbour is most often near.
+constexpr size_t NEAR_ROWS = 16;
+
+// The next (or previous) row of the list.
+gboolean step(GtkTreeModel *model, GtkTreeIter *iter, bool forward) {
     if (!iter_is_ours(model, iter))
         return make_iter(model, iter, SIZE_MAX);
     const PartData &data = data_of(model);
-    const size_t place = data.index->place(row_of(iter));
-    if (offset < 0 && place == 0)
+    const PartIndex &index = *data.index;
+    size_t row = row_of(iter);
+    for (size_t looked = 0; looked < NEAR_ROWS; ++looked) {
+        if (forward ? row + 1 >= index.size() : row == 0)
+            return make_iter(model, iter, SIZE_MAX);
+        row = forward ? row + 1 : row - 1;
+        if (index.is_on(row) == data.on)
+            return make_iter(model, iter, row);
+    }
+    const size_t place = index.place(row_of(iter));
+    if (!forward && place == 0)
         return make_iter(model, iter, SIZE_MAX);
-    return make_iter(model, iter, data.index->row_at(data.on, place + offset));
+    return make_iter(model, iter, index.row_at(data.on, forward ? place + 1 : place - 1));
 }
 
 gboolean iter_next(GtkTreeModel *model, GtkTreeIter *iter) {
-    return step(model, iter, 1);
+    return step(model, iter, true);
 }
 
 gboolean iter_previous(GtkTreeModel *model, GtkTreeIter *iter) {
-    return step(model, iter, -1);
+    return step(model, iter, false);
 }
 
 gboolean iter_nth_child(GtkTreeModel *model, GtkTreeIter *iter, GtkTreeIter *parent, int n) {
