@@ -5,11 +5,14 @@ Scenarios, each size with the same items (name, description):
 - floor: exec to map of bench/floor.c, the bare GTK dialog;
 - yad --list with the rows in two columns, as users run it;
 - wrenpane --menu, --checklist (every item off) and --treeview with depths
-  cycling 0, 1, 2, 3, 4 (so nested four levels deep).
+  cycling 0, 1, 2, 3, 4 (so nested four levels deep);
+- wrenpane --buildlist with every other item on, so that both of its lists
+  hold half of the items.
 
 Targets: each wrenpane list maps in at most 0.5 times yad's time at 20,000
 rows and 0.4 times at 100,000, with a peak RSS below yad's; the nested
-treeview in at most 1.5 times the flat menu's time. The cost of one more row
+treeview in at most 1.5 times the flat menu's time, the buildlist in at most
+1.3 times the checklist's. The cost of one more row
 (the slope of the map time between 2,000 and 100,000 rows) is printed beside
 the ratios, so that a regression in the per-row work shows at once.
 """
@@ -25,6 +28,10 @@ SIZES = (2000, 20000, 100000)
 SLOPE_FROM, SLOPE_TO = SIZES[0], SIZES[-1]
 YAD_LIMITS = {20000: 0.5, 100000: 0.4}
 TREE_LIMIT = 1.5
+BUILD_LIMIT = 1.3
+# The lists compared with another of the same size, and the most they may
+# take of its time.
+COMPARED = {"treeview": ("menu", TREE_LIMIT), "buildlist": ("checklist", BUILD_LIMIT)}
 YAD = "/usr/bin/yad"
 # A command line may take a quarter of the stack limit, and never more than
 # 6 MiB: 100,000 treeview rows need some 5.8 MiB (four arguments each, of
@@ -58,6 +65,9 @@ def programs_for(count):
         "treeview": Program(f"wrenpane --treeview, {count:,} nested",
                             wrenpane_list("--treeview", count,
                                           lambda i, name, desc: [name, desc, "off", str(i % 5)])),
+        "buildlist": Program(f"wrenpane --buildlist, {count:,} half on",
+                             wrenpane_list("--buildlist", count,
+                                           lambda i, name, desc: [name, desc, ["off", "on"][i % 2]])),
     }
 
 
@@ -82,7 +92,6 @@ def main():
     rows = [[floor.name, str(runs), measure.ms(floor_ms), "", "", "", "", measure.mib(floor_kb), ""]]
     for count, programs in by_size.items():
         yad_ms, yad_kb = medians(programs["yad --list"])
-        menu_ms, _ = medians(programs["menu"])
         for kind, program in programs.items():
             time, memory = medians(program)
             yad_cells = ["", ""]
@@ -94,17 +103,19 @@ def main():
                     f"{ratio:.2f}", ""]
                 verdict = "ok" if memory < yad_kb else "MISS"
                 memory_cells[1] = f"{memory / yad_kb:.2f} {verdict if limit else ''}".rstrip()
-            tree_cells = ["", ""]
-            if kind == "treeview":
-                tree_cells = list(measure.ratio_cell(time, menu_ms, TREE_LIMIT))
-            rows.append([program.name, str(runs), measure.ms(time), *yad_cells, *tree_cells,
+            compared_cells = ["", ""]
+            if kind in COMPARED:
+                other, other_limit = COMPARED[kind]
+                other_ms, _ = medians(programs[other])
+                compared_cells = list(measure.ratio_cell(time, other_ms, other_limit))
+            rows.append([program.name, str(runs), measure.ms(time), *yad_cells, *compared_cells,
                          *memory_cells])
 
     print("Lists: exec to first top-level map; peak RSS = VmHWM at that map. Medians; ratios to"
-          " yad --list of as many rows (and, for the treeview, to the menu); peak RSS must stay"
-          " below yad's.")
+          " yad --list of as many rows (and to the list it is compared with); peak RSS must stay"
+          " below yad's. The treeview is compared with the menu, the buildlist with the checklist.")
     print(measure.format_table(
-        ["scenario", "runs", "map time", "x yad", "target", "x menu", "target", "peak RSS",
+        ["scenario", "runs", "map time", "x yad", "target", "x other", "target", "peak RSS",
          "x yad"], rows))
 
     slope_rows = []

@@ -5,6 +5,7 @@
 
 #define DIALOG_BUILDER(name) DialogResult name(const DialogRequest &request)
 
+DIALOG_BUILDER(dialog_buildlist);
 DIALOG_BUILDER(dialog_calendar);
 DIALOG_BUILDER(dialog_checklist);
 DIALOG_BUILDER(dialog_datebox);
@@ -39,6 +40,8 @@ DIALOG_BUILDER(dialog_yesno);
 namespace {
 
 const DialogEntry dialogs[] = {
+    {"--buildlist", " --buildlist <text> <rows> <cols> <listrows> [<tag> <item> on|off] ...",
+     dialog_buildlist},
     {"--calendar", " --calendar <text> <rows> <cols> [<dd> <mm> <yy>]", dialog_calendar},
     {"--checklist", " --checklist <text> <rows> <cols> <menurows> [<name> <desc> on|off] ...",
      dialog_checklist},

@@ -27,6 +27,7 @@ DIALOGS = {
     "datebox": ["--datebox", "Born?", 0, 0, 5, 3, 2020],
     "timebox": ["--timebox", "At?", 0, 0, 9, 5, 30],
     "checklist": ["--checklist", "Which?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
+    "buildlist": ["--buildlist", "Which?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
     "radiolist": ["--radiolist", "One?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
     "menu": ["--menu", "Go?", 0, 0, 0, "a", "A", "b", "B"],
     "treeview": ["--treeview", "Node?", 0, 0, 0, "a", "A", "off", 0, "b", "B", "off", 1],
@@ -60,6 +61,8 @@ ANNOUNCED = {
     "timebox": ([("spin button", "Hours"), ("spin button", "Minutes"),
                  ("spin button", "Seconds")], "spin button"),
     "checklist": ([("tree table", "Which?")], "tree table"),
+    "buildlist": ([("tree table", "Available items"), ("tree table", "Chosen items")],
+                  "tree table"),
     "radiolist": ([("tree table", "One?")], "tree table"),
     "menu": ([("tree table", "Go?")], "tree table"),
     "treeview": ([("tree table", "Node?")], "tree table"),
@@ -129,6 +132,8 @@ ANSWERS = {
     # Enter on a row toggles it; Tab goes to Cancel, then to OK.
     "checklist": (["space", "Down", "space", "Tab", "Tab", "Return"], 0, b'"a"\n'),
     "radiolist": (["space", "Tab", "Tab", "Return"], 0, b"a\n"),
+    # Space moves a to the chosen items; Enter presses OK.
+    "buildlist": (["space", "Return"], 0, b'"a" "b"\n'),
     "menu": (["Down", "Return"], 0, b"b\n"),
     "treeview": (["Down", "space", "Tab", "Tab", "Return"], 0, b"b\n"),
     "msgbox": (["Return"], 0, b""),

@@ -32,6 +32,11 @@ OWN_TEXTS = {
         ["--timebox", "When?", 0, 0, 1, 2, 3],
         [(SPIN, "Hours"), (SPIN, "Minutes"), (SPIN, "Seconds")],
     ),
+    "buildlist": (
+        ["--buildlist", "Pick", 0, 0, 0, "a", "Alpha", "on"],
+        [(BUTTON, "_Add"), (BUTTON, "_Remove"), (pyatspi.ROLE_TREE_TABLE, "Available items"),
+         (pyatspi.ROLE_TREE_TABLE, "Chosen items")],
+    ),
     "mixedgauge": (
         ["--mixedgauge", "Status", 0, 0, "--", 50, "a", -1, "b", -2, "c", -11],
         [(pyatspi.ROLE_PROGRESS_BAR, "Success"), (pyatspi.ROLE_PROGRESS_BAR, "Failed"),
@@ -215,6 +220,7 @@ ANSWERED = {
     "checklist": (["--separate-output", "--checklist", "Pick", 0, 0, 0,
                    "a", "Alpha", "on", "b", "Beta", "off", "c", "Gamma", "on"], "_OK"),
     "radiolist": (["--radiolist", "Pick", 0, 0, 0, "a", "Alpha", "off", "b", "Beta", "on"], "_OK"),
+    "buildlist": (["--buildlist", "Pick", 0, 0, 0, "a", "Alpha", "off", "b", "Beta", "on"], "_OK"),
     "menu": (["--default-item", "two", "--menu", "Pick", 0, 0, 0, "one", "1", "two", "2"], "_OK"),
     "datebox": (["--date-format", "%d.%m.%Y", "--datebox", "When?", 0, 0, 24, 12, 2026], "_OK"),
     "timebox": (["--timebox", "When?", 0, 0, 13, 14, 15], "_OK"),

@@ -383,6 +383,7 @@ def test_names_keep_their_bytes_and_gtk_stays_quiet(wrenpane):
     (["--menu", "t", 0, 0, 5, "a", "b", "c"],
      b'Error: --menu unexpected arguments: "5" "a" "b" "c".\n'),
     (["--checklist", "t", 0, 0], b"Error: --checklist unexpected argument:.\n"),
+    (["--buildlist", "t", 0, 0, 5, "a", "b"], b'Error: --buildlist unexpected arguments: "5" "a" "b".\n'),
     (["--item-prefix", "--treeview", "t", 0, 0, 1, "p", "n", "d", "on", "0", "extra"],
      b'Error: --treeview unexpected arguments: "1" "p" "n" "d" "on" "0" "extra".\n'),
 ])

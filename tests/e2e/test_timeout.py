@@ -21,6 +21,7 @@ pytestmark = pytest.mark.wayland
         (["--yesno", "Go on?", 0, 0], None),
         (["--inputbox", "Name", 0, 0, "typed"], None),
         (["--checklist", "Pick", 0, 0, 0, "a", "A", "on", "b", "B", "off"], None),
+        (["--buildlist", "Pick", 0, 0, 0, "a", "A", "on", "b", "B", "off"], None),
         (["--calendar", "Day", 0, 0, "5", "3", "1900"], None),
         # Its input stays open: only the timer can end it.
         (["--gauge", "Busy", 0, 0], subprocess.PIPE),

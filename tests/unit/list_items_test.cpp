@@ -25,6 +25,7 @@ TEST(ItemLayout, GroupSizesFollowTheItemFlags) {
         {ListKind::radiolist, false, true, false, 4},  {ListKind::menu, false, false, false, 2},
         {ListKind::menu, true, true, true, 5},         {ListKind::treeview, false, false, false, 4},
         {ListKind::treeview, true, false, true, 6},    {ListKind::treeview, true, true, true, 6},
+        {ListKind::buildlist, false, false, false, 3}, {ListKind::buildlist, true, true, true, 5},
     };
     for (const auto &c : cases) {
         Options opts = list_options(c.prefix, c.depth, c.bottom);

@@ -8,8 +8,10 @@ ItemLayout item_layout(ListKind kind, const Options *opts) {
     ItemLayout layout{};
     int next = 0;
     layout.prefix = opts->item_prefix ? next++ : -1;
-    // The treeview always has a depth, and takes it after the state word.
-    layout.depth = kind != ListKind::treeview && opts->item_depth ? next++ : -1;
+    // The treeview always has a depth, and takes it after the state word;
+    // the buildlist has none.
+    const bool leading_depth = kind != ListKind::treeview && kind != ListKind::buildlist;
+    layout.depth = leading_depth && opts->item_depth ? next++ : -1;
     layout.name = next++;
     layout.description = next++;
     layout.state = kind != ListKind::menu ? next++ : -1;
@@ -107,7 +109,7 @@ std::vector<int> find_parents(const std::vector<int> &depths, ParentSearch searc
 namespace {
 
 bool list_nests(ListKind kind, const Options *opts) {
-    return kind == ListKind::treeview || opts->item_depth;
+    return kind == ListKind::treeview || (kind != ListKind::buildlist && opts->item_depth);
 }
 
 ParentSearch parent_search(ListKind kind) {

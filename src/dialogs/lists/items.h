@@ -8,7 +8,9 @@
 
 #include "core/records.h"
 
-enum class ListKind { checklist, radiolist, menu, treeview };
+// The buildlist's items are the checklist's, never nested: their state says
+// in which of its two lists an item stands.
+enum class ListKind { checklist, radiolist, menu, treeview, buildlist };
 
 // Positions of the members inside one item group; -1 for an absent member.
 struct ItemLayout {

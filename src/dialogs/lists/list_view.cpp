@@ -48,26 +48,24 @@ gboolean on_search_equal(GtkTreeModel *model, int column, const char *key, GtkTr
     return !g_str_has_prefix(row_folded.get(), typed_folded.get());
 }
 
-GtkTreeViewColumn *append_text_column(GtkTreeView *view, int model_column, bool expand) {
+void append_text_column(GtkTreeView *view, int model_column, bool expand) {
     GtkCellRenderer *cell = gtk_cell_renderer_text_new();
     GtkTreeViewColumn *column =
         gtk_tree_view_column_new_with_attributes("", cell, "text", model_column, nullptr);
     gtk_tree_view_column_set_expand(column, expand);
     gtk_tree_view_append_column(view, column);
-    return column;
 }
 
-GtkTreeViewColumn *append_toggle_column(GtkTreeView *view, bool radio, GtkCellRenderer **toggle) {
+void append_toggle_column(GtkTreeView *view, bool radio, GtkCellRenderer **toggle) {
     GtkCellRenderer *cell = gtk_cell_renderer_toggle_new();
     gtk_cell_renderer_toggle_set_radio(GTK_CELL_RENDERER_TOGGLE(cell), radio);
     GtkTreeViewColumn *column = gtk_tree_view_column_new_with_attributes(
         "", cell, "active", TOGGLE_LIST_COLUMNS.state, nullptr);
     gtk_tree_view_append_column(view, column);
     *toggle = cell;
-    return column;
 }
 
-GtkTreeViewColumn *append_name_column(GtkTreeView *view, int model_column) {
+void append_name_column(GtkTreeView *view, int model_column) {
     GtkCellRenderer *cell = gtk_cell_renderer_text_new();
     GtkTreeViewColumn *column = gtk_tree_view_column_new();
     gtk_tree_view_column_set_title(column, "");
@@ -75,26 +73,52 @@ GtkTreeViewColumn *append_name_column(GtkTreeView *view, int model_column) {
     gtk_tree_view_column_set_cell_data_func(column, cell, on_name_cell_data,
                                             GINT_TO_POINTER(model_column), nullptr);
     gtk_tree_view_append_column(view, column);
-    return column;
 }
 
-// Prefix, toggle, name and description, as far as the dialog shows them,
-// into shown. Returns the toggle's renderer, or null for the menu.
-GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const DialogConf *conf,
-                                  const Options *opts, std::vector<ShownColumn> &shown) {
-    const ItemColumns &columns = item_columns(kind);
+// The member each of the view's columns shows, in their order: prefix,
+// toggle (no member), name and description, as far as the dialog shows them.
+std::vector<std::optional<ItemText>> column_members(ListKind kind, const DialogConf *conf,
+                                                    const Options *opts) {
+    std::vector<std::optional<ItemText>> members;
     if (opts->item_prefix)
-        shown.push_back({append_text_column(view, columns.prefix, false), ItemText::prefix});
-    GtkCellRenderer *toggle = nullptr;
-    if (kind != ListKind::menu)
-        shown.push_back(
-            {append_toggle_column(view, kind != ListKind::checklist, &toggle), std::nullopt});
-    const bool shows_names = kind != ListKind::treeview && !conf->no_names;
-    if (shows_names)
-        shown.push_back({append_name_column(view, columns.name), ItemText::name});
+        members.emplace_back(ItemText::prefix);
+    if (kind != ListKind::menu && kind != ListKind::buildlist)
+        members.emplace_back(std::nullopt);
+    if (kind != ListKind::treeview && !conf->no_names)
+        members.emplace_back(ItemText::name);
     if (!conf->no_descriptions)
-        shown.push_back(
-            {append_text_column(view, columns.description, true), ItemText::description});
+        members.emplace_back(ItemText::description);
+    return members;
+}
+
+// The view's columns, made by add_view_columns, with their members.
+std::vector<ShownColumn> shown_columns(GtkTreeView *view, ListKind kind, const DialogConf *conf,
+                                       const Options *opts) {
+    std::vector<ShownColumn> shown;
+    int index = 0;
+    for (std::optional<ItemText> member : column_members(kind, conf, opts))
+        shown.push_back({gtk_tree_view_get_column(view, index++), member});
+    return shown;
+}
+
+// The columns of column_members. Returns the toggle's renderer, or null for
+// a list without one.
+GtkCellRenderer *add_view_columns(GtkTreeView *view, ListKind kind, const DialogConf *conf,
+                                  const Options *opts) {
+    const ItemColumns &columns = item_columns(kind);
+    GtkCellRenderer *toggle = nullptr;
+    bool shows_names = false;
+    for (std::optional<ItemText> member : column_members(kind, conf, opts)) {
+        if (!member)
+            append_toggle_column(view, kind != ListKind::checklist, &toggle);
+        else if (*member == ItemText::prefix)
+            append_text_column(view, columns.prefix, false);
+        else if (*member == ItemText::name)
+            append_name_column(view, columns.name);
+        else
+            append_text_column(view, columns.description, true);
+        shows_names = shows_names || member == ItemText::name;
+    }
 
     // Type-ahead finds items by what the user sees.
     gtk_tree_view_set_search_column(view, shows_names ? columns.name : columns.description);
@@ -226,6 +250,27 @@ void fix_row_sizes(GtkTreeView *view, GtkTreeModel *model, const std::vector<Sho
     gtk_tree_view_set_fixed_height_mode(view, TRUE);
 }
 
+// A view in its scroller, with the dialog's columns, a row selected at a
+// time, and no model yet.
+GtkTreeView *new_item_view(ListKind kind, const DialogRequest &request, GtkWidget **scroller) {
+    const DialogConf *conf = &request.conf;
+    const Options *opts = &request.opts;
+    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
+                                   GTK_POLICY_AUTOMATIC);
+    if (!conf->shadow)
+        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
+
+    GtkTreeView *view = GTK_TREE_VIEW(gtk_tree_view_new());
+    gtk_tree_view_set_headers_visible(view, FALSE);
+    if (opts->item_bottom_desc)
+        gtk_tree_view_set_tooltip_column(view, item_columns(kind).bottom);
+    gtk_tree_selection_set_mode(gtk_tree_view_get_selection(view), GTK_SELECTION_BROWSE);
+    gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
+    *scroller = scrolled;
+    return view;
+}
+
 } // namespace
 
 ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
@@ -234,26 +279,15 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     const ItemArgs items(kind, request.args, opts);
     std::vector<int> parents = item_parents(kind, items, opts);
 
-    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
-                                   GTK_POLICY_AUTOMATIC);
-    if (!conf->shadow)
-        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
-
-    GtkTreeView *view = GTK_TREE_VIEW(gtk_tree_view_new());
+    GtkWidget *scrolled = nullptr;
+    GtkTreeView *view = new_item_view(kind, request, &scrolled);
     dialog.label_input(GTK_WIDGET(view));
-    gtk_tree_view_set_headers_visible(view, FALSE);
-    if (opts->item_bottom_desc)
-        gtk_tree_view_set_tooltip_column(view, item_columns(kind).bottom);
-    GtkTreeSelection *selection = gtk_tree_view_get_selection(view);
-    gtk_tree_selection_set_mode(selection, GTK_SELECTION_BROWSE);
-    std::vector<ShownColumn> shown;
-    GtkCellRenderer *toggle = add_view_columns(view, kind, conf, opts, shown);
+    GtkCellRenderer *toggle = add_view_columns(view, kind, conf, opts);
+    const std::vector<ShownColumn> shown = shown_columns(view, kind, conf, opts);
     std::optional<GtkTreeIter> default_row;
     GtkTreeModel *model =
         item_model_new(kind, items, std::move(parents), opts->default_item, default_row);
 
-    gtk_container_add(GTK_CONTAINER(scrolled), GTK_WIDGET(view));
     gtk_box_pack_start(GTK_BOX(dialog.content()), scrolled, TRUE, TRUE, 0);
     gtk_widget_show_all(scrolled);
     // Measured in the window, whose style sets the font, and before the
@@ -268,7 +302,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     if (item_tree_nests(ITEM_TREE(model)))
         gtk_tree_view_expand_all(view);
     if (default_row) {
-        gtk_tree_selection_select_iter(selection, &*default_row);
+        gtk_tree_selection_select_iter(gtk_tree_view_get_selection(view), &*default_row);
         // Deferred by GTK until the view is laid out, so that the row the
         // user answers with is in sight.
         TreePathPtr path(gtk_tree_model_get_path(model, &*default_row));
@@ -276,6 +310,30 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
     }
     add_standard_buttons(dialog.dialog(), conf);
     return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle};
+}
+
+PartView part_view_new(ListKind kind, const DialogRequest &request) {
+    PartView part{};
+    part.view = new_item_view(kind, request, &part.scroller);
+    add_view_columns(part.view, kind, &request.conf, &request.opts);
+    return part;
+}
+
+void set_part_models(std::span<const PartView> parts, std::span<GtkTreeModel *const> models,
+                     GtkTreeModel *tree, ListKind kind, const DialogRequest &request) {
+    const DialogConf *conf = &request.conf;
+    const Options *opts = &request.opts;
+    const ItemArgs items(kind, request.args, opts);
+    // The views' columns are alike, and any item may come to stand in any
+    // of them: measured once, the rows fit every item in every view.
+    const RowSizing sizing =
+        plan_row_sizing(parts[0].view, items, shown_columns(parts[0].view, kind, conf, opts));
+    for (size_t i = 0; i < parts.size(); ++i) {
+        GtkTreeView *view = parts[i].view;
+        if (sizing.single_line)
+            fix_row_sizes(view, tree, shown_columns(view, kind, conf, opts), sizing);
+        gtk_tree_view_set_model(view, models[i]);
+    }
 }
 
 void connect_check_handlers(ListView &list) {
