@@ -226,6 +226,14 @@ void fix_row_sizes(GtkTreeView *view, GtkTreeModel *model, const std::vector<Sho
     gtk_tree_view_set_fixed_height_mode(view, TRUE);
 }
 
+GtkTreeViewColumn *description_column(const std::vector<ShownColumn> &shown) {
+    for (const ShownColumn &column : shown) {
+        if (column.text == ItemText::description)
+            return column.column;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
@@ -275,7 +283,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
         gtk_tree_view_scroll_to_cell(view, path.get(), nullptr, TRUE, 0.5, 0.0);
     }
     add_standard_buttons(dialog.dialog(), conf);
-    return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle};
+    return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle, description_column(shown)};
 }
 
 void connect_check_handlers(ListView &list) {
