@@ -129,6 +129,18 @@ def test_leaving_an_edit_but_by_enter_drops_only_the_edit(wrenpane, leave):
     assert app.finish() == (0, b"", tag)
 
 
+def test_an_edit_survives_another_window_taking_the_focus(wrenpane):
+    app, dialog = start(wrenpane)
+    select_row(dialog, 0)
+    open_editor(app, dialog, ["F2"])
+    other = wrenpane.start("--msgbox", "Elsewhere", 0, 0)
+    other.dialog().press("OK")
+    assert other.finish().code == 0
+    dialog.type("x")  # once the window is active again
+    dialog.key("Return")
+    assert app.finish() == (3, b"", b"RENAMED a x\n")
+
+
 @pytest.mark.parametrize("options, code", [
     ([], 0),
     # The default button is Rename, so Enter on a row renames it.
