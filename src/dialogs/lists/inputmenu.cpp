@@ -33,11 +33,11 @@ namespace {
 
 // What renaming a row needs while the dialog runs.
 struct Renaming {
-    GtkDialog *dialog;
-    GtkTreeView *view;
-    GtkTreeViewColumn *column; // the item texts'
-    GtkCellRenderer *cell;     // editable only while an edit runs
     const Options *opts;
+    GtkDialog *dialog = nullptr;
+    GtkTreeView *view = nullptr;
+    GtkTreeViewColumn *column = nullptr; // the item texts'
+    GtkCellRenderer *cell = nullptr;     // editable only while an edit runs
     bool editing = false;
     std::string row = {}; // the path of the row being edited
     // The answer, once the user has confirmed a new text.
@@ -212,16 +212,19 @@ DialogResult dialog_inputmenu(const DialogRequest &request) {
     DialogRequest shown = request;
     shown.conf.extra_button = true;
     shown.conf.no_descriptions = false;
+    // Made before the window, so that it outlives it: an edit still open
+    // when the dialog ends (at a timeout) ends as the window is destroyed,
+    // and its handlers run then.
+    const Options *opts = &request.opts;
+    Renaming renaming{.opts = opts};
     DialogWindow dialog(shown, help_on_f1(shown.conf));
     ListView list = list_view_new(dialog, ListKind::menu, shown);
     label_rename_button(dialog.dialog(), shown.conf);
 
-    const Options *opts = &request.opts;
-    Renaming renaming{.dialog = dialog.dialog(),
-                      .view = list.view,
-                      .column = list.descriptions,
-                      .cell = first_cell(list.descriptions),
-                      .opts = opts};
+    renaming.dialog = dialog.dialog();
+    renaming.view = list.view;
+    renaming.column = list.descriptions;
+    renaming.cell = first_cell(list.descriptions);
     connect_rename_handlers(renaming);
     DialogAnswer answer;
     answer.write = [&] {
