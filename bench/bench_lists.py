@@ -4,12 +4,13 @@ yad --list of the same rows and the floor.
 Scenarios, each size with the same items (name, description):
 - floor: exec to map of bench/floor.c, the bare GTK dialog;
 - yad --list with the rows in two columns, as users run it;
-- wrenpane --menu, --checklist (every item off) and --treeview with depths
-  cycling 0, 1, 2, 3, 4 (so nested four levels deep).
+- wrenpane --menu, --checklist (every item off), --treeview with depths
+  cycling 0, 1, 2, 3, 4 (so nested four levels deep) and --inputmenu.
 
 Targets: each wrenpane list maps in at most 0.5 times yad's time at 20,000
 rows and 0.4 times at 100,000, with a peak RSS below yad's; the nested
-treeview in at most 1.5 times the flat menu's time. The cost of one more row
+treeview in at most 1.5 times the flat menu's time, the inputmenu (a menu
+with a Rename button) in at most 1.1 times. The cost of one more row
 (the slope of the map time between 2,000 and 100,000 rows) is printed beside
 the ratios, so that a regression in the per-row work shows at once.
 """
@@ -24,7 +25,8 @@ SIZES = (2000, 20000, 100000)
 # The largest size and the one the per-row cost is taken from.
 SLOPE_FROM, SLOPE_TO = SIZES[0], SIZES[-1]
 YAD_LIMITS = {20000: 0.5, 100000: 0.4}
-TREE_LIMIT = 1.5
+# Map time against the menu's.
+MENU_LIMITS = {"treeview": 1.5, "inputmenu": 1.1}
 YAD = "/usr/bin/yad"
 # A command line may take a quarter of the stack limit, and never more than
 # 6 MiB: 100,000 treeview rows need some 5.8 MiB (four arguments each, of
@@ -44,7 +46,7 @@ def wrenpane_list(dialog, count, group):
 
 
 def programs_for(count):
-    """yad and the three wrenpane lists of that many rows."""
+    """yad and the wrenpane lists of that many rows."""
     yad_argv = [YAD, "--list", "--column=Name", "--column=Description"]
     for name, description in items(count):
         yad_argv += [name, description]
@@ -58,6 +60,8 @@ def programs_for(count):
         "treeview": Program(f"wrenpane --treeview, {count:,} nested",
                             wrenpane_list("--treeview", count,
                                           lambda i, name, desc: [name, desc, "off", str(i % 5)])),
+        "inputmenu": Program(f"wrenpane --inputmenu, {count:,}",
+                             wrenpane_list("--inputmenu", count, lambda i, name, desc: [name, desc])),
     }
 
 
@@ -94,14 +98,14 @@ def main():
                     f"{ratio:.2f}", ""]
                 verdict = "ok" if memory < yad_kb else "MISS"
                 memory_cells[1] = f"{memory / yad_kb:.2f} {verdict if limit else ''}".rstrip()
-            tree_cells = ["", ""]
-            if kind == "treeview":
-                tree_cells = list(measure.ratio_cell(time, menu_ms, TREE_LIMIT))
-            rows.append([program.name, str(runs), measure.ms(time), *yad_cells, *tree_cells,
+            menu_cells = ["", ""]
+            if kind in MENU_LIMITS:
+                menu_cells = list(measure.ratio_cell(time, menu_ms, MENU_LIMITS[kind]))
+            rows.append([program.name, str(runs), measure.ms(time), *yad_cells, *menu_cells,
                          *memory_cells])
 
     print("Lists: exec to first top-level map; peak RSS = VmHWM at that map. Medians; ratios to"
-          " yad --list of as many rows (and, for the treeview, to the menu); peak RSS must stay"
+          " yad --list of as many rows (and, for the treeview and inputmenu, to the menu); peak RSS must stay"
           " below yad's.")
     print(measure.format_table(
         ["scenario", "runs", "map time", "x yad", "target", "x menu", "target", "peak RSS",
