@@ -4,15 +4,16 @@ yad --list of the same rows and the floor.
 Scenarios, each size with the same items (name, description):
 - floor: exec to map of bench/floor.c, the bare GTK dialog;
 - yad --list with the rows in two columns, as users run it;
-- wrenpane --menu, --checklist (every item off) and --treeview with depths
-  cycling 0, 1, 2, 3, 4 (so nested four levels deep);
+- wrenpane --menu, --checklist (every item off), --treeview with depths
+  cycling 0, 1, 2, 3, 4 (so nested four levels deep) and --inputmenu;
 - wrenpane --buildlist with every other item on, so that both of its lists
   hold half of the items.
 
 Targets: each wrenpane list maps in at most 0.5 times yad's time at 20,000
 rows and 0.4 times at 100,000, with a peak RSS below yad's; the nested
-treeview in at most 1.5 times the flat menu's time, the buildlist in at most
-1.3 times the checklist's. The cost of one more row
+treeview in at most 1.5 times the flat menu's time, the inputmenu (a menu
+with a Rename button) in at most 1.1 times, the buildlist in at most 1.3
+times the checklist's. The cost of one more row
 (the slope of the map time between 2,000 and 100,000 rows) is printed beside
 the ratios, so that a regression in the per-row work shows at once.
 """
@@ -29,9 +30,14 @@ SLOPE_FROM, SLOPE_TO = SIZES[0], SIZES[-1]
 YAD_LIMITS = {20000: 0.5, 100000: 0.4}
 TREE_LIMIT = 1.5
 BUILD_LIMIT = 1.3
+INPUTMENU_LIMIT = 1.1
 # The lists compared with another of the same size, and the most they may
 # take of its time.
-COMPARED = {"treeview": ("menu", TREE_LIMIT), "buildlist": ("checklist", BUILD_LIMIT)}
+COMPARED = {
+    "treeview": ("menu", TREE_LIMIT),
+    "buildlist": ("checklist", BUILD_LIMIT),
+    "inputmenu": ("menu", INPUTMENU_LIMIT),
+}
 YAD = "/usr/bin/yad"
 # A command line may take a quarter of the stack limit, and never more than
 # 6 MiB: 100,000 treeview rows need some 5.8 MiB (four arguments each, of
@@ -51,7 +57,7 @@ def wrenpane_list(dialog, count, group):
 
 
 def programs_for(count):
-    """yad and the three wrenpane lists of that many rows."""
+    """yad and the wrenpane lists of that many rows."""
     yad_argv = [YAD, "--list", "--column=Name", "--column=Description"]
     for name, description in items(count):
         yad_argv += [name, description]
@@ -68,6 +74,8 @@ def programs_for(count):
         "buildlist": Program(f"wrenpane --buildlist, {count:,} half on",
                              wrenpane_list("--buildlist", count,
                                            lambda i, name, desc: [name, desc, ["off", "on"][i % 2]])),
+        "inputmenu": Program(f"wrenpane --inputmenu, {count:,}",
+                             wrenpane_list("--inputmenu", count, lambda i, name, desc: [name, desc])),
     }
 
 
@@ -113,7 +121,8 @@ def main():
 
     print("Lists: exec to first top-level map; peak RSS = VmHWM at that map. Medians; ratios to"
           " yad --list of as many rows (and to the list it is compared with); peak RSS must stay"
-          " below yad's. The treeview is compared with the menu, the buildlist with the checklist.")
+          " below yad's. The treeview and the inputmenu are compared with the menu, the buildlist"
+          " with the checklist.")
     print(measure.format_table(
         ["scenario", "runs", "map time", "x yad", "target", "x other", "target", "peak RSS",
          "x yad"], rows))

@@ -16,6 +16,7 @@ DIALOG_BUILDER(dialog_fselect);
 DIALOG_BUILDER(dialog_gauge);
 DIALOG_BUILDER(dialog_infobox);
 DIALOG_BUILDER(dialog_inputbox);
+DIALOG_BUILDER(dialog_inputmenu);
 DIALOG_BUILDER(dialog_menu);
 DIALOG_BUILDER(dialog_mixedform);
 DIALOG_BUILDER(dialog_mixedgauge);
@@ -56,6 +57,8 @@ const DialogEntry dialogs[] = {
     {"--gauge", " --gauge <text> <rows> <cols> [<perc>]", dialog_gauge},
     {"--infobox", " --infobox <text> <rows> <cols>", dialog_infobox},
     {"--inputbox", " --inputbox <text> <rows> <cols> [<init>]", dialog_inputbox},
+    {"--inputmenu", " --inputmenu <text> <rows> <cols> <menurows> [<tag> <item>] ...",
+     dialog_inputmenu},
     {"--menu", " --menu <text> <rows> <cols> <menurows> [<name> <desc>] ...", dialog_menu},
     {"--mixedform",
      " --mixedform <text> <rows> <cols> <formrows> [<label> <ylabel> <xlabel> <init> <yfield> "

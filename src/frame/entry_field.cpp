@@ -41,9 +41,12 @@ GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf) {
 }
 
 std::string entry_answer_line(const EntryField &field) {
-    const char *text = gtk_entry_buffer_get_text(field.buffer.get());
-    GCharPtr shown_initial = display_text(field.initial);
+    return field_answer(gtk_entry_buffer_get_text(field.buffer.get()), field.initial) + '\n';
+}
+
+std::string field_answer(const char *text, const char *initial) {
+    GCharPtr shown_initial = display_text(initial);
     if (shown_initial != nullptr && strcmp(text, shown_initial.get()) == 0)
-        return std::string(field.initial) + '\n';
-    return answer_text(text) + '\n';
+        return initial;
+    return answer_text(text);
 }

@@ -48,3 +48,7 @@ GtkWidget *entry_new(GtkEntryBuffer *buffer, const DialogConf *conf);
 // set. A field left as it was shown answers its initial text byte for byte,
 // even where bytes had to be replaced for display.
 std::string entry_answer_line(const EntryField &field);
+
+// text, typed in a field that showed initial (may be null: empty), as the
+// answer gives it: the rule of entry_answer_line, without the newline.
+std::string field_answer(const char *text, const char *initial);

@@ -30,6 +30,7 @@ DIALOGS = {
     "buildlist": ["--buildlist", "Which?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
     "radiolist": ["--radiolist", "One?", 0, 0, 0, "a", "A", "off", "b", "B", "on"],
     "menu": ["--menu", "Go?", 0, 0, 0, "a", "A", "b", "B"],
+    "inputmenu": ["--inputmenu", "Rename?", 0, 0, 0, "a", "A", "b", "B"],
     "treeview": ["--treeview", "Node?", 0, 0, 0, "a", "A", "off", 0, "b", "B", "off", 1],
     "msgbox": ["--msgbox", "Done.", 0, 0],
     "yesno": ["--yesno", "Sure?", 0, 0],
@@ -65,6 +66,7 @@ ANNOUNCED = {
                   "tree table"),
     "radiolist": ([("tree table", "One?")], "tree table"),
     "menu": ([("tree table", "Go?")], "tree table"),
+    "inputmenu": ([("tree table", "Rename?")], "tree table"),
     "treeview": ([("tree table", "Node?")], "tree table"),
     "msgbox": ([], "push button"),
     "yesno": ([], "push button"),
@@ -135,6 +137,8 @@ ANSWERS = {
     # Space moves a to the chosen items; Enter presses OK.
     "buildlist": (["space", "Return"], 0, b'"a" "b"\n'),
     "menu": (["Down", "Return"], 0, b"b\n"),
+    # F2 edits the row's text in place; Enter there confirms.
+    "inputmenu": (["Down", "F2", ("type", "x"), "Return"], 3, b"RENAMED b x\n"),
     "treeview": (["Down", "space", "Tab", "Tab", "Return"], 0, b"b\n"),
     "msgbox": (["Return"], 0, b""),
     "yesno": (["Tab", "Return"], 1, b""),

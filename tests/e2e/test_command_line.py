@@ -21,7 +21,7 @@ SEE_HELP = b"\nSee 'wrenpane --help' or 'man 1 wrenbox' for more information.\n"
         (["-x", "--msgbox", "hi", 0, 0], GETOPT + b": invalid option -- 'x'\n" + IGNORE),
         # An abbreviation shared by different options.
         (["--in", "--msgbox", "hi", 0, 0],
-         GETOPT + b": option '--in' is ambiguous; possibilities: '--infobox' '--inputbox' '--insecure'\n"
+         GETOPT + b": option '--in' is ambiguous; possibilities: '--infobox' '--inputbox' '--inputmenu' '--insecure'\n"
          + IGNORE),
         (["--msgbox", "hi", 0, 0, "--title"], GETOPT + b": option '--title' requires an argument\n" + IGNORE),
         (["--msgbox=3", "hi", 0, 0], GETOPT + b": option '--msgbox' doesn't allow an argument\n" + IGNORE),

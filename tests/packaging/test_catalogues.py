@@ -20,13 +20,14 @@ LANGUAGES = [
 ]
 
 # The labels that share a window: the button bars of the dialogs (each may
-# gain the extra and help buttons), the password entry's check box with its
-# bar, the buildlist's move buttons with its bar. The file viewer's single
-# button stands alone.
+# gain the extra and help buttons; the inputmenu's extra button is Rename),
+# the password entry's check box with its bar, the buildlist's move buttons
+# with its bar. The file viewer's single button stands alone.
 SHOWN_TOGETHER = [
     ("_Cancel", "_Extra", "_OK", "_Help", "_Show password"),
     ("_Cancel", "_Extra", "_OK", "_Help", "_Add", "_Remove"),
     ("_Yes", "_No", "_Extra", "_Help"),
+    ("_Cancel", "_Rename", "_OK", "_Help"),
 ]
 
 

@@ -380,6 +380,12 @@ bool item_tree_iter_of(ItemTree *tree, size_t row, GtkTreeIter *iter) {
     return make_iter(GTK_TREE_MODEL(tree), iter, static_cast<int>(row));
 }
 
+const char *item_tree_item_text(ItemTree *tree, GtkTreeIter *iter, ItemText member) {
+    if (!iter_is_ours(GTK_TREE_MODEL(tree), iter))
+        return nullptr;
+    return tree->data.items.text(row_of(iter), member);
+}
+
 void item_tree_set_state(ItemTree *tree, GtkTreeIter *iter, bool on) {
     GtkTreeModel *model = GTK_TREE_MODEL(tree);
     if (!iter_is_ours(model, iter))

@@ -41,6 +41,11 @@ ItemTree *item_tree_new(ListKind kind, ItemArgs items, std::vector<int> parents,
 // The iterator of a row, numbered as the rows were given; false for none.
 bool item_tree_iter_of(ItemTree *tree, size_t row, GtkTreeIter *iter);
 
+// A member of a row's item as the command line gives it, where the view
+// may show a copy repaired for display; null when the items have no such
+// member.
+const char *item_tree_item_text(ItemTree *tree, GtkTreeIter *iter, ItemText member);
+
 // Checks or unchecks a row of a list with states and tells the views.
 void item_tree_set_state(ItemTree *tree, GtkTreeIter *iter, bool on);
 

@@ -271,6 +271,14 @@ GtkTreeView *new_item_view(ListKind kind, const DialogRequest &request, GtkWidge
     return view;
 }
 
+GtkTreeViewColumn *description_column(const std::vector<ShownColumn> &shown) {
+    for (const ShownColumn &column : shown) {
+        if (column.text == ItemText::description)
+            return column.column;
+    }
+    return nullptr;
+}
+
 } // namespace
 
 ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest &request) {
@@ -309,7 +317,7 @@ ListView list_view_new(DialogWindow &dialog, ListKind kind, const DialogRequest 
         gtk_tree_view_scroll_to_cell(view, path.get(), nullptr, TRUE, 0.5, 0.0);
     }
     add_standard_buttons(dialog.dialog(), conf);
-    return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle};
+    return ListView{view, GObjectPtr<GtkTreeModel>(model), toggle, description_column(shown)};
 }
 
 PartView part_view_new(ListKind kind, const DialogRequest &request) {

@@ -10,11 +10,12 @@
 #include "frame/dialog_window.h"
 #include "frame/gobject_ptr.h"
 
-// toggle is null for the menu.
+// toggle is null for the menu, descriptions when the column is hidden.
 struct ListView {
     GtkTreeView *view;
     GObjectPtr<GtkTreeModel> model;
     GtkCellRenderer *toggle;
+    GtkTreeViewColumn *descriptions;
 };
 
 // Fills the dialog (whose arguments list_args_ok accepted) with the filled

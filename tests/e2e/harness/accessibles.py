@@ -147,13 +147,14 @@ def focused(dialog):
 class EventLog:
     """Records the AT-SPI events of some types (such as
     "object:text-caret-moved") that one program sends, as (type, detail1)
-    pairs, while it is open (a context manager). Events are delivered
-    while ``wait_for`` polls."""
+    pairs, and their sources, while it is open (a context manager). Events
+    are delivered while ``wait_for`` or ``wait_for_source`` polls."""
 
     def __init__(self, pid: int, *types: str):
         self.pid = pid
         self.types = types
         self.events: list[tuple[str, int]] = []
+        self.sources: list = []  # the source of each event, in step with events
 
     def __enter__(self) -> EventLog:
         pyatspi.Registry.registerEventListener(self._record, *self.types)
@@ -169,19 +170,29 @@ class EventLog:
         except GLib.Error:
             return
         self.events.append((str(event.type), event.detail1))
+        self.sources.append(event.source)
 
     def wait_for(self, event: tuple[str, int | None]) -> None:
         """Waits for an event of that type and detail1 (any detail1 for
         None)."""
+        self.wait_for_source(event)
+
+    def wait_for_source(self, event: tuple[str, int | None], matches=lambda source: True):
+        """Waits for an event of that type and detail1 (any detail1 for
+        None) whose source ``matches``, and returns the source. A widget
+        that its parent does not list among its children (the editor of a
+        list cell) is reached this way, as screen readers reach it."""
         context = GLib.MainContext.default()
 
         def seen():
             while context.iteration(False):
                 pass
-            return any(kind == event[0] and event[1] in (None, detail)
-                       for kind, detail in self.events)
+            # In a tuple: an accessible without children counts as false.
+            return next(((source,) for (kind, detail), source in zip(self.events, self.sources)
+                         if kind == event[0] and event[1] in (None, detail) and matches(source)),
+                        None)
 
-        wait_until(seen, f"the event {event}")
+        return wait_until(seen, f"the event {event}")[0]
 
 
 # --- Text fields -------------------------------------------------------------
