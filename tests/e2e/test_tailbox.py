@@ -197,8 +197,7 @@ def test_a_log_larger_than_the_viewer_holds_is_followed_at_its_end(wrenpane, tmp
 def test_a_log_larger_than_the_window_is_followed_through_truncation_and_rotation(
         wrenpane, tmp_path):
     log = tmp_path / "app.log"
-    text = lines(0, 100_000)  # 1.8 MB, more than a window
-    log.write_text(text)
+    log.write_text(lines(0, 100_000))  # 1.6 MB, more than a window
     app = wrenpane.start("--tailbox", log, 12, 40)
     dialog = app.dialog()
     scroll = vertical_scroll(dialog)
@@ -231,6 +230,16 @@ def test_a_log_larger_than_the_window_is_followed_through_truncation_and_rotatio
     append(log, lines(800_000, 5))
     wait_for_end(dialog, lines(799_995, 10))
     wait_until(at_end, "the rotated log's end")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_a_file_that_says_it_is_empty_is_read_through(wrenpane):
+    # Files of /proc are regular files of length 0 until they are read: read
+    # on demand by their length, they showed nothing.
+    app = wrenpane.start("--tailbox", "/proc/version", 0, 0)
+    dialog = app.dialog()
+    wait_for_text(dialog, open("/proc/version").read())
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
