@@ -190,6 +190,10 @@ std::optional<std::string> FileText::set_length(uint64_t length) {
         return std::string();
     if (window_.cut_character)
         return std::nullopt;
+    // Growth of more than a window is not taken, or the window would grow
+    // without bound (a log that grew by gigabytes between two looks).
+    if (length - old_length > window_bytes_)
+        return std::string();
     std::string bytes;
     read_at({old_length, length}, bytes);
     TextWindow grown = decode_window(bytes, old_length, bytes.size() == length - old_length);

@@ -88,7 +88,8 @@ class FileText {
     // The file is now length bytes long. When it grew and the window
     // reached its old end, the window takes the new bytes and their text is
     // returned, to be appended to the view's; when the window lies
-    // elsewhere, nothing changes but the length (and "" is returned).
+    // elsewhere, or the file grew by more than a window, nothing changes
+    // but the length (and "" is returned).
     // Nothing is returned when the text at hand no longer holds: a file
     // shorter than before was truncated, and starts over; a window that
     // ended in a cut character must be read again (load_around), as the

@@ -1,6 +1,7 @@
 #include "frame/file_view.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -56,6 +57,10 @@ struct FileFeed {
     bool reading = false; // a watch reads the open file
     GtkWidget *wait_note = nullptr;
     GObjectPtr<GFileMonitor> monitor;
+    // A followed regular file is read by the view, on demand, from a
+    // descriptor of its own; this one tells the file's length as it changes.
+    UniqueFd shown_file;
+    uint64_t shown_length = 0;
 
     FileFeed(const char *path, const DialogConf &conf, DialogWindow &window, GtkWidget *view,
              GtkWidget *cut_note, std::function<void()> on_unreadable)
@@ -72,6 +77,7 @@ struct FileFeed {
 
     void close_file() {
         reading = false;
+        shown_file.reset();
         if (!channel)
             return;
         if (stream_fd >= 0) {
@@ -301,6 +307,35 @@ void restart_text(FileFeed *feed) {
     static_cast<void>(feed->repair.finish());
 }
 
+// Files of /proc say they are empty, yet have text that only reading
+// through finds.
+bool has_text_without_length(int fd, const struct stat &status) {
+    char byte;
+    struct stat after;
+    return status.st_size == 0 && pread(fd, &byte, 1, 0) == 1 && fstat(fd, &after) == 0 &&
+           after.st_size == 0;
+}
+
+// A regular file of any size is read by the view about the text in sight
+// (the view's end, as it follows it) rather than read through, so that a
+// log larger than the viewer holds is followed on; the feed keeps a
+// descriptor of its own to learn the file's length. Returns false when the
+// file is to be read through instead.
+bool show_followed_file(FileFeed *feed, int fd) {
+    struct stat status;
+    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || has_text_without_length(fd, status))
+        return false;
+    UniqueFd for_view(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    if (!for_view.is_open())
+        return false;
+    feed->shown_file.reset(fd);
+    feed->shown_length = static_cast<uint64_t>(status.st_size);
+    int error = lazy_text_view_show_file(feed->view, std::move(for_view), feed->shown_length);
+    if (error != 0)
+        feed->show_error(g_strerror(error));
+    return true;
+}
+
 // Opens the file under the name, which replaces whatever was shown.
 void open_followed_file(FileFeed *feed) {
     int fd = open_for_following(feed->path);
@@ -310,29 +345,46 @@ void open_followed_file(FileFeed *feed) {
     }
     gtk_widget_hide(feed->wait_note);
     restart_text(feed);
+    if (show_followed_file(feed, fd))
+        return;
     feed->channel.reset(g_io_channel_unix_new(fd));
     read_on(feed);
 }
 
+// The view reads a shown file itself: it needs only its new length.
+void follow_shown_file(FileFeed *feed, off_t length) {
+    feed->shown_length = static_cast<uint64_t>(length);
+    lazy_text_view_set_file_length(feed->view, feed->shown_length);
+}
+
 void follow_change(FileFeed *feed) {
-    if (!feed->channel) {
+    bool shown = feed->shown_file.is_open();
+    if (!shown && !feed->channel) {
         open_followed_file(feed);
         return;
     }
-    int fd = g_io_channel_unix_get_fd(feed->channel.get());
+    int fd = shown ? feed->shown_file.get() : g_io_channel_unix_get_fd(feed->channel.get());
     struct stat named;
     struct stat opened;
     bool has_name = stat(feed->path, &named) == 0;
     int name_error = errno;
     if (fstat(fd, &opened) != 0)
         return;
-    switch (next_follow_step(has_name ? &named : nullptr, opened, lseek(fd, 0, SEEK_CUR))) {
+    off_t read_to = shown ? static_cast<off_t>(feed->shown_length) : lseek(fd, 0, SEEK_CUR);
+    switch (next_follow_step(has_name ? &named : nullptr, opened, read_to)) {
     case FollowStep::unchanged:
         return;
     case FollowStep::grown:
-        read_on(feed);
+        if (shown)
+            follow_shown_file(feed, opened.st_size);
+        else
+            read_on(feed);
         return;
     case FollowStep::truncated:
+        if (shown) {
+            follow_shown_file(feed, opened.st_size);
+            return;
+        }
         lseek(fd, 0, SEEK_SET);
         restart_text(feed);
         read_on(feed);

@@ -30,7 +30,8 @@ class FileView {
     // file cut short or replaced under the name (rotated) is shown afresh,
     // and while no file can be read there (not made yet, removed, a
     // directory) a note says so and the view waits for one. It reads only
-    // when the file changes.
+    // when the file changes; a regular file is read on demand, as above,
+    // whatever its size.
     struct FollowName {};
     FileView(DialogWindow &window, const char *path, const DialogConf &conf, FollowName);
     // Shows what is read from fd (standard input, a pipe from a command),

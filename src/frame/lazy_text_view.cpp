@@ -806,8 +806,13 @@ gboolean on_follow_tick(GtkWidget *view, GdkFrameClock *, gpointer) {
     return G_SOURCE_REMOVE;
 }
 
+// The view was at its end when the text grew. Making room for it may have
+// moved the scroll value (the estimate of the height above a file's window
+// changes with the window's text), which counts as leaving the end; it
+// did not leave it.
 void follow_at_next_frame(GtkWidget *view) {
     ViewState &state = state_of(view);
+    state.at_end = true;
     if (state.follow_tick == 0)
         state.follow_tick = gtk_widget_add_tick_callback(view, on_follow_tick, nullptr, nullptr);
 }
@@ -822,6 +827,7 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
     if (text.empty())
         return;
     ViewState &state = state_of(view);
+    bool following = state.follows_end && state.at_end;
     size_t first_new = state.store.section_count() - 1;
     size_t old_chars = state.store.char_count();
     state.store.append(text);
@@ -833,7 +839,7 @@ void lazy_text_view_append(GtkWidget *view, std::string_view text) {
                      gtk_widget_get_allocated_height(view);
     if (state.store.section_y(first_new) < bottom)
         gtk_widget_queue_draw(view);
-    if (state.follows_end && state.at_end)
+    if (following)
         follow_at_next_frame(view);
 }
 
@@ -841,6 +847,7 @@ void lazy_text_view_clear(GtkWidget *view) {
     ViewState &state = state_of(view);
     size_t old_chars = state.store.char_count();
     state.store = TextStore();
+    state.file.reset();
     forget_layouts(state);
     state.top_section = 0;
     state.top_offset = 0;
@@ -875,10 +882,10 @@ void lazy_text_view_follow_end(GtkWidget *view) {
 int lazy_text_view_show_file(GtkWidget *view, UniqueFd fd, uint64_t length) {
     ViewState &state = state_of(view);
     state.file = std::make_unique<FileText>(std::move(fd), length);
-    int error = state.file->load_around(0);
+    int error = state.file->load_around(state.follows_end ? length : 0);
     take_window(view);
     state.selection_anchor = state.selection_end = 0;
-    place(view, {});
+    place(view, {0, 0, state.follows_end});
     return error;
 }
 
@@ -887,17 +894,30 @@ void lazy_text_view_set_file_length(GtkWidget *view, uint64_t length) {
     if (!state.file)
         return;
     const TextWindow &window = state.file->window();
+    bool following = state.follows_end && state.at_end;
     bool truncated = length < state.file->length();
     uint64_t top = window.file_offset(state.store.section_start(state.top_section));
     std::optional<std::string> grown = state.file->set_length(length);
     if (truncated) {
-        take_window(view);
+        // What was in sight is gone: a view that follows the end shows the
+        // new text's end, as it would have shown the text appended afresh.
         state.selection_anchor = state.selection_end = 0;
-        place(view, {});
-    } else if (!grown) {
-        read_window(view, top, {top, state.top_offset, false});
-    } else {
+        if (state.follows_end && state.file->window().bytes.end < length) {
+            read_window(view, length, {0, 0, true});
+        } else {
+            take_window(view);
+            place(view, {0, 0, state.follows_end});
+        }
+        return;
+    }
+    if (grown) {
         lazy_text_view_append(view, *grown);
         configure_adjustments(view);
+    } else {
+        read_window(view, top, {top, state.top_offset, false});
     }
+    // The window may not have taken what the file grew by: the view reads
+    // the end when it goes there.
+    if (following)
+        follow_at_next_frame(view);
 }

@@ -22,7 +22,8 @@ GtkWidget *lazy_text_view_new();
 // Appends valid UTF-8 text at the end of the view.
 void lazy_text_view_append(GtkWidget *view, std::string_view text);
 
-// Removes the whole text (a file that was cut short or replaced).
+// Removes the whole text, and the file shown, if any (a file that was cut
+// short or replaced).
 void lazy_text_view_clear(GtkWidget *view);
 
 // Bytes the view holds for its text (see TextStore::held_bytes).
@@ -41,10 +42,12 @@ void lazy_text_view_follow_end(GtkWidget *view);
 // from the file on demand (file_text.h) rather than appended: the text at
 // hand, which screen readers and the selection see, is the window read
 // about the text in sight. Called again (with the file replaced), the view
-// starts over. Returns 0, or errno when the file could not be read.
+// starts over. A view that follows its end starts at the file's end.
+// Returns 0, or errno when the file could not be read.
 int lazy_text_view_show_file(GtkWidget *view, UniqueFd fd, uint64_t length);
 
 // The file shown is now length bytes long: what it grew by is shown when
 // the window at hand reached its end, and the scroll range grows; a file
-// shorter than before was truncated, and is shown again from its start.
+// shorter than before was truncated, and is shown again from its start
+// (from its end, in a view that follows its end).
 void lazy_text_view_set_file_length(GtkWidget *view, uint64_t length);

@@ -144,6 +144,106 @@ def test_the_view_stays_at_the_end_until_scrolled_away(wrenpane, tmp_path):
     assert app.finish() == (5, b"", b"")
 
 
+# A regular file is read about the text in sight, a window of about this
+# many bytes: a log larger than it is never held whole.
+WINDOW_BYTES = 2**20
+
+
+def peak_memory_kib(pid: int) -> int:
+    status = open(f"/proc/{pid}/status").read()
+    return int(status.split("VmHWM:")[1].split()[0])
+
+
+def ends_with(dialog, tail: str):
+    text = text_view(dialog).queryText()
+    return text.getText(max(text.characterCount - len(tail), 0), -1) == tail
+
+
+def wait_for_end(dialog, tail: str):
+    wait_until(lambda: ends_with(dialog, tail), f"the view to end with {tail[-40:]!r}")
+
+
+def test_a_log_larger_than_the_viewer_holds_is_followed_at_its_end(wrenpane, tmp_path):
+    # Read through, a log past the viewer's 256 MiB stopped there with a
+    # note and was followed no further. A hole keeps the file off the disk.
+    log = tmp_path / "huge.log"
+    with open(log, "wb") as out:
+        out.truncate(300 * 2**20)
+        out.seek(0, os.SEEK_END)
+        out.write(b"\n" + lines(0, 1000).encode())
+    app = wrenpane.start("--tailbox", log, 12, 40)
+    dialog = app.dialog()
+    wait_for_end(dialog, lines(0, 1000))
+    scroll = vertical_scroll(dialog)
+    wait_until(lambda: 0 < scroll.currentValue == scroll.maximumValue, "the end in sight")
+    append(log, lines(1000, 5))
+    wait_for_end(dialog, lines(995, 10))
+    wait_until(lambda: 0 < scroll.currentValue == scroll.maximumValue, "the new end in sight")
+    assert text_view(dialog).queryText().characterCount <= 2 * WINDOW_BYTES
+    assert not any("not read" in label for label in dialog.labels())
+    # Grown by far more than a window between two looks: the end is read,
+    # not all that came, which once took the growth's size in memory.
+    with open(log, "r+b") as out:
+        out.truncate(600 * 2**20)
+        out.seek(0, os.SEEK_END)
+        out.write(b"\n" + lines(2000, 10).encode())
+    wait_for_end(dialog, lines(2000, 10))
+    assert peak_memory_kib(app.pid) < 200 * 1024
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+@pytest.mark.wayland
+def test_a_log_larger_than_the_window_is_followed_through_truncation_and_rotation(
+        wrenpane, tmp_path):
+    log = tmp_path / "app.log"
+    log.write_text(lines(0, 100_000))  # 1.6 MB, more than a window
+    app = wrenpane.start("--tailbox", log, 12, 40)
+    dialog = app.dialog()
+    scroll = vertical_scroll(dialog)
+
+    def at_end():
+        return 0 < scroll.currentValue == scroll.maximumValue
+
+    wait_for_end(dialog, lines(99_990, 10))
+    wait_until(at_end, "the end in sight")
+    # Grown by more than a window while followed: still at the new end.
+    append(log, lines(100_000, 100_000))
+    wait_for_end(dialog, lines(199_990, 10))
+    wait_until(at_end, "the new end in sight")
+    # Grown while the start is in sight: End reaches what came meanwhile.
+    dialog.key("Home")
+    wait_until(lambda: scroll.currentValue == 0, "the start")
+    append(log, lines(200_000, 10))
+    dialog.key("End")
+    wait_for_end(dialog, lines(200_000, 10))
+    wait_until(at_end, "the end again")
+    # Cut short to a log that is still larger than a window: its end.
+    log.write_text(lines(500_000, 100_000))
+    wait_for_end(dialog, lines(599_990, 10))
+    wait_until(at_end, "the cut log's end")
+    # Rotated: the new file's end, then what is appended to it.
+    rotated = tmp_path / "new.log"
+    rotated.write_text(lines(700_000, 100_000))
+    os.replace(rotated, log)
+    wait_for_end(dialog, lines(799_990, 10))
+    append(log, lines(800_000, 5))
+    wait_for_end(dialog, lines(799_995, 10))
+    wait_until(at_end, "the rotated log's end")
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_a_file_that_says_it_is_empty_is_read_through(wrenpane):
+    # Files of /proc are regular files of length 0 until they are read: read
+    # on demand by their length, they showed nothing.
+    app = wrenpane.start("--tailbox", "/proc/version", 0, 0)
+    dialog = app.dialog()
+    wait_for_text(dialog, open("/proc/version").read())
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
 # The textbox shares the button, which once ignored --exit-label.
 @pytest.mark.parametrize("dialog_name", ["--tailbox", "--textbox"])
 def test_exit_label_and_title_apply(wrenpane, tmp_path, dialog_name):
