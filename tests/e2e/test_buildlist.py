@@ -5,8 +5,8 @@ them, and the answer is the checklist's for the items on the right."""
 import pyatspi
 import pytest
 
-from harness import (has_state, language_env, mnemonic_key, needs_x, position, table_cells,
-                     translated, wait_until)
+from harness import (has_state, language_env, mnemonic_key, needs_x, position, related,
+                     table_cells, translated, wait_until)
 
 pytestmark = pytest.mark.wayland
 
@@ -72,7 +72,12 @@ def test_keys_alone_build_the_list(wrenpane, language):
 def test_the_move_buttons_mnemonics_move_the_selected_item(wrenpane, language):
     app = wrenpane.start("--buildlist", "Pick", 12, 60, 5, *ITEMS, env=language_env(language))
     dialog = app.dialog()
-    wait_focus(lists(dialog, language)[0])
+    off, on = lists(dialog, language)
+    # Screen readers tell which list each button moves items from.
+    for label, source in (("_Add", off), ("_Remove", on)):
+        button = dialog.find(pyatspi.ROLE_PUSH_BUTTON, translated(language, label))
+        assert related(button, pyatspi.RELATION_CONTROLLER_FOR) == [source]
+    wait_focus(off)
     dialog.key("alt+" + mnemonic_key(language, "_Add"))
     wait_lists(dialog, ["c"], ["a", "b", "d"], language)
     dialog.key("alt+" + mnemonic_key(language, "_Remove"))

@@ -135,14 +135,13 @@ gboolean on_list_focus_in(GtkWidget *view, GdkEvent *, BuildList *list) {
 
 // Neither takes the focus, so that Tab goes from one list straight to the
 // other; the mnemonic and the pointer still press them.
-GtkWidget *new_move_button(const char *label, const char *icon, GtkTreeView *source) {
+GtkWidget *new_move_button(const char *label, const char *icon) {
     GtkWidget *button = gtk_button_new_with_mnemonic(label);
     // GTK draws the arrow's mirror image in a right-to-left language.
     gtk_button_set_image(GTK_BUTTON(button),
                          gtk_image_new_from_icon_name(icon, GTK_ICON_SIZE_BUTTON));
     gtk_button_set_always_show_image(GTK_BUTTON(button), TRUE);
     gtk_widget_set_can_focus(button, FALSE);
-    relate_control(button, GTK_WIDGET(source));
     return button;
 }
 
@@ -173,18 +172,16 @@ void connect_list(GtkTreeView *view, BuildList *list) {
 }
 
 // The two lists with the buttons between them, in a row that fills the
-// dialog. Returns the row.
-GtkWidget *new_lists_row(const PartView &off, const PartView &on, BuildList *list) {
-    // Each list is named for what it holds; the dialog text, which speaks
-    // of both, labels neither.
-    // TRANSLATORS: a screen reader's name for the buildlist's list of the
-    // items that are not part of the answer.
-    set_accessible_name(GTK_WIDGET(off.view), _("Available items"));
-    // TRANSLATORS: a screen reader's name for the buildlist's list of the
-    // items that make up the answer.
-    set_accessible_name(GTK_WIDGET(on.view), _("Chosen items"));
-    GtkWidget *add = new_move_button(_("_Add"), "go-next-symbolic", off.view);
-    GtkWidget *remove = new_move_button(_("_Remove"), "go-previous-symbolic", on.view);
+// dialog.
+struct ListsRow {
+    GtkWidget *row;
+    GtkWidget *add;
+    GtkWidget *remove;
+};
+
+ListsRow new_lists_row(const PartView &off, const PartView &on, BuildList *list) {
+    GtkWidget *add = new_move_button(_("_Add"), "go-next-symbolic");
+    GtkWidget *remove = new_move_button(_("_Remove"), "go-previous-symbolic");
     g_signal_connect(add, "clicked", signal_handler<on_add_clicked>(), list);
     g_signal_connect(remove, "clicked", signal_handler<on_remove_clicked>(), list);
 
@@ -197,7 +194,23 @@ GtkWidget *new_lists_row(const PartView &off, const PartView &on, BuildList *lis
     gtk_box_pack_start(GTK_BOX(row), off.scroller, TRUE, TRUE, 0);
     gtk_box_pack_start(GTK_BOX(row), buttons, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(row), on.scroller, TRUE, TRUE, 0);
-    return row;
+    return {row, add, remove};
+}
+
+// Only once the lists hold their models: naming a view makes its
+// accessible, which is then told of each cell a model brings, one signal
+// at a time, and of each cell again when the window goes.
+void describe_for_screen_readers(const ListsRow &row, const BuildList *list) {
+    // Each list is named for what it holds; the dialog text, which speaks
+    // of both, labels neither.
+    // TRANSLATORS: a screen reader's name for the buildlist's list of the
+    // items that are not part of the answer.
+    set_accessible_name(GTK_WIDGET(list->off), _("Available items"));
+    // TRANSLATORS: a screen reader's name for the buildlist's list of the
+    // items that make up the answer.
+    set_accessible_name(GTK_WIDGET(list->on), _("Chosen items"));
+    relate_control(row.add, GTK_WIDGET(list->off));
+    relate_control(row.remove, GTK_WIDGET(list->on));
 }
 
 } // namespace
@@ -220,11 +233,12 @@ DialogResult dialog_buildlist(const DialogRequest &request) {
     const PartView parts[] = {part_view_new(KIND, request), part_view_new(KIND, request)};
     BuildList list{GTK_WINDOW(dialog.widget()), items.get(), parts[0].view, parts[1].view,
                    parts[0].view};
-    GtkWidget *row = new_lists_row(parts[0], parts[1], &list);
-    gtk_box_pack_start(GTK_BOX(dialog.content()), row, TRUE, TRUE, 0);
-    gtk_widget_show_all(row);
+    const ListsRow row = new_lists_row(parts[0], parts[1], &list);
+    gtk_box_pack_start(GTK_BOX(dialog.content()), row.row, TRUE, TRUE, 0);
+    gtk_widget_show_all(row.row);
     GtkTreeModel *const models[] = {off_items.get(), on_items.get()};
     set_part_models(parts, models, items.get(), KIND, request);
+    describe_for_screen_readers(row, &list);
     connect_list(list.off, &list);
     connect_list(list.on, &list);
     add_standard_buttons(dialog.dialog(), &request.conf);
