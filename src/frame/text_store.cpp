@@ -157,18 +157,25 @@ void TextStore::append(std::string_view text) {
     add_section_height(last, -height(last));
     if (!blocks_.back().measured_heights.empty())
         blocks_.back().measured_heights[last % BLOCK] = 0; // it may grow
+    size_t start = section_start(last);
+    // The open section's, at hand: this loop runs for every byte.
+    float *width = &blocks_.back().sections.back().width;
     for (size_t at = offset; at < text_.size(); ++at) {
-        size_t start = section_start(section_count() - 1);
-        if (text_[at] != '\n' && at - start >= section_bytes_) {
+        char byte = text_[at];
+        if (byte != '\n' && at - start >= section_bytes_) {
             std::string_view section = text_.view().substr(start, section_bytes_ + 1);
-            cut_last_section(start + first_section_length(section, section_bytes_), at);
+            start += first_section_length(section, section_bytes_);
+            cut_last_section(start, at);
+            width = &blocks_.back().sections.back().width;
         }
-        if (!is_continuation(text_[at]))
+        if (!is_continuation(byte))
             ++chars_;
-        blocks_.back().sections.back().width += char_width(at);
-        if (text_[at] == '\n') {
+        *width += char_width(at);
+        if (byte == '\n') {
             add_section_height(section_count() - 1, height(section_count() - 1));
-            start_section(at + 1);
+            start = at + 1;
+            start_section(start);
+            width = &blocks_.back().sections.back().width;
             ++paragraphs_;
         }
     }
