@@ -1,9 +1,9 @@
 // The file viewer's text store over arbitrary bytes cut into arbitrary
 // reads, repaired to UTF-8 as the viewer does, with long paragraphs cut
-// into short sections: the paragraphs and sections must not depend on the
-// reads' cuts, a section whose text changes must change its revision,
-// offsets must map both ways, and the heights must add up wherever some
-// sections have been measured.
+// into short sections: the paragraphs must be the text's, and they and the
+// sections must not depend on the reads' cuts; a section whose text changes
+// must change its revision, offsets must map both ways, and the heights must
+// add up wherever some sections have been measured.
 #include <algorithm>
 #include <string>
 #include <string_view>
@@ -82,6 +82,23 @@ void check_sections(const TextStore &store) {
     }
 }
 
+// The paragraphs are those of the text split at each '\n'.
+void check_paragraphs(const TextStore &store) {
+    std::string_view text = store.text();
+    size_t paragraph = 0;
+    size_t start = 0;
+    for (size_t at = 0; at <= text.size(); ++at) {
+        if (at < text.size() && text[at] != '\n')
+            continue;
+        check(store.paragraph_start(paragraph) == start);
+        check(store.paragraph_holding(start) == paragraph);
+        check(store.paragraph_holding(at) == paragraph);
+        ++paragraph;
+        start = at + 1;
+    }
+    check(store.paragraph_count() == paragraph);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -99,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         check(store.section(i) == whole.section(i));
         check(store.height(i) == whole.height(i));
     }
+    check_paragraphs(store);
     check_sections(store);
     for (size_t chars = 0; chars <= store.char_count(); ++chars)
         check(store.char_offset(store.byte_offset(chars)) == chars);

@@ -349,7 +349,7 @@ bool is_word_character(gunichar c) {
 // Selects the word around offset (or the character there, when it is not
 // part of a word).
 void select_word(GtkWidget *widget, size_t offset) {
-    const std::string &text = state_of(widget).store.text();
+    std::string_view text = state_of(widget).store.text();
     const char *begin = text.data();
     const char *end = begin + text.size();
     const char *first = begin + offset;

@@ -14,7 +14,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -37,24 +36,53 @@ struct CharWidths {
     float other = 0;                // any other character
 };
 
+// Bytes appended at the end, kept in pages of their own that a larger
+// mapping takes over when they run out, instead of copying them: the text
+// of a long stream is most of what the viewer holds, and a copy would
+// briefly need twice its size.
+class GrowingBytes {
+  public:
+    GrowingBytes() = default;
+    GrowingBytes(GrowingBytes &&other) noexcept;
+    GrowingBytes &operator=(GrowingBytes &&other) noexcept;
+    ~GrowingBytes();
+
+    void append(std::string_view bytes);
+    std::string_view view() const { return {data_, size_}; }
+    size_t size() const { return size_; }
+    char operator[](size_t at) const { return data_[at]; }
+
+  private:
+    char *data_ = nullptr;
+    size_t size_ = 0;
+    size_t capacity_ = 0;
+};
+
 // Paragraphs are separated by '\n'; a '\r' before the '\n' belongs to the
 // separator. Empty text is one empty paragraph, and text that ends with a
 // separator ends with an empty paragraph, as a text view shows them.
+//
+// A stream of short lines makes millions of sections, so a section's record
+// is kept small (offsets from its block's, no paragraph record: a section
+// starts a paragraph when a '\n' comes before it), records are kept in
+// blocks that never move, and measured heights only for blocks where some
+// section has been measured (those the view has shown).
 class TextStore {
   public:
-    // Tests cut paragraphs into shorter sections than the viewer does.
+    // Tests cut paragraphs into shorter sections than the viewer does
+    // (never longer: a block of sections must span less than 4 GiB).
     explicit TextStore(size_t section_bytes = SECTION_BYTES);
 
     // Appends valid UTF-8 text.
     void append(std::string_view text);
-    const std::string &text() const { return text_; }
+    std::string_view text() const { return text_.view(); }
 
     // Paragraphs, for selecting and for screen readers.
-    size_t paragraph_count() const { return paragraph_starts_.size(); }
+    size_t paragraph_count() const { return paragraphs_; }
     // A paragraph's text without its separator.
     std::string_view paragraph(size_t index) const;
     // Byte offset of the paragraph's start in text().
-    size_t paragraph_start(size_t index) const { return paragraph_starts_[index]; }
+    size_t paragraph_start(size_t index) const;
     // Byte offset of the paragraph's end: the next one's start, or the
     // text's end.
     size_t paragraph_end(size_t index) const;
@@ -62,10 +90,12 @@ class TextStore {
     size_t paragraph_holding(size_t byte_offset) const;
 
     // Sections, what the view lays out and places.
-    size_t section_count() const { return sections_.size(); }
+    size_t section_count() const {
+        return (blocks_.size() - 1) * BLOCK + blocks_.back().sections.size();
+    }
     // A section's text, without the separator when it ends its paragraph.
     std::string_view section(size_t index) const;
-    size_t section_start(size_t index) const { return sections_[index].start; }
+    size_t section_start(size_t index) const;
     // The section that holds the byte at offset (the last for the end).
     size_t section_holding(size_t byte_offset) const;
     // Changes whenever the section's text does (only the last section
@@ -81,10 +111,7 @@ class TextStore {
 
     // Bytes held for the text and its records: what a viewer limits so that
     // an endless file cannot take all memory.
-    size_t held_bytes() const {
-        return text_.size() + paragraph_starts_.size() * sizeof(size_t) +
-               sections_.size() * sizeof(Section);
-    }
+    size_t held_bytes() const { return text_.size() + section_count() * sizeof(Section); }
 
     // Geometry: every line of text is line_height pixels high, and text
     // wraps at wrap_width pixels. Changing either forgets every measured
@@ -95,7 +122,7 @@ class TextStore {
 
     // Height in pixels of a section: measured, or estimated until it is.
     int height(size_t index) const;
-    bool measured(size_t index) const { return sections_[index].measured_height > 0; }
+    bool measured(size_t index) const { return measured_height(index) > 0; }
     void set_measured_height(size_t index, int height);
 
     int64_t total_height() const { return total_height_; }
@@ -107,29 +134,44 @@ class TextStore {
 
   private:
     struct Section {
-        size_t start;
-        size_t first_char;
-        float width; // estimated width of its text on one line
-        int measured_height;
+        uint32_t start;      // from its block's start
+        uint32_t first_char; // from its block's first character
+        float width;         // estimated width of its text on one line
     };
-    // Section heights are summed in blocks of this many, so that finding a
+    // BLOCK sections in a row. Their heights are summed, so that finding a
     // section by its distance from the top skips whole blocks.
+    struct Block {
+        size_t start = 0;
+        size_t first_char = 0;
+        size_t first_paragraph = 0; // how many paragraphs start before it
+        int64_t height = 0;
+        std::vector<Section> sections;     // room for BLOCK from the start
+        std::vector<int> measured_heights; // none until one is measured; 0: not measured
+    };
     static constexpr size_t BLOCK = 1024;
 
+    const Block &block_of(size_t index) const { return blocks_[index / BLOCK]; }
+    const Section &section_record(size_t index) const {
+        return block_of(index).sections[index % BLOCK];
+    }
+    size_t first_char(size_t index) const {
+        return block_of(index).first_char + section_record(index).first_char;
+    }
+    bool starts_paragraph(size_t start) const { return start == 0 || text_[start - 1] == '\n'; }
     size_t section_end(size_t index) const;
+    int measured_height(size_t index) const;
     float char_width(size_t at) const;
     float text_width(size_t from, size_t to) const;
-    int estimated_height(const Section &section) const;
+    int estimated_height(float width) const;
     void add_section_height(size_t index, int height);
     void start_section(size_t start);
     void cut_last_section(size_t end, size_t counted);
     void resum_heights();
 
     size_t section_bytes_;
-    std::string text_;
-    std::vector<size_t> paragraph_starts_;
-    std::vector<Section> sections_;
-    std::vector<int64_t> block_heights_;
+    GrowingBytes text_;
+    std::vector<Block> blocks_;
+    size_t paragraphs_ = 0;
     size_t chars_ = 0;
     int64_t total_height_ = 0;
     CharWidths widths_;

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -214,6 +215,47 @@ TEST(TextStoreTest, PositionsAndSectionsAgreeAcrossBlocks) {
     }
     EXPECT_EQ(store.section_at(-5), 0U);
     EXPECT_EQ(store.section_at(y + 1000), store.section_count() - 1);
+}
+
+// Sections are kept in blocks, which may begin inside a paragraph or between
+// two; the paragraphs found through them must be those of the text itself.
+TEST(TextStoreTest, ParagraphsAgreeWithTheTextAcrossBlocks) {
+    std::string text;
+    for (int i = 0; i < 3000; ++i) {
+        if (i % 700 == 7)
+            text += std::string(40000, 'x') + "\n"; // 2500 sections of 16 bytes
+        else
+            text += std::string(i % 5, 'y') + (i % 3 != 0 ? "\n" : "\r\n");
+    }
+    TextStore store = store_of(text, 65536, 16);
+    ASSERT_EQ(store.text(), text);
+    std::vector<size_t> starts{0};
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (text[at] == '\n')
+            starts.push_back(at + 1);
+    }
+    ASSERT_EQ(store.paragraph_count(), starts.size());
+    for (size_t p = 0; p < starts.size(); ++p) {
+        size_t end = p + 1 < starts.size() ? starts[p + 1] : text.size();
+        ASSERT_EQ(store.paragraph_start(p), starts[p]) << p;
+        ASSERT_EQ(store.paragraph_end(p), end) << p;
+        for (size_t inside : {starts[p], (starts[p] + end) / 2, std::max(end, starts[p] + 1) - 1})
+            ASSERT_EQ(store.paragraph_holding(inside), p) << p << " at " << inside;
+    }
+    EXPECT_EQ(store.paragraph_holding(text.size()), starts.size() - 1);
+}
+
+// The view starts over with a new store by assigning it.
+TEST(TextStoreTest, AStoreAssignedOverAnotherKeepsItsOwnText) {
+    const std::string big(200000, 'b');
+    TextStore store = store_of("old text");
+    store = store_of(big, 70000);
+    store.append("\nmore");
+    EXPECT_EQ(store.text(), big + "\nmore");
+    store = TextStore();
+    store.append("new");
+    EXPECT_EQ(store.text(), "new");
+    EXPECT_EQ(store.paragraph_count(), 1U);
 }
 
 } // namespace
