@@ -4,6 +4,7 @@
 // that says why, and answered unchanged. The file itself is never written.
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -50,8 +51,10 @@ struct EditFeed {
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
     // The file's bytes, the unedited answer.
     std::string bytes;
-    // The text for the view, while it goes in, and how much of it has.
+    // The text for the view, while it goes in, unless it is the bytes
+    // themselves (shows_bytes), and how much of it has gone in.
     std::string shown;
+    bool shows_bytes = false;
     size_t inserted = 0;
     GObjectPtr<GtkTextBuffer> filling{gtk_text_buffer_new(nullptr)};
     NotEditable not_editable = NotEditable::no;
@@ -105,6 +108,8 @@ struct EditFeed {
         return fail(reason.get());
     }
 
+    std::string_view text_for_view() const { return shows_bytes ? bytes : shown; }
+
     gboolean finish_reading();
     void text_in();
     void set_answer_allowed(bool allowed) const;
@@ -140,6 +145,7 @@ gboolean EditFeed::finish_reading() {
     close_file();
     EditableText text = editable_text(bytes, converted_charset());
     shown = std::move(text.shown);
+    shows_bytes = text.shows_bytes;
     not_editable = text.not_editable;
     window.add_idle<insert_piece>(this);
     return FALSE;
@@ -151,13 +157,14 @@ gboolean EditFeed::finish_reading() {
 // that grows lays it out again and again, which takes twice as long.
 gboolean insert_piece(EditFeed *feed) {
     GtkTextBuffer *buffer = feed->filling.get();
-    size_t end = text_piece_end(feed->shown, feed->inserted, INSERTED_PIECE_BYTES);
+    std::string_view text = feed->text_for_view();
+    size_t end = text_piece_end(text, feed->inserted, INSERTED_PIECE_BYTES);
     GtkTextIter at;
     gtk_text_buffer_get_end_iter(buffer, &at);
-    gtk_text_buffer_insert(buffer, &at, feed->shown.data() + feed->inserted,
+    gtk_text_buffer_insert(buffer, &at, text.data() + feed->inserted,
                            static_cast<int>(end - feed->inserted));
     feed->inserted = end;
-    if (end < feed->shown.size())
+    if (end < text.size())
         return TRUE;
     feed->shown = std::string();
     feed->text_in();
