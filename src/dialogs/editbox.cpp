@@ -38,6 +38,9 @@ constexpr size_t PIECE_BYTES = 1024 * 1024;
 // window should answer a key.
 constexpr size_t INSERTED_PIECE_BYTES = 256 * 1024;
 
+// Characters of the buffer answered at a time.
+constexpr int ANSWERED_PIECE_CHARS = 1024 * 1024;
+
 // The responses that write the answer, which wait until the file is read.
 constexpr int ANSWERING_RESPONSES[] = {GTK_RESPONSE_OK, RESPONSE_EXTRA};
 
@@ -49,7 +52,9 @@ struct EditFeed {
     gulong map_handler = 0;
     IOChannelPtr channel;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
-    // The file's bytes, the unedited answer.
+    // The file's bytes, the unedited answer. When the view shows them as they
+    // are (shows_bytes), they are let go once the buffer holds them, and the
+    // buffer answers: a large file is not held twice while it is edited.
     std::string bytes;
     // The text for the view, while it goes in, unless it is the bytes
     // themselves (shows_bytes), and how much of it has gone in.
@@ -167,6 +172,8 @@ gboolean insert_piece(EditFeed *feed) {
     if (end < text.size())
         return TRUE;
     feed->shown = std::string();
+    if (feed->shows_bytes)
+        std::string().swap(feed->bytes);
     feed->text_in();
     return FALSE;
 }
@@ -302,15 +309,28 @@ GtkWidget *note_new(GtkWidget *content) {
     return note;
 }
 
+// The buffer's text a piece at a time, so that answering a large text
+// takes no second copy of it.
+int write_buffer_text(GtkTextBuffer *buffer, int fd) {
+    GtkTextIter start;
+    gtk_text_buffer_get_start_iter(buffer, &start);
+    while (!gtk_text_iter_is_end(&start)) {
+        GtkTextIter end = start;
+        gtk_text_iter_forward_chars(&end, ANSWERED_PIECE_CHARS);
+        GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
+        if (int error = write_all(fd, answer_text(text.get())); error != 0)
+            return error;
+        start = end;
+    }
+    return 0;
+}
+
 int write_answer(const EditFeed &feed) {
     GtkTextBuffer *buffer = gtk_text_view_get_buffer(feed.view);
-    if (!feed.editable || !gtk_text_buffer_get_modified(buffer))
-        return write_all(feed.request.opts.output_fd, feed.bytes);
-    GtkTextIter start;
-    GtkTextIter end;
-    gtk_text_buffer_get_bounds(buffer, &start, &end);
-    GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
-    return write_all(feed.request.opts.output_fd, answer_text(text.get()));
+    const int fd = feed.request.opts.output_fd;
+    if (!feed.shows_bytes && (!feed.editable || !gtk_text_buffer_get_modified(buffer)))
+        return write_all(fd, feed.bytes);
+    return write_buffer_text(buffer, fd);
 }
 
 } // namespace
