@@ -148,6 +148,7 @@ void EditFeed::set_answer_allowed(bool allowed) const {
 
 gboolean EditFeed::finish_reading() {
     close_file();
+    std::vector<char>().swap(piece);
     EditableText text = editable_text(bytes, converted_charset());
     shown = std::move(text.shown);
     shows_bytes = text.shows_bytes;
