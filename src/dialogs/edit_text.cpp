@@ -37,14 +37,18 @@ std::string encoded(std::string_view utf8, const char *charset) {
 } // namespace
 
 EditableText editable_text(std::string_view bytes, const char *charset) {
-    std::string shown = decoded(bytes, charset);
-    if (bytes.find('\0') != std::string_view::npos)
-        return {std::move(shown), NotEditable::nul_byte};
+    const bool nul_byte = bytes.find('\0') != std::string_view::npos;
     // GTK's own test of what its text buffer takes.
+    if (charset == nullptr && !nul_byte &&
+        g_utf8_validate(bytes.data(), static_cast<gssize>(bytes.size()), nullptr))
+        return {std::string(), true, NotEditable::no};
+    std::string shown = decoded(bytes, charset);
+    if (nul_byte)
+        return {std::move(shown), false, NotEditable::nul_byte};
     bool valid = g_utf8_validate(shown.data(), static_cast<gssize>(shown.size()), nullptr);
     if (!valid || encoded(shown, charset) != bytes)
-        return {std::move(shown), NotEditable::not_text};
-    return {std::move(shown), NotEditable::no};
+        return {std::move(shown), false, NotEditable::not_text};
+    return {std::move(shown), false, NotEditable::no};
 }
 
 size_t text_piece_end(std::string_view text, size_t from, size_t most) {

@@ -14,8 +14,10 @@ enum class NotEditable {
 
 struct EditableText {
     // UTF-8, as GTK takes it. When the file is not editable, its text with
-    // each byte that cannot be shown replaced by U+FFFD.
+    // each byte that cannot be shown replaced by U+FFFD. Empty when the bytes
+    // are that text already (shows_bytes): a large file is not held twice.
     std::string shown;
+    bool shows_bytes;
     NotEditable not_editable;
 };
 

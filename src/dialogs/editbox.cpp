@@ -4,6 +4,7 @@
 // that says why, and answered unchanged. The file itself is never written.
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 #include <vector>
 
@@ -37,6 +38,9 @@ constexpr size_t PIECE_BYTES = 1024 * 1024;
 // window should answer a key.
 constexpr size_t INSERTED_PIECE_BYTES = 256 * 1024;
 
+// Characters of the buffer answered at a time.
+constexpr int ANSWERED_PIECE_CHARS = 1024 * 1024;
+
 // The responses that write the answer, which wait until the file is read.
 constexpr int ANSWERING_RESPONSES[] = {GTK_RESPONSE_OK, RESPONSE_EXTRA};
 
@@ -48,10 +52,14 @@ struct EditFeed {
     gulong map_handler = 0;
     IOChannelPtr channel;
     std::vector<char> piece = std::vector<char>(PIECE_BYTES);
-    // The file's bytes, the unedited answer.
+    // The file's bytes, the unedited answer. When the view shows them as they
+    // are (shows_bytes), they are let go once the buffer holds them, and the
+    // buffer answers: a large file is not held twice while it is edited.
     std::string bytes;
-    // The text for the view, while it goes in, and how much of it has.
+    // The text for the view, while it goes in, unless it is the bytes
+    // themselves (shows_bytes), and how much of it has gone in.
     std::string shown;
+    bool shows_bytes = false;
     size_t inserted = 0;
     GObjectPtr<GtkTextBuffer> filling{gtk_text_buffer_new(nullptr)};
     NotEditable not_editable = NotEditable::no;
@@ -105,6 +113,8 @@ struct EditFeed {
         return fail(reason.get());
     }
 
+    std::string_view text_for_view() const { return shows_bytes ? bytes : shown; }
+
     gboolean finish_reading();
     void text_in();
     void set_answer_allowed(bool allowed) const;
@@ -138,8 +148,10 @@ void EditFeed::set_answer_allowed(bool allowed) const {
 
 gboolean EditFeed::finish_reading() {
     close_file();
+    std::vector<char>().swap(piece);
     EditableText text = editable_text(bytes, converted_charset());
     shown = std::move(text.shown);
+    shows_bytes = text.shows_bytes;
     not_editable = text.not_editable;
     window.add_idle<insert_piece>(this);
     return FALSE;
@@ -151,15 +163,18 @@ gboolean EditFeed::finish_reading() {
 // that grows lays it out again and again, which takes twice as long.
 gboolean insert_piece(EditFeed *feed) {
     GtkTextBuffer *buffer = feed->filling.get();
-    size_t end = text_piece_end(feed->shown, feed->inserted, INSERTED_PIECE_BYTES);
+    std::string_view text = feed->text_for_view();
+    size_t end = text_piece_end(text, feed->inserted, INSERTED_PIECE_BYTES);
     GtkTextIter at;
     gtk_text_buffer_get_end_iter(buffer, &at);
-    gtk_text_buffer_insert(buffer, &at, feed->shown.data() + feed->inserted,
+    gtk_text_buffer_insert(buffer, &at, text.data() + feed->inserted,
                            static_cast<int>(end - feed->inserted));
     feed->inserted = end;
-    if (end < feed->shown.size())
+    if (end < text.size())
         return TRUE;
     feed->shown = std::string();
+    if (feed->shows_bytes)
+        std::string().swap(feed->bytes);
     feed->text_in();
     return FALSE;
 }
@@ -295,15 +310,28 @@ GtkWidget *note_new(GtkWidget *content) {
     return note;
 }
 
+// The buffer's text a piece at a time, so that answering a large text
+// takes no second copy of it.
+int write_buffer_text(GtkTextBuffer *buffer, int fd) {
+    GtkTextIter start;
+    gtk_text_buffer_get_start_iter(buffer, &start);
+    while (!gtk_text_iter_is_end(&start)) {
+        GtkTextIter end = start;
+        gtk_text_iter_forward_chars(&end, ANSWERED_PIECE_CHARS);
+        GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
+        if (int error = write_all(fd, answer_text(text.get())); error != 0)
+            return error;
+        start = end;
+    }
+    return 0;
+}
+
 int write_answer(const EditFeed &feed) {
     GtkTextBuffer *buffer = gtk_text_view_get_buffer(feed.view);
-    if (!feed.editable || !gtk_text_buffer_get_modified(buffer))
-        return write_all(feed.request.opts.output_fd, feed.bytes);
-    GtkTextIter start;
-    GtkTextIter end;
-    gtk_text_buffer_get_bounds(buffer, &start, &end);
-    GCharPtr text(gtk_text_buffer_get_text(buffer, &start, &end, TRUE));
-    return write_all(feed.request.opts.output_fd, answer_text(text.get()));
+    const int fd = feed.request.opts.output_fd;
+    if (!feed.shows_bytes && (!feed.editable || !gtk_text_buffer_get_modified(buffer)))
+        return write_all(fd, feed.bytes);
+    return write_buffer_text(buffer, fd);
 }
 
 } // namespace

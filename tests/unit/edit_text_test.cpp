@@ -40,9 +40,16 @@ TEST(EditableTextTest, OnlyBytesThatComeBackExactlyAreEditable) {
     };
     for (const Case &c : cases) {
         EditableText text = editable_text(c.bytes, c.charset);
-        EXPECT_EQ(text.shown, c.shown) << c.name;
+        EXPECT_EQ(text.shows_bytes ? c.bytes : text.shown, c.shown) << c.name;
         EXPECT_EQ(text.not_editable, c.not_editable) << c.name;
     }
+}
+
+// A large UTF-8 file is the common case, and a copy of it would double the
+// memory the editbox takes.
+TEST(EditableTextTest, UnchangedUtf8IsNotCopied) {
+    EXPECT_TRUE(editable_text("line\r\n\xC3\xA9", nullptr).shows_bytes);
+    EXPECT_FALSE(editable_text("caf\xE9", "ISO-8859-1").shows_bytes);
 }
 
 } // namespace
