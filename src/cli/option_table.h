@@ -77,6 +77,9 @@ template <class Record> struct Flag {
     bool value = true;
     bool operator==(const Flag &) const = default;
 };
+// Spelled out for compilers that do not deduce an aggregate's arguments.
+template <class Record> Flag(bool Record::*) -> Flag<Record>;
+template <class Record> Flag(bool Record::*, bool) -> Flag<Record>;
 using OptionHandler = std::optional<ScanStep> (*)(SegmentConfig &config, const char *arg);
 // Listed by --help but not accepted: the scan takes it for an unknown option.
 struct HelpOnly {
