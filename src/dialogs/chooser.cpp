@@ -2,8 +2,10 @@
 // window and buttons. The dialog text is the path they open at, taken
 // exactly as typed; the answer is the chosen path, one line, unquoted.
 #include <algorithm>
+#include <vector>
 
 #include "core/diagnostics.h"
+#include "dialogs/chooser_columns.h"
 #include "dialogs/chooser_paths.h"
 #include "frame/buttons.h"
 #include "frame/callbacks.h"
@@ -48,11 +50,6 @@ void on_file_activated(GtkFileChooser *, GtkDialog *dialog) {
     gtk_dialog_response(dialog, GTK_RESPONSE_OK);
 }
 
-// Widths of the file list's columns, in character cells: a size, a file
-// type, a date and time; the names' column takes what is left.
-constexpr double NAME_COLUMN_CELLS = 24;
-constexpr double OTHER_COLUMN_CELLS[] = {10, 18, 16};
-
 // The first widget inside widget (or widget itself), GTK's own parts
 // included, that is wanted.
 GtkWidget *first_inside(GtkWidget *widget, bool (*wanted)(GtkWidget *)) {
@@ -74,28 +71,63 @@ GtkWidget *first_inside(GtkWidget *widget, bool (*wanted)(GtkWidget *)) {
     return search.found;
 }
 
+// Widths of the file list's columns, in character cells: a name, a size, a
+// file type, a date and time. Columns that expand (the names, and the
+// folders in search results) take what the list has left over.
+constexpr double NAME_COLUMN_CELLS = 24;
+constexpr double OTHER_COLUMN_CELLS[] = {10, 18, 16};
+
+// The columns' fixed widths fitted to the list's width: widths fixed in
+// advance would otherwise be the least the list, and so the window, can be,
+// wider than asked or than the monitor.
+void fit_columns(GtkWidget *, GdkRectangle *allocation, GtkTreeView *list) {
+    std::vector<GtkTreeViewColumn *> shown;
+    std::vector<double> cells;
+    int others = 0;
+    int columns = static_cast<int>(gtk_tree_view_get_n_columns(list));
+    for (int i = 0; i < columns; ++i) {
+        GtkTreeViewColumn *column = gtk_tree_view_get_column(list, i);
+        bool expands = gtk_tree_view_column_get_expand(column);
+        double meant = expands ? NAME_COLUMN_CELLS : OTHER_COLUMN_CELLS[std::min(others, 2)];
+        others += expands ? 0 : 1;
+        if (!gtk_tree_view_column_get_visible(column))
+            continue;
+        shown.push_back(column);
+        cells.push_back(meant);
+    }
+    double unit = char_unit_pixels(gtk_widget_get_screen(GTK_WIDGET(list)));
+    std::vector<int> widths = fitted_column_widths(cells, unit, allocation->width);
+    for (size_t i = 0; i < shown.size(); ++i)
+        if (gtk_tree_view_column_get_fixed_width(shown[i]) != widths[i])
+            gtk_tree_view_column_set_fixed_width(shown[i], widths[i]);
+}
+
 // GTK's file list measures every row of a folder to size its columns, which
 // is most of what a large folder costs before the chooser settles (a few
 // seconds for 10,000 files). With columns of fixed widths its rows are of
-// one height, and only the rows in sight are laid out.
+// one height, and only the rows in sight are laid out. The list scrolls
+// sideways, rather than widening the window, while a column (shown later,
+// or widened by the user) does not fit.
 void lay_out_only_rows_in_sight(GtkWidget *chooser) {
     GtkWidget *found = first_inside(chooser, [](GtkWidget *w) { return GTK_IS_TREE_VIEW(w) != 0; });
     if (found == nullptr)
         return;
     GtkTreeView *list = GTK_TREE_VIEW(found);
-    double unit = char_unit_pixels(gdk_screen_get_default());
-    int others = 0;
     int columns = static_cast<int>(gtk_tree_view_get_n_columns(list));
     for (int i = 0; i < columns; ++i) {
         GtkTreeViewColumn *column = gtk_tree_view_get_column(list, i);
-        double cells = NAME_COLUMN_CELLS;
-        if (!gtk_tree_view_column_get_expand(column))
-            cells = OTHER_COLUMN_CELLS[std::min(others++, 2)];
         gtk_tree_view_column_set_sizing(column, GTK_TREE_VIEW_COLUMN_FIXED);
-        gtk_tree_view_column_set_fixed_width(column, static_cast<int>(cells * unit));
         gtk_tree_view_column_set_resizable(column, TRUE);
     }
     gtk_tree_view_set_fixed_height_mode(list, TRUE);
+    GtkWidget *scroller = gtk_widget_get_parent(found);
+    if (GTK_IS_SCROLLED_WINDOW(scroller)) {
+        GtkPolicyType vertical = GTK_POLICY_AUTOMATIC;
+        gtk_scrolled_window_get_policy(GTK_SCROLLED_WINDOW(scroller), nullptr, &vertical);
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scroller), GTK_POLICY_AUTOMATIC,
+                                       vertical);
+    }
+    g_signal_connect(list, "size-allocate", signal_handler<fit_columns>(), list);
 }
 
 void leave_unsorted(GObject *, GParamSpec *, GtkEntryCompletion *completion) {
@@ -141,6 +173,9 @@ DialogResult run_chooser(const DialogRequest &request, GtkFileChooserAction acti
     if (!request.args.empty())
         return unexpected_args(request);
     DialogWindow dialog(request, help_on_f1(request.conf), WindowStyle::without_text);
+    // GTK's chooser needs all of its window to be of use: its buttons and
+    // name field must not lie off the monitor.
+    dialog.fit_monitor();
 
     GtkWidget *widget = gtk_file_chooser_widget_new(action);
     Chooser chooser{GTK_FILE_CHOOSER(widget),

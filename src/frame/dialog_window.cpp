@@ -112,6 +112,12 @@ DialogWindow::~DialogWindow() {
     gtk_widget_destroy(window_);
 }
 
+void DialogWindow::fit_monitor() const {
+    double unit = char_unit_pixels(gdk_screen_get_default());
+    CellSize size = fitted_cell_size(request_.rows, request_.cols, unit, workarea_);
+    request_cell_size(content(), size.rows, size.cols, unit);
+}
+
 void DialogWindow::label_input(GtkWidget *input) const {
     if (text_ != nullptr)
         relate_text(text_, input);

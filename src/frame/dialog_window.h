@@ -43,6 +43,11 @@ class DialogWindow {
     // dialog of the default size fills.
     const GdkRectangle &workarea() const { return workarea_; }
 
+    // Keeps the content area within the largest size that fits the monitor,
+    // for a dialog that cannot show its content in less than it asks for:
+    // one asked to be larger gets that size instead.
+    void fit_monitor() const;
+
     // Names input as what the dialog's text asks for, for screen readers.
     // Does nothing for a dialog made without a text.
     void label_input(GtkWidget *input) const;

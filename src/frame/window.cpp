@@ -182,6 +182,12 @@ CellSize asked_cell_size(int rows, int cols, double unit, const GdkRectangle &ar
     return {rows != 0 ? rows : fallback.rows, cols != 0 ? cols : fallback.cols};
 }
 
+CellSize fitted_cell_size(int rows, int cols, double unit, const GdkRectangle &area) {
+    CellSize asked = asked_cell_size(rows, cols, unit, area);
+    CellSize largest = default_cell_size(unit, area);
+    return {std::min(asked.rows, largest.rows), std::min(asked.cols, largest.cols)};
+}
+
 // GTK takes -1 ("natural size") and up; anything lower is a critical.
 int size_request_pixels(double pixels) {
     if (pixels < 0)

@@ -39,6 +39,10 @@ CellSize default_cell_size(double unit, const GdkRectangle &area);
 // default; any other number, a negative one too, is taken as given.
 CellSize asked_cell_size(int rows, int cols, double unit, const GdkRectangle &area);
 
+// The size that rows and cols ask for, but no larger than the default in
+// either direction: for a dialog that must show whole on the monitor.
+CellSize fitted_cell_size(int rows, int cols, double unit, const GdkRectangle &area);
+
 // Pixels for a length that GTK takes as a size request: -1 (natural size)
 // for anything negative, and never more than a window can be.
 int size_request_pixels(double pixels);

@@ -3,12 +3,14 @@ where the path says, answering the chosen path (absolute, its own bytes,
 unquoted, on a line of its own) for OK and Extra."""
 
 import os
+import re
 
 import pyatspi
 import pytest
 
-from harness import (announced, focused, language_env, position, related, text_of, the_entry,
-                     translated, unexpected, wait_until)
+from harness import (WAYLAND, MonitorServer, WaylandMonitorServer, announced, focused,
+                     language_env, position, related, text_of, the_entry, translated, unexpected,
+                     wait_until, x_geometry, x_windows)
 
 pytestmark = pytest.mark.wayland
 
@@ -182,3 +184,64 @@ def test_tab_completes_a_typed_name(wrenpane, folder):
     name_field(dialog, "../alpha.txt")
     dialog.key("Return")
     assert app.finish() == (0, b"", f"{folder}/alpha.txt\n".encode())
+
+
+# --- The window's size ----------------------------------------------------------
+
+
+@pytest.fixture(scope="module")
+def small_monitor(tmp_path_factory):
+    """A display of its own, X or Wayland as the session is, with one monitor
+    of 1024x768: narrower than the places and the file list's columns at
+    their full widths side by side."""
+    work = tmp_path_factory.mktemp("display")
+    server = WaylandMonitorServer(work) if WAYLAND else MonitorServer(work)
+    try:
+        if WAYLAND:
+            server.set_monitors(1)
+        else:
+            server.set_monitors(1, primary=0)
+        yield server
+    finally:
+        server.stop()
+
+
+def inside(inner, outer) -> bool:
+    x, y, width, height = inner
+    left, top, outer_width, outer_height = outer
+    return (left <= x and x + width <= left + outer_width and top <= y
+            and y + height <= top + outer_height)
+
+
+def size_shown(wrenpane, server, *args) -> tuple[int, int]:
+    """Shows a dialog on the server's monitor, checks that the whole window
+    lies on the monitor and its OK button in the window, presses OK and
+    returns the window's size as --print-size tells it."""
+    app = wrenpane.start("--print-size", *args, env=server.env)
+    dialog = app.dialog()
+    (window,) = wait_until(lambda: x_windows(app.pid, server.display), "the window")
+    width, height = map(int, server.MODE.split("x"))
+    geometry = x_geometry(window, server.display)
+    assert inside(geometry, (0, 0, width, height)), geometry
+    # Both in the window's own coordinates on Wayland, the screen's on X.
+    ok = dialog.find(pyatspi.ROLE_PUSH_BUTTON, "OK").queryComponent().getExtents(
+        pyatspi.DESKTOP_COORDS)
+    frame = dialog.acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    assert inside((ok.x, ok.y, ok.width, ok.height),
+                  (frame.x, frame.y, frame.width, frame.height)), (ok, frame)
+    dialog.press("OK")
+    code, _, stderr = app.finish()
+    assert code == 0
+    return tuple(map(int, re.search(rb"DialogSize: (\d+), (\d+)\n$", stderr).groups()))
+
+
+# The chooser's rows and columns, and those of a message box of the same size:
+# the largest that fits the monitor for 0 and for more than fits.
+SIZES = [((0, 0), (0, 0)), ((100, 200), (0, 0)), ((15, 50), (15, 50))]
+
+
+@pytest.mark.parametrize("option", ["--fselect", "--dselect"])
+@pytest.mark.parametrize("size, same_as", SIZES)
+def test_the_window_fits_the_monitor(wrenpane, small_monitor, folder, option, size, same_as):
+    assert (size_shown(wrenpane, small_monitor, option, folder, *size)
+            == size_shown(wrenpane, small_monitor, "--msgbox", "x", *same_as))
