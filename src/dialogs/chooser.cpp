@@ -142,10 +142,15 @@ void leave_unsorted(GObject *, GParamSpec *, GtkEntryCompletion *completion) {
 // GTK sorts anew, comparing whole names, each time a batch of names comes
 // in: in a folder of 100,000 files that kept the window from answering for
 // seconds at a time. The names are offered in the folder's own order.
-void complete_names_unsorted(GtkWidget *chooser) {
-    GtkWidget *field = first_inside(chooser, [](GtkWidget *w) {
+// The name field: the entry that completes names.
+GtkWidget *name_field(GtkWidget *chooser) {
+    return first_inside(chooser, [](GtkWidget *w) {
         return GTK_IS_ENTRY(w) && gtk_entry_get_completion(GTK_ENTRY(w)) != nullptr;
     });
+}
+
+void complete_names_unsorted(GtkWidget *chooser) {
+    GtkWidget *field = name_field(chooser);
     if (field == nullptr)
         return;
     GtkEntryCompletion *completion = gtk_entry_get_completion(GTK_ENTRY(field));
@@ -191,6 +196,11 @@ DialogResult run_chooser(const DialogRequest &request, GtkFileChooserAction acti
     g_signal_connect(dialog.dialog(), "response", signal_handler<on_response>(), &chooser);
     gtk_widget_show(widget);
     gtk_box_pack_start(GTK_BOX(dialog.content()), widget, TRUE, TRUE, 0);
+    // The name field starts with the focus, whatever the window's focus
+    // chain would pick: a file list that took it first would select its
+    // first row, and a folder chooser would type that row's name.
+    if (GtkWidget *field = name_field(widget))
+        gtk_widget_grab_focus(field);
 
     add_standard_buttons(dialog.dialog(), &request.conf);
     return run_dialog(dialog, {[&] { return write_answer(chooser, request.opts.output_fd); }});
