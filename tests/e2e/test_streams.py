@@ -11,23 +11,13 @@ import threading
 import pyatspi
 import pytest
 
-from harness import (has_state, language_env, text_of, translated, unexpected,
-                     wait_until)
+from harness import (has_state, language_env, text_of, text_view, translated, unexpected,
+                     wait_for_view_text, wait_until)
 
 pytestmark = pytest.mark.wayland
 
 EXITED = "The command exited with status %d."
 SIGNALLED = "The command was ended by signal %s."
-
-
-def view_of(dialog):
-    return dialog.find(pyatspi.ROLE_TEXT)
-
-
-def wait_for_text(dialog, expected: str):
-    view = view_of(dialog)
-    wait_until(lambda: text_of(view) == expected, f"the view to show {expected[-40:]!r}")
-    return view
 
 
 def ok_button(dialog, name="OK"):
@@ -58,7 +48,7 @@ def test_programbox_shows_input_as_it_comes_and_offers_ok_at_its_end(wrenpane, t
     args = ["--programbox", *([text] if text else []), 0, 0]
     app = wrenpane.start(*args, stdin=subprocess.PIPE)
     dialog = app.dialog()
-    view = view_of(dialog)
+    view = text_view(dialog)
     # The text names the view for screen readers; without one it is "Output".
     labelled = [r.getTarget(0).name for r in view.getRelationSet()
                 if r.getRelationType() == pyatspi.RELATION_LABELLED_BY]
@@ -66,9 +56,9 @@ def test_programbox_shows_input_as_it_comes_and_offers_ok_at_its_end(wrenpane, t
     assert dialog.labels()[:1] == ([text] if text else [])
     assert dialog.button_names() == ["Cancel", "OK"]
     app.send(b"first piece\n")
-    wait_for_text(dialog, "first piece\n")
+    wait_for_view_text(dialog, "first piece\n")
     app.send(b"second \xff piece")
-    wait_for_text(dialog, "first piece\nsecond \ufffd piece")
+    wait_for_view_text(dialog, "first piece\nsecond \ufffd piece")
     ok = ok_button(dialog)
     assert not is_sensitive(ok)
     app.stdin.close()
@@ -95,7 +85,7 @@ def test_a_writer_that_never_ends_does_not_hold_up_escape_or_cancel(wrenpane, di
     stop = threading.Event()
     writer = threading.Thread(target=flood, args=(app.stdin, stop), daemon=True)
     writer.start()
-    shown = view_of(dialog).queryText()
+    shown = text_view(dialog).queryText()
     wait_until(lambda: shown.characterCount > 1_000_000, "the flood to be shown")
     dialog.close_with(close)
     assert app.finish() == (5 if close == "Escape" else 1, b"", b"")
@@ -110,7 +100,7 @@ def test_progressbox_closes_itself_at_the_end_of_input(wrenpane):
     dialog = app.dialog()
     assert dialog.button_names() == []
     app.send(b"working\n")
-    wait_for_text(dialog, "working\n")
+    wait_for_view_text(dialog, "working\n")
     app.stdin.close()
     assert app.finish() == (0, b"", b"")
 
@@ -120,7 +110,7 @@ def test_a_progressbox_in_a_chain_hands_on_to_the_next_dialog(wrenpane):
                          stdin=subprocess.PIPE)
     progress = app.dialog()
     app.send(b"all of it\n")
-    wait_for_text(progress, "all of it\n")
+    wait_for_view_text(progress, "all of it\n")
     app.stdin.close()
     message = app.dialog()
     assert message.labels() == ["Done"]
@@ -132,7 +122,7 @@ def test_the_view_follows_the_end_until_the_user_scrolls_away(wrenpane):
     app = wrenpane.start("--programbox", 10, 40, stdin=subprocess.PIPE)
     dialog = app.dialog()
     app.send(lines(0, 200).encode())
-    wait_for_text(dialog, lines(0, 200))
+    wait_for_view_text(dialog, lines(0, 200))
     scroll = vertical_scroll(dialog)
     at_end = lambda: 0 < scroll.currentValue == scroll.maximumValue  # noqa: E731
     wait_until(at_end, "the view at the end")
@@ -141,12 +131,12 @@ def test_the_view_follows_the_end_until_the_user_scrolls_away(wrenpane):
     dialog.key("Home")
     wait_until(lambda: scroll.currentValue == 0, "the start")
     app.send(lines(300, 100).encode())
-    wait_for_text(dialog, lines(0, 400))
+    wait_for_view_text(dialog, lines(0, 400))
     assert scroll.currentValue == 0
     dialog.key("End")
     wait_until(at_end, "the end again")
     app.send(lines(400, 100).encode())
-    wait_for_text(dialog, lines(0, 500))
+    wait_for_view_text(dialog, lines(0, 500))
     wait_until(at_end, "the view to follow the end again")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
@@ -173,7 +163,7 @@ def test_prgbox_shows_the_output_and_how_the_command_ended(wrenpane, command, ou
                                                           value):
     app = wrenpane.start("--prgbox", "Running", command, 0, 0)
     dialog = app.dialog()
-    view = view_of(dialog)
+    view = text_view(dialog)
     wait_until(lambda: output in text_of(view), f"the output {output!r}")
     status_shown(dialog, "C", message, value)
     ok = ok_button(dialog)
@@ -208,7 +198,7 @@ def test_ending_a_prgbox_ends_its_command_and_all_it_started(wrenpane, close):
     args = ["--timeout", 2] if close == "timeout" else []
     app = wrenpane.start(*args, "--prgbox", STUBBORN, 0, 0)
     dialog = app.dialog()
-    view = view_of(dialog)
+    view = text_view(dialog)
     group = int(wait_until(lambda: text_of(view).strip(), "the command's process id"))
     wait_until(lambda: len(processes_in_group(group)) >= 3, "the command's processes")
     if close != "timeout":
@@ -248,7 +238,7 @@ def tab_stop_x(wrenpane, tmp_path, tab_len) -> int:
     args = ["--tab-len", tab_len] if tab_len else []
     app = wrenpane.start(*args, "--textbox", path, 0, 0)
     dialog = app.dialog()
-    view = wait_for_text(dialog, "\tb\n")
+    view = wait_for_view_text(dialog, "\tb\n")
     text = view.queryText()
     start = text.getCharacterExtents(0, pyatspi.DESKTOP_COORDS)[0]
     after = text.getCharacterExtents(1, pyatspi.DESKTOP_COORDS)[0]
@@ -271,7 +261,7 @@ def test_tab_len_places_the_tab_stops(wrenpane, tmp_path):
 def test_prgbox_speaks_the_users_language(wrenpane, language):
     app = wrenpane.start("--prgbox", "exit 2", 0, 0, env=language_env(language))
     dialog = app.dialog()
-    assert view_of(dialog).name == "exit 2"
+    assert text_view(dialog).name == "exit 2"
     status_shown(dialog, language, EXITED, 2)
     ok = ok_button(dialog, translated(language, "_OK"))
     wait_until(lambda: is_sensitive(ok), "OK")
@@ -283,6 +273,6 @@ def test_prgbox_speaks_the_users_language(wrenpane, language):
 def test_programbox_names_its_view_in_the_users_language(wrenpane, language):
     app = wrenpane.start("--programbox", 0, 0, stdin=b"", env=language_env(language))
     dialog = app.dialog()
-    assert view_of(dialog).name == translated(language, "Output")
+    assert text_view(dialog).name == translated(language, "Output")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")

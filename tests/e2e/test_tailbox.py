@@ -9,18 +9,10 @@ import signal
 import pyatspi
 import pytest
 
-from harness import language_env, text_of, translated, unexpected, wait_until
+from harness import (language_env, text_of, text_view, translated, unexpected, wait_for_view_text,
+                     wait_until)
 
 WAITING = "Waiting for the file to become readable."
-
-
-def text_view(dialog):
-    return dialog.find(pyatspi.ROLE_TEXT)
-
-
-def wait_for_text(dialog, expected: str):
-    view = text_view(dialog)
-    wait_until(lambda: text_of(view) == expected, f"the view to show {expected[-40:]!r}")
 
 
 def append(path, text: str):
@@ -47,25 +39,25 @@ def test_the_file_is_followed_through_growth_truncation_and_rotation(wrenpane, t
     log.write_text("first\n")
     app = wrenpane.start("--tailbox", log, 0, 0)
     dialog = app.dialog()
-    wait_for_text(dialog, "first\n")
+    wait_for_view_text(dialog, "first\n")
     append(log, "second\n")
-    wait_for_text(dialog, "first\nsecond\n")
+    wait_for_view_text(dialog, "first\nsecond\n")
     # Cut short (as copytruncate does) and written again: shown from its start.
     log.write_text("cut\n")
-    wait_for_text(dialog, "cut\n")
+    wait_for_view_text(dialog, "cut\n")
     # Rotated by a rename over it: the new file, from its start.
     rotated = tmp_path / "new.log"
     rotated.write_text("rotated in\n")
     os.replace(rotated, log)
-    wait_for_text(dialog, "rotated in\n")
+    wait_for_view_text(dialog, "rotated in\n")
     append(log, "and on\n")
-    wait_for_text(dialog, "rotated in\nand on\n")
+    wait_for_view_text(dialog, "rotated in\nand on\n")
     # Renamed away: the text stays, a note says why, until a new file comes.
     os.rename(log, tmp_path / "app.log.1")
     wait_for_note(dialog, f"{log}: No such file or directory\n")
     assert text_of(text_view(dialog)) == "rotated in\nand on\n"
     log.write_text("fresh\n")
-    wait_for_text(dialog, "fresh\n")
+    wait_for_view_text(dialog, "fresh\n")
     wait_for_no_note(dialog)
     # A directory in its place: a note, no crash, and a file again later.
     log.unlink()
@@ -73,7 +65,7 @@ def test_the_file_is_followed_through_growth_truncation_and_rotation(wrenpane, t
     wait_for_note(dialog, f"{log}: Is a directory\n")
     log.rmdir()
     log.write_text("back\n")
-    wait_for_text(dialog, "back\n")
+    wait_for_view_text(dialog, "back\n")
     dialog.press("Exit")
     assert app.finish() == (0, b"", b"")
 
@@ -87,7 +79,7 @@ def test_a_missing_file_is_waited_for_with_a_note(wrenpane, tmp_path, language):
     wait_for_note(dialog, f"{log}: ", translated(language, WAITING))
     assert dialog.button_names() == [translated(language, "_Exit")]
     log.write_text("here now\n")
-    wait_for_text(dialog, "here now\n")
+    wait_for_view_text(dialog, "here now\n")
     wait_until(lambda: not any(str(log) in label for label in dialog.labels()), "the note to go")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
@@ -112,7 +104,7 @@ def test_the_view_stays_at_the_end_until_scrolled_away(wrenpane, tmp_path):
     log.write_text(text)
     app = wrenpane.start("--tailbox", log, 12, 40)
     dialog = app.dialog()
-    wait_for_text(dialog, text)
+    wait_for_view_text(dialog, text)
     scroll = vertical_scroll(dialog)
 
     def at_end():
@@ -123,14 +115,14 @@ def test_the_view_stays_at_the_end_until_scrolled_away(wrenpane, tmp_path):
         bottom = scroll.maximumValue
         append(log, lines(first, count))
         text += lines(first, count)
-        wait_for_text(dialog, text)
+        wait_for_view_text(dialog, text)
         wait_until(lambda: at_end() and scroll.maximumValue > bottom, "the new end in sight")
     # Scrolled away, it stays where the user is.
     dialog.key("Home")
     wait_until(lambda: scroll.currentValue == 0, "the start")
     append(log, lines(300, 50))
     text += lines(300, 50)
-    wait_for_text(dialog, text)
+    wait_for_view_text(dialog, text)
     assert scroll.currentValue == 0
     # End follows again.
     dialog.key("End")
@@ -138,7 +130,7 @@ def test_the_view_stays_at_the_end_until_scrolled_away(wrenpane, tmp_path):
     bottom = scroll.maximumValue
     append(log, lines(350, 50))
     text += lines(350, 50)
-    wait_for_text(dialog, text)
+    wait_for_view_text(dialog, text)
     wait_until(lambda: at_end() and scroll.maximumValue > bottom, "the new end in sight")
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
@@ -239,7 +231,7 @@ def test_a_file_that_says_it_is_empty_is_read_through(wrenpane):
     # on demand by their length, they showed nothing.
     app = wrenpane.start("--tailbox", "/proc/version", 0, 0)
     dialog = app.dialog()
-    wait_for_text(dialog, open("/proc/version").read())
+    wait_for_view_text(dialog, open("/proc/version").read())
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
@@ -275,9 +267,9 @@ def test_tailboxbg_stays_up_beside_the_chain_and_closes_with_it(wrenpane, tmp_pa
                          "--and-dialog", "--title", "Step", "--msgbox", "Installing", 6, 30)
     message = app.dialog(title="Step")
     background = window_titled(app, "Log")
-    wait_for_text(background, "unpacking\n")
+    wait_for_view_text(background, "unpacking\n")
     append(log, "configuring\n")
-    wait_for_text(background, "unpacking\nconfiguring\n")
+    wait_for_view_text(background, "unpacking\nconfiguring\n")
     message.press("OK")
     assert app.finish() == (0, b"", b"")
 
@@ -313,6 +305,6 @@ def test_no_kill_leaves_the_window_up_and_writes_its_process_id(wrenpane, tmp_pa
     assert os.getsid(pid) == pid
     window = window_titled(left, "Log")
     append(log, "done\n")
-    wait_for_text(window, "unpacking\ndone\n")
+    wait_for_view_text(window, "unpacking\ndone\n")
     os.kill(pid, signal.SIGTERM)
     wait_until(lambda: not left.is_running(), "the window's process to end")

@@ -32,7 +32,7 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 from .accessibles import (ENTRY_ROLES, VALUED_ROLES, EventLog, announced, descendants, do_action,
                           entries, focus, focused, has_state, inputs, is_checked, position,
                           progress_of, related, set_text, set_value, table_cells, text_of,
-                          the_entry, value_of, wait_for_text)
+                          text_view, the_entry, value_of, wait_for_text, wait_for_view_text)
 from .command_line import VERSION_HEADER, VERSION_LINE, field, unexpected
 from .dialog import POINTER_AT, Dialog
 from .keys import TYPED_CHARACTERS, bind_typed_characters, send_keys, type_text, xdotool

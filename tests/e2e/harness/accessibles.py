@@ -212,6 +212,19 @@ def the_entry(dialog):
     return entry
 
 
+def text_view(dialog):
+    """A dialog's text view (the file viewer's, the stream boxes')."""
+    return dialog.find(pyatspi.ROLE_TEXT)
+
+
+def wait_for_view_text(dialog, expected: str):
+    """Waits until the dialog's text view shows exactly ``expected``, and
+    returns the view."""
+    view = text_view(dialog)
+    wait_until(lambda: text_of(view) == expected, f"the view to show {expected[-40:]!r}")
+    return view
+
+
 def wait_for_text(entry, expected):
     shown = expected if len(expected) < 40 else f"{len(expected)} characters"
     wait_until(lambda: text_of(entry) == expected, f"entry text {shown!r}")
