@@ -1,11 +1,13 @@
 #include "frame/file_viewer.h"
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
 
 #include "core/i18n.h"
 #include "frame/buttons.h"
+#include "frame/callbacks.h"
 #include "frame/file_view.h"
 
 namespace {
@@ -31,11 +33,30 @@ DialogResult run_file_viewer(const DialogRequest &request, HelpAction help) {
     return run_dialog(dialog);
 }
 
-DialogResult run_file_follower(const DialogRequest &request, HelpAction help) {
+namespace {
+
+// Calls its action once, when the window's first frame has been drawn.
+struct FirstFrame {
+    std::function<void()> action;
+    static gboolean on_draw(GtkWidget *widget, cairo_t *, FirstFrame *self) {
+        g_signal_handlers_disconnect_by_func(widget, (gpointer)untyped<on_draw>, self);
+        self->action();
+        return FALSE;
+    }
+};
+
+} // namespace
+
+DialogResult run_file_follower(const DialogRequest &request, HelpAction help,
+                               std::function<void()> when_drawn) {
     DialogWindow dialog(request, std::move(help), WindowStyle::without_text);
     FileView view(dialog, request.text.c_str(), request.conf, FileView::FollowName{});
     view.set_tab_len(request.opts.tab_len);
     add_viewer_buttons(dialog, request.conf);
+    FirstFrame first_frame{std::move(when_drawn)};
+    if (first_frame.action)
+        g_signal_connect_after(dialog.widget(), "draw", signal_handler<FirstFrame::on_draw>(),
+                               &first_frame);
     return run_dialog(dialog);
 }
 

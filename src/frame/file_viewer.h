@@ -3,6 +3,8 @@
 // background.
 #pragma once
 
+#include <functional>
+
 #include "core/records.h"
 #include "frame/dialog_window.h"
 
@@ -12,8 +14,10 @@
 DialogResult run_file_viewer(const DialogRequest &request, HelpAction help);
 
 // The same window following the file by its name (FileView::FollowName),
-// run: Exit gives OK, Escape ESC, the timeout TIMEOUT.
-DialogResult run_file_follower(const DialogRequest &request, HelpAction help);
+// run: Exit gives OK, Escape ESC, the timeout TIMEOUT. when_drawn, if
+// given, is called once the window's first frame has been drawn.
+DialogResult run_file_follower(const DialogRequest &request, HelpAction help,
+                               std::function<void()> when_drawn = {});
 
 // The following window shown without being run: the main loop serves it
 // while later dialogs run. Exit, Escape or the request's timeout close it,

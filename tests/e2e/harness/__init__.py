@@ -38,7 +38,7 @@ from .dialog import POINTER_AT, Dialog
 from .keys import TYPED_CHARACTERS, bind_typed_characters, send_keys, type_text, xdotool
 from .languages import CATALOGUES, LOCALES, catalogue_text, language_env, mnemonic_key, translated
 from .monitors import MonitorServer, WaylandMonitorServer
-from .processes import App, LeftRunning, Result, open_files, program_on_path
+from .processes import App, LeftRunning, Result, open_files, program_on_path, showing_titles
 from .screens import (Window, pixel, pixels, request_close, screen_bytes, screen_size,
                       selection_text, swaymsg, wayland_windows, x_display_env, x_geometry,
                       x_windows)

@@ -238,6 +238,17 @@ class LeftRunning(App):
             os.kill(self._pid, signal.SIGKILL)
 
 
+def showing_titles() -> list[str]:
+    """The titles of the top-level windows showing now, whichever program
+    on the accessibility bus they belong to."""
+    titles = []
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is None:
+            continue
+        titles += [w.name for w in app if w is not None and has_state(w, pyatspi.STATE_SHOWING)]
+    return titles
+
+
 def open_files(pid: int) -> list[str]:
     """What the process's open descriptors lead to (paths, or "pipe:[...]"
     and the like)."""
