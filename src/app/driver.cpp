@@ -249,7 +249,7 @@ bool DialogSequence::run_next_segment() {
         load_theme(screen_, jobs.load_theme);
     if (jobs.clear_screen)
         serve_backdrop(&backdrop_);
-    if (jobs.backtitle != nullptr && !backdrop_.built)
+    if (jobs.backtitle != nullptr && !backdrop_.built && !runs_a_window_left_running())
         publish_backtitle(&backdrop_);
     if (jobs.dialog == nullptr)
         return false;

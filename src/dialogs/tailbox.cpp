@@ -16,6 +16,7 @@
 
 #include "core/diagnostics.h"
 #include "core/i18n.h"
+#include "dialogs/catalog.h"
 #include "frame/file_viewer.h"
 #include "frame/gobject_ptr.h"
 #include "frame/help.h"
@@ -112,6 +113,10 @@ void say_shown(int fd) {
 }
 
 } // namespace
+
+bool runs_a_window_left_running() {
+    return getenv(LEFT_RUNNING) != nullptr;
+}
 
 DialogResult dialog_tailbox(const DialogRequest &request) {
     if (!request.args.empty())

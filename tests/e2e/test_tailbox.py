@@ -291,7 +291,8 @@ def test_tailboxbg_timeout_closes_only_its_window(wrenpane, tmp_path):
 def test_no_kill_leaves_the_window_up_and_writes_its_process_id(wrenpane, tmp_path):
     log = tmp_path / "install.log"
     log.write_text("unpacking\n")
-    app = wrenpane.start("--stdout", "--no-kill", "--title", "Log", "--tailboxbg", log, 10, 50,
+    app = wrenpane.start("--stdout", "--backtitle", "Setup", "--no-kill", "--title", "Log",
+                         "--tailboxbg", log, 10, 50,
                          "--and-dialog", "--title", "Step", "--msgbox", "Done", 6, 30)
     step = app.dialog(title="Step")
     # The window left running is up before the chain goes on: appearing
@@ -308,6 +309,8 @@ def test_no_kill_leaves_the_window_up_and_writes_its_process_id(wrenpane, tmp_pa
     # A session of its own: the end of the script's terminal does not end it.
     assert os.getsid(pid) == pid
     window = window_titled(left, "Log")
+    # Only the window: a backdrop would cover the desktop after the script.
+    assert [w.title for w in left.windows()] == ["Log"]
     append(log, "done\n")
     wait_for_view_text(window, "unpacking\ndone\n")
     os.kill(pid, signal.SIGTERM)
