@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <gdk/gdk.h>
+#include <gdk/gdkwayland.h>
 #include <glib-unix.h>
 #include <glib.h>
 #include <poll.h>
@@ -49,6 +51,16 @@ void leave_session(gpointer) {
     setsid();
 }
 
+// The environment, naming the display this process shows its windows on,
+// which --display may have chosen instead of the environment.
+char **on_this_display(char **environment) {
+    GdkDisplay *display = gdk_display_get_default();
+    const char *name = gdk_display_get_name(display);
+    bool wayland = GDK_IS_WAYLAND_DISPLAY(display);
+    environment = g_environ_setenv(environment, "GDK_BACKEND", wayland ? "wayland" : "x11", TRUE);
+    return g_environ_setenv(environment, wayland ? "WAYLAND_DISPLAY" : "DISPLAY", name, TRUE);
+}
+
 // Waits until the process on the other end of the pipe has said that its
 // window is up, has ended, or the wait is over; closes the pipe.
 void wait_until_shown(int fd) {
@@ -76,8 +88,8 @@ GPid start_left_running(const DialogRequest &request) {
     GErrorPtr error;
     if (!g_unix_open_pipe(shown, FD_CLOEXEC, out(error)))
         return warn_msg(0, "%s", console_text(error->message)); // GLib's messages are UTF-8
-    char **environment =
-        g_environ_setenv(g_get_environ(), LEFT_RUNNING, std::to_string(SHOWN_FD).c_str(), TRUE);
+    char **environment = g_environ_setenv(on_this_display(g_get_environ()), LEFT_RUNNING,
+                                          std::to_string(SHOWN_FD).c_str(), TRUE);
     GPid pid = 0;
     auto flags = static_cast<GSpawnFlags>(G_SPAWN_SEARCH_PATH | G_SPAWN_STDIN_FROM_DEV_NULL |
                                           G_SPAWN_STDOUT_TO_DEV_NULL | G_SPAWN_STDERR_TO_DEV_NULL);

@@ -287,6 +287,18 @@ def test_tailboxbg_timeout_closes_only_its_window(wrenpane, tmp_path):
     assert app.finish() == (1, b"", b"")
 
 
+def test_no_kill_window_shows_on_the_display_of_the_display_option(wrenpane, tmp_path):
+    log = tmp_path / "install.log"
+    log.write_text("unpacking\n")
+    # Standard error gets the accessibility bridge's warning about :99.
+    code, out, _ = wrenpane.run("--display", os.environ["DISPLAY"], "--stdout", "--no-kill",
+                                "--title", "Log", "--tailboxbg", log, 10, 50,
+                                env={"DISPLAY": ":99"})
+    assert code == 0
+    left = wrenpane.left_running(int(out))
+    window_titled(left, "Log")
+
+
 @pytest.mark.wayland
 def test_no_kill_leaves_the_window_up_and_writes_its_process_id(wrenpane, tmp_path):
     log = tmp_path / "install.log"
