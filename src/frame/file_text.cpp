@@ -73,16 +73,20 @@ FileRange window_bounds(std::string_view bytes, uint64_t bytes_start, uint64_t l
     uint64_t bytes_end = bytes_start + bytes.size();
     size_t at = static_cast<size_t>(std::clamp(target, bytes_start, bytes_end) - bytes_start);
     FileRange window{bytes_start, bytes_end};
+    // A line break in the far half of the bytes is not taken: a paragraph
+    // longer than half a window beside a short line would leave the window
+    // little more than that line (at the end of a log that grew by a long
+    // paragraph, a window of its last line alone). The window is cut
+    // between characters there, as in a line longer than a window.
+    size_t half = bytes.size() / 2;
     if (bytes_start > 0) {
         size_t newline = bytes.substr(0, at).find('\n');
-        window.start =
-            bytes_start +
-            (newline != std::string_view::npos ? newline + 1 : continuation_prefix(bytes));
+        window.start = bytes_start + (newline < half ? newline + 1 : continuation_prefix(bytes));
     }
     if (bytes_end < length) {
         size_t newline = bytes.rfind('\n');
         size_t first = static_cast<size_t>(window.start - bytes_start);
-        if (newline != std::string_view::npos && newline >= std::max(at, first))
+        if (newline != std::string_view::npos && newline >= std::max({at, first, half}))
             window.end = bytes_start + newline + 1;
         else
             window.end = bytes_start + std::max(first, without_cut_character(bytes));

@@ -43,7 +43,8 @@ FileRange read_range(uint64_t length, uint64_t target, size_t window_bytes);
 
 // The window's bounds within the bytes that were read at read.start of a
 // file length bytes long (read as read_range gave it): from the first line
-// start in them up to target, to the last line end in them after target.
+// start in them up to target, to the last line end in them after target,
+// where these lie in the near half of the bytes.
 FileRange window_bounds(std::string_view bytes, uint64_t bytes_start, uint64_t length,
                         uint64_t target);
 

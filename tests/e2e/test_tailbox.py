@@ -203,6 +203,11 @@ def test_a_log_larger_than_the_window_is_followed_through_truncation_and_rotatio
     append(log, lines(100_000, 100_000))
     wait_for_end(dialog, lines(199_990, 10))
     wait_until(at_end, "the new end in sight")
+    # Grown by a paragraph longer than a window and one short line: the
+    # window read at the end once held that line alone, short of the end.
+    append(log, "x" * 1_100_000 + "\nthe last line\n")
+    wait_for_end(dialog, "x\nthe last line\n")
+    wait_until(at_end, "the end past the long paragraph")
     # Grown while the start is in sight: End reaches what came meanwhile.
     dialog.key("Home")
     wait_until(lambda: scroll.currentValue == 0, "the start")

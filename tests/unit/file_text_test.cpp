@@ -89,6 +89,30 @@ TEST(FileTextTest, LongLinesAreCutBetweenCharacters) {
     }
 }
 
+// A short line beside a paragraph longer than a window does not leave the
+// window about it little more than that line: it is cut within the
+// paragraph instead, at either end of the file.
+TEST(FileTextTest, AShortLineBesideALongParagraphKeepsTheWindowFull) {
+    const std::string paragraph(200, 'p');
+    const struct {
+        std::string text;
+        uint64_t target;
+    } cases[] = {
+        {"first\n" + paragraph + "\nlast\n", 6 + 200 + 6}, // the end, after the last line
+        {"first\n" + paragraph + "\nlast", 6 + 200 + 5},   // the end of an unfinished line
+        {"first\n" + paragraph + "\nlast\n", 0},           // the start
+    };
+    for (const auto &c : cases) {
+        ScratchFile file(c.text);
+        FileText file_text(file.open_for_reading(), c.text.size(), 64);
+        file_text.load_around(c.target);
+        const TextWindow &window = file_text.window();
+        EXPECT_GE(window.bytes.end - window.bytes.start, 32u) << c.target;
+        EXPECT_EQ(window.text,
+                  c.text.substr(window.bytes.start, window.bytes.end - window.bytes.start));
+    }
+}
+
 // Invalid bytes, NULs and CR line ends are repaired as a stream read
 // whole is; a character cut by the file's end shows as U+FFFD.
 TEST(FileTextTest, RepairsAsTheStreamDoes) {
