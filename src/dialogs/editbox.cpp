@@ -15,6 +15,7 @@
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/callbacks.h"
+#include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/file_reader.h"
 #include "frame/gobject_ptr.h"
@@ -285,29 +286,14 @@ gboolean on_editbox_mapped(GtkWidget *window, GdkEvent *, EditFeed *feed) {
 // keys until the file is in: keys typed into a text still being read
 // would be lost.
 GtkTextView *edit_view_new(GtkWidget *content, const DialogRequest &request) {
-    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
-                                   GTK_POLICY_AUTOMATIC);
-    if (!request.conf.shadow)
-        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
     GtkWidget *view = gtk_text_view_new();
     gtk_text_view_set_wrap_mode(GTK_TEXT_VIEW(view), GTK_WRAP_WORD_CHAR);
     gtk_text_view_set_editable(GTK_TEXT_VIEW(view), FALSE);
     gtk_widget_set_sensitive(view, FALSE);
     GCharPtr shown_path = display_text(request.text.c_str());
     set_accessible_name(view, shown_path.get());
-    gtk_container_add(GTK_CONTAINER(scrolled), view);
-    gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
-    gtk_widget_show_all(scrolled);
+    fill_with_scroller(content, view, request.conf);
     return GTK_TEXT_VIEW(view);
-}
-
-GtkWidget *note_new(GtkWidget *content) {
-    GtkWidget *note = gtk_label_new(nullptr);
-    gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
-    gtk_label_set_xalign(GTK_LABEL(note), 0);
-    gtk_box_pack_start(GTK_BOX(content), note, FALSE, FALSE, 0);
-    return note;
 }
 
 // The buffer's text a piece at a time, so that answering a large text
@@ -342,7 +328,7 @@ DialogResult dialog_editbox(const DialogRequest &request) {
     DialogWindow dialog(request, help_on_f1(request.conf), WindowStyle::without_text);
     GtkWidget *content = dialog.content();
     GtkTextView *view = edit_view_new(content, request);
-    EditFeed feed(request, dialog, view, note_new(content));
+    EditFeed feed(request, dialog, view, note_label_new(content));
     add_standard_buttons(dialog.dialog(), &request.conf);
     feed.set_answer_allowed(false);
     follow_the_cursor(feed);

@@ -17,6 +17,7 @@
 #include "frame/accessible.h"
 #include "frame/buttons.h"
 #include "frame/callbacks.h"
+#include "frame/dialog_text.h"
 #include "frame/dialog_window.h"
 #include "frame/file_view.h"
 #include "frame/gobject_ptr.h"
@@ -77,14 +78,6 @@ void on_command_end(GPid, gint wait_status, CommandRun *run) {
     allow_ok(run->dialog);
 }
 
-GtkWidget *status_label_new(GtkWidget *content) {
-    GtkWidget *label = gtk_label_new(nullptr);
-    gtk_label_set_line_wrap(GTK_LABEL(label), TRUE);
-    gtk_label_set_xalign(GTK_LABEL(label), 0);
-    gtk_box_pack_start(GTK_BOX(content), label, FALSE, FALSE, 0);
-    return label;
-}
-
 // The command and whatever it started are ended when the dialog is, however
 // it ends: nothing of them is left behind.
 struct EndsCommand {
@@ -141,7 +134,7 @@ DialogResult dialog_prgbox(const DialogRequest &request) {
     view.set_tab_len(request.opts.tab_len);
     GCharPtr shown_command = display_text(command_line);
     name_view(dialog, request, view, shown_command.get());
-    CommandRun run{dialog, status_label_new(dialog.content())};
+    CommandRun run{dialog, note_label_new(dialog.content())};
     add_stream_buttons(dialog, request.conf);
     dialog.add_child_watch<on_command_end>(command->pid, &run);
     return run_dialog(dialog);

@@ -173,3 +173,23 @@ GtkWidget *add_dialog_text(GtkWidget *content, const char *text, int rows, int c
     gtk_box_pack_start(GTK_BOX(content), text_widget, FALSE, TRUE, 0);
     return text_widget;
 }
+
+GtkWidget *note_label_new(GtkWidget *box) {
+    GtkWidget *note = gtk_label_new(nullptr);
+    gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
+    gtk_label_set_xalign(GTK_LABEL(note), 0);
+    gtk_box_pack_start(GTK_BOX(box), note, FALSE, FALSE, 0);
+    return note;
+}
+
+GtkWidget *fill_with_scroller(GtkWidget *box, GtkWidget *child, const DialogConf &conf) {
+    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
+                                   GTK_POLICY_AUTOMATIC);
+    if (!conf.shadow)
+        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
+    gtk_container_add(GTK_CONTAINER(scrolled), child);
+    gtk_box_pack_start(GTK_BOX(box), scrolled, TRUE, TRUE, 0);
+    gtk_widget_show_all(scrolled);
+    return scrolled;
+}

@@ -11,6 +11,7 @@
 #include "core/i18n.h"
 #include "core/unique_fd.h"
 #include "frame/accessible.h"
+#include "frame/dialog_text.h"
 #include "frame/file_reader.h"
 #include "frame/follow_rules.h"
 #include "frame/gobject_ptr.h"
@@ -251,25 +252,16 @@ gboolean on_viewer_mapped(GtkWidget *window, GdkEvent *, FileFeed *feed) {
 }
 
 GtkWidget *text_view_new(GtkWidget *content, const DialogConf &conf) {
-    GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
-    gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(scrolled), GTK_POLICY_AUTOMATIC,
-                                   GTK_POLICY_AUTOMATIC);
-    if (!conf.shadow)
-        gtk_scrolled_window_set_shadow_type(GTK_SCROLLED_WINDOW(scrolled), GTK_SHADOW_NONE);
     GtkWidget *view = lazy_text_view_new();
-    gtk_container_add(GTK_CONTAINER(scrolled), view);
-    gtk_box_pack_start(GTK_BOX(content), scrolled, TRUE, TRUE, 0);
-    gtk_widget_show_all(scrolled);
+    fill_with_scroller(content, view, conf);
     return view;
 }
 
 // Shown under the text once the viewer has stopped reading at its limit.
 GtkWidget *cut_note_new(GtkWidget *content, const char *format) {
     GCharPtr text(g_strdup_printf(format, HELD_MIB_LIMIT));
-    GtkWidget *note = gtk_label_new(text.get());
-    gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
-    gtk_label_set_xalign(GTK_LABEL(note), 0);
-    gtk_box_pack_start(GTK_BOX(content), note, FALSE, FALSE, 0);
+    GtkWidget *note = note_label_new(content);
+    gtk_label_set_text(GTK_LABEL(note), text.get());
     return note;
 }
 
@@ -422,10 +414,7 @@ gboolean start_following(FileFeed *feed) {
 
 // Shown above the text while no file can be read under the name.
 GtkWidget *wait_note_new(GtkWidget *content) {
-    GtkWidget *note = gtk_label_new(nullptr);
-    gtk_label_set_line_wrap(GTK_LABEL(note), TRUE);
-    gtk_label_set_xalign(GTK_LABEL(note), 0);
-    gtk_box_pack_start(GTK_BOX(content), note, FALSE, FALSE, 0);
+    GtkWidget *note = note_label_new(content);
     gtk_box_reorder_child(GTK_BOX(content), note, 0);
     return note;
 }
