@@ -20,9 +20,7 @@ namespace {
 struct Chooser {
     GtkFileChooser *widget;
     ChooserStart start;
-    std::string chosen;          // as GTK gives it when the dialog ends
-    bool user_has_acted = false; // a key or a click in the window
-    bool undoing = false;
+    std::string chosen; // as GTK gives it when the dialog ends
 };
 
 // The path GTK has chosen, read while the window still has the focus that
@@ -165,35 +163,6 @@ std::string current_folder() {
     return cwd.get();
 }
 
-// When a folder has loaded after the window was mapped, GTK selects its
-// first row by itself, and a chooser then types that row's name as if the
-// user had chosen it: OK would answer it. Until the user's first key or
-// click, such a choice is undone and the name typed is the start's again.
-// A start that names an existing entry selects it instead, and GTK then
-// selects nothing of its own.
-void on_selection_changed(GtkFileChooser *widget, Chooser *chooser) {
-    if (chooser->user_has_acted || chooser->undoing)
-        return;
-    chooser->undoing = true;
-    gtk_file_chooser_unselect_all(widget);
-    gtk_file_chooser_set_current_name(widget, name_shown(chooser->start.name).c_str());
-    chooser->undoing = false;
-}
-
-gboolean on_user_input(GtkWidget *, GdkEvent *, Chooser *chooser) {
-    chooser->user_has_acted = true;
-    return FALSE;
-}
-
-void undo_choices_of_gtk_until_user_input(GtkWidget *window, Chooser *chooser) {
-    if (chooser->start.name_exists)
-        return;
-    g_signal_connect(chooser->widget, "selection-changed", signal_handler<on_selection_changed>(),
-                     chooser);
-    g_signal_connect(window, "key-press-event", signal_handler<on_user_input>(), chooser);
-    g_signal_connect(window, "button-press-event", signal_handler<on_user_input>(), chooser);
-}
-
 void open_at(GtkFileChooser *widget, const ChooserStart &start) {
     gtk_file_chooser_set_current_folder(widget, start.folder.c_str());
     if (start.name.empty())
@@ -222,7 +191,6 @@ DialogResult run_chooser(const DialogRequest &request, GtkFileChooserAction acti
     lay_out_only_rows_in_sight(widget);
     complete_names_unsorted(widget);
     open_at(chooser.widget, chooser.start);
-    undo_choices_of_gtk_until_user_input(dialog.widget(), &chooser);
     g_signal_connect(widget, "file-activated", signal_handler<on_file_activated>(),
                      dialog.dialog());
     g_signal_connect(dialog.dialog(), "response", signal_handler<on_response>(), &chooser);
