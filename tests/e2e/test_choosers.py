@@ -8,7 +8,7 @@ import re
 import pyatspi
 import pytest
 
-from harness import (WAYLAND, MonitorServer, WaylandMonitorServer, announced, focused, inside,
+from harness import (WAYLAND, MonitorServer, WaylandMonitorServer, announced, focused,
                      language_env, position, related, text_of, the_entry, translated, unexpected,
                      wait_until, x_geometry, x_windows)
 
@@ -204,6 +204,13 @@ def small_monitor(tmp_path_factory):
         yield server
     finally:
         server.stop()
+
+
+def inside(inner, outer) -> bool:
+    x, y, width, height = inner
+    left, top, outer_width, outer_height = outer
+    return (left <= x and x + width <= left + outer_width and top <= y
+            and y + height <= top + outer_height)
 
 
 def size_shown(wrenpane, server, *args) -> tuple[int, int]:

@@ -10,8 +10,8 @@ the compositor puts it on the focused output."""
 import pyatspi
 import pytest
 
-from harness import (WAYLAND, MonitorServer, WaylandMonitorServer, has_state, inside, position,
-                     swaymsg, wait_until, wayland_windows, x_geometry, x_windows)
+from harness import (WAYLAND, MonitorServer, WaylandMonitorServer, has_state, position, swaymsg,
+                     wait_until, wayland_windows, x_geometry, x_windows)
 
 FULL_SCREEN = ["--begin-x", "-1", "--begin-y", "-1"]
 # The session's screen.
@@ -121,6 +121,13 @@ def monitor_server(tmp_path_factory):
     server.set_monitors(2, primary=0, modes=[FIRST_MODE, SECOND_MODE])
     yield server
     server.stop()
+
+
+def inside(rect, area) -> bool:
+    x, y, width, height = rect
+    left, top, area_width, area_height = area
+    return (left <= x and x + width <= left + area_width and top <= y
+            and y + height <= top + area_height)
 
 
 @pytest.mark.parametrize("scale", [1, 2])

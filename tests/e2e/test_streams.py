@@ -12,7 +12,7 @@ import pyatspi
 import pytest
 
 from harness import (has_state, language_env, text_of, text_view, translated, unexpected,
-                     vertical_scroll, wait_for_view_text, wait_until)
+                     wait_for_view_text, wait_until)
 
 pytestmark = pytest.mark.wayland
 
@@ -26,6 +26,14 @@ def ok_button(dialog, name="OK"):
 
 def is_sensitive(button) -> bool:
     return has_state(button, pyatspi.STATE_SENSITIVE)
+
+
+def vertical_scroll(dialog):
+    def find():
+        return next((b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
+                     if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100), None)
+
+    return wait_until(find, "the vertical scroll bar").queryValue()
 
 
 def lines(first: int, count: int) -> str:

@@ -9,9 +9,8 @@ import threading
 import pyatspi
 import pytest
 
-from harness import (EventLog, has_state, open_files, peak_memory_kib, screen_bytes, screen_size,
-                     selection_text, text_of, text_view, the_entry, unexpected, vertical_scroll,
-                     wait_for_view_text, wait_until)
+from harness import (EventLog, has_state, open_files, screen_bytes, screen_size, selection_text,
+                     text_of, the_entry, unexpected, wait_until)
 
 # Reads happen in pieces of this many bytes; the big file crosses several.
 PIECE = 65536
@@ -29,6 +28,15 @@ def big_file_bytes() -> tuple[bytes, str]:
     data = head + "é".encode() + b"middle \xff byte\n" + numbered_lines(4000).encode()
     shown = head.decode() + "é" + f"middle {REPLACEMENT} byte\n" + numbered_lines(4000)
     return data, shown
+
+
+def text_view(dialog):
+    return dialog.find(pyatspi.ROLE_TEXT)
+
+
+def wait_for_view_text(dialog, expected: str):
+    view = text_view(dialog)
+    wait_until(lambda: text_of(view) == expected, f"the view to show {len(expected)} characters")
 
 
 def press_f1(dialog):
@@ -228,6 +236,11 @@ def test_an_endless_file_is_read_up_to_the_limit(wrenpane):
     assert app.finish() == (0, b"", b"")
 
 
+def peak_memory_kib(pid: int) -> int:
+    status = open(f"/proc/{pid}/status").read()
+    return int(status.split("VmHWM:")[1].split()[0])
+
+
 LONG_LINE_BYTES = 50_000_000
 
 
@@ -260,6 +273,15 @@ def test_one_huge_line_keeps_the_window_answering(wrenpane, tmp_path, unit):
     # Under the 50 MB that reading the file whole would add to the dialog's
     # own (tens of MB in a sanitizer build).
     assert peak_memory_kib(app.pid) < 2 * LONG_LINE_BYTES // 1024
+    dialog.key("Escape")
+    assert app.finish() == (5, b"", b"")
+
+
+def test_a_file_that_says_it_is_empty_is_read_through(wrenpane):
+    # Files of /proc are regular files of length 0 until they are read.
+    app = wrenpane.start("--textbox", "/proc/version", 0, 0)
+    dialog = app.dialog()
+    wait_for_view_text(dialog, open("/proc/version").read())
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
 
@@ -318,6 +340,16 @@ def test_scrolling_through_windows_shows_every_line_in_order(wrenpane, tmp_path)
     assert text.getText(0, 35) != first_window
     dialog.key("Escape")
     assert app.finish() == (5, b"", b"")
+
+
+def vertical_scroll(dialog):
+    """The value interface of the view's vertical scroll bar, once the text
+    is tall enough to show it."""
+    def find():
+        return next((b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
+                     if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100), None)
+
+    return wait_until(find, "the vertical scroll bar").queryValue()
 
 
 def scroll_to_end(dialog):

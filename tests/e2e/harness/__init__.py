@@ -32,16 +32,14 @@ Typical use, through the ``wrenpane`` fixture of conftest.py::
 from .accessibles import (ENTRY_ROLES, VALUED_ROLES, EventLog, announced, descendants, do_action,
                           entries, focus, focused, has_state, inputs, is_checked, position,
                           progress_of, related, set_text, set_value, table_cells, text_of,
-                          text_view, the_entry, value_of, vertical_scroll, wait_for_text,
-                          wait_for_view_text)
+                          text_view, the_entry, value_of, wait_for_text, wait_for_view_text)
 from .command_line import VERSION_HEADER, VERSION_LINE, field, unexpected
 from .dialog import POINTER_AT, Dialog
 from .keys import TYPED_CHARACTERS, bind_typed_characters, send_keys, type_text, xdotool
 from .languages import CATALOGUES, LOCALES, catalogue_text, language_env, mnemonic_key, translated
 from .monitors import MonitorServer, WaylandMonitorServer
-from .processes import (App, LeftRunning, Result, open_files, peak_memory_kib, program_on_path,
-                        showing_titles)
-from .screens import (Window, inside, pixel, pixels, request_close, screen_bytes, screen_size,
+from .processes import App, LeftRunning, Result, open_files, program_on_path, showing_titles
+from .screens import (Window, pixel, pixels, request_close, screen_bytes, screen_size,
                       selection_text, swaymsg, wayland_windows, x_display_env, x_geometry,
                       x_windows)
 from .session import (BINARY, BUILD_DIR, POLL_INTERVAL, REPO, TIMEOUT, WAYLAND, WaitTimeout,

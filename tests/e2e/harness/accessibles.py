@@ -217,16 +217,6 @@ def text_view(dialog):
     return dialog.find(pyatspi.ROLE_TEXT)
 
 
-def vertical_scroll(dialog):
-    """The value interface of the vertical scroll bar of a dialog's text
-    view, once the text is tall enough to show it."""
-    def find():
-        return next((b for b in dialog.find_all(pyatspi.ROLE_SCROLL_BAR)
-                     if b.queryComponent().getExtents(pyatspi.DESKTOP_COORDS).height > 100), None)
-
-    return wait_until(find, "the vertical scroll bar").queryValue()
-
-
 def wait_for_view_text(dialog, expected: str):
     """Waits until the dialog's text view shows exactly ``expected``, and
     returns the view."""

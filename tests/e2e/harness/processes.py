@@ -238,12 +238,6 @@ class LeftRunning(App):
             os.kill(self._pid, signal.SIGKILL)
 
 
-def peak_memory_kib(pid: int) -> int:
-    """The peak resident memory of a running process, in KiB."""
-    status = open(f"/proc/{pid}/status").read()
-    return int(status.split("VmHWM:")[1].split()[0])
-
-
 def showing_titles() -> list[str]:
     """The titles of the top-level windows showing now, whichever program
     on the accessibility bus they belong to."""

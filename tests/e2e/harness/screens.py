@@ -29,14 +29,6 @@ def screen_size() -> tuple[int, int]:
     return int(width), int(height)
 
 
-def inside(rect, area) -> bool:
-    """Whether the rectangle (x, y, width, height) lies wholly in area."""
-    x, y, width, height = rect
-    left, top, area_width, area_height = area
-    return (left <= x and x + width <= left + area_width and top <= y
-            and y + height <= top + area_height)
-
-
 def x_display_env(display: str | None) -> dict | None:
     """Environment changes that send a program to ``display`` (None: the
     session's own)."""
