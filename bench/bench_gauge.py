@@ -126,33 +126,23 @@ except BrokenPipeError:
 """
 
 
-def hwm_kb(pid):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith("VmHWM:"):
-                return int(line.split()[1])
-    return 0
-
-
-def escape_from_flood(keys, argv, writer_script, flood_s):
-    """Runs argv with the output of the Python script writer_script on its
-    standard input and presses Escape after flood_s seconds of it: (ms from
-    the press to the exit, peak RSS KiB before the press)."""
-    writer = subprocess.Popen([sys.executable, "-c", writer_script], stdout=subprocess.PIPE,
+def escape_latency(keys):
+    """Ms from an Escape press to the exit of a gauge flooded with blocks."""
+    writer = subprocess.Popen([sys.executable, "-c", FLOOD_WRITER], stdout=subprocess.PIPE,
                               stderr=subprocess.DEVNULL)
-    proc = subprocess.Popen(argv, stdin=writer.stdout, stdout=subprocess.DEVNULL,
+    proc = subprocess.Popen([measure.WRENPANE, "--gauge", "Working", "0", "0"],
+                            stdin=writer.stdout, stdout=subprocess.DEVNULL,
                             stderr=subprocess.DEVNULL)
     writer.stdout.close()
     try:
         window = xdotool("search", "--sync", "--onlyvisible", "--pid", str(proc.pid)).split()[0]
         xdotool("windowfocus", "--sync", window)
-        time.sleep(flood_s)
+        time.sleep(FLOOD_BEFORE_ESCAPE_S)
         if proc.poll() is not None:
-            raise RuntimeError(f"{argv[1]} ended before Escape")
-        peak = hwm_kb(proc.pid)
+            raise RuntimeError("the flooded gauge ended before Escape")
         pressed = keys.press(ESCAPE_KEYSYM)
         proc.wait(timeout=TIMEOUT_S)
-        return (time.monotonic() - pressed) * 1000, peak
+        return (time.monotonic() - pressed) * 1000
     finally:
         for process in (proc, writer):
             process.kill()
@@ -186,8 +176,7 @@ def main():
             figures = run_to_end(argv, data)
             if round_index:
                 samples[name].append(figures)
-        latency, _ = escape_from_flood(keys, [measure.WRENPANE, "--gauge", "Working", "0", "0"],
-                                       FLOOD_WRITER, FLOOD_BEFORE_ESCAPE_S)
+        latency = escape_latency(keys)
         if round_index:
             escapes.append(latency)
     floor = measure.measure([Program("floor", [measure.FLOOR])], runs)["floor"]

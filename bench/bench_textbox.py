@@ -42,11 +42,25 @@ MEMORY_LIMIT = 1.0
 ESCAPE_LIMIT_MS = 100
 ESCAPE_AFTER_MS = 1000
 YAD = "/usr/bin/yad"
+WORDS = ("the quick brown fox jumps over a lazy dog while report files list every value of"
+         " system time and date in plain lines").split()
 
 
 def make_file():
     """The 20 MB file of ordinary lines, written once and reused."""
-    return measure.lines_file("textbox-20mb.txt", FILE_BYTES, 20)
+    path = os.path.join(measure.BUILD, "bench", "textbox-20mb.txt")
+    if os.path.exists(path) and os.path.getsize(path) >= FILE_BYTES:
+        return path
+    rng = random.Random(20)
+    lines = []
+    size = 0
+    while size < FILE_BYTES:
+        line = f"{len(lines):7d} " + " ".join(rng.choices(WORDS, k=rng.randint(3, 16))) + "\n"
+        lines.append(line)
+        size += len(line)
+    with open(path, "w") as out:
+        out.writelines(lines)
+    return path
 
 
 LONG_LINE_BYTES = 50_000_000
@@ -63,7 +77,7 @@ def make_long_line():
     words = []
     size = 0
     while size <= LONG_LINE_BYTES:
-        words.append(rng.choice(measure.WORDS))
+        words.append(rng.choice(WORDS))
         size += len(words[-1]) + 1
     with open(path, "w") as out:
         out.write(" ".join(words)[:LONG_LINE_BYTES])

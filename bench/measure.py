@@ -11,7 +11,6 @@ ratios and a plain table.
 """
 
 import os
-import random
 import statistics
 import subprocess
 import sys
@@ -26,10 +25,6 @@ FLOOR = os.path.join(BUILD, "bench", "floor")
 WRENPANE = os.path.join(BUILD, "release", "wrenpane")
 # Another wrenpane binary to measure beside this one, or None (see bench/run).
 BASELINE = os.environ.get("BENCH_BASELINE") or None
-
-# The words of the benchmarks' files of ordinary lines.
-WORDS = ("the quick brown fox jumps over a lazy dog while report files list every value of"
-         " system time and date in plain lines").split()
 
 # A run that takes longer than this has hung; the whole benchmark then fails.
 RUN_TIMEOUT_S = 30
@@ -48,24 +43,6 @@ class Program:
     env: dict = None
     # Further maptime options for this program ("--until-idle", ...).
     maptime_options: list = None
-
-
-def lines_file(name, size, seed):
-    """A file of at least size bytes of numbered lines of random words in
-    build/bench, written once and reused; its path."""
-    path = os.path.join(BUILD, "bench", name)
-    if os.path.exists(path) and os.path.getsize(path) >= size:
-        return path
-    rng = random.Random(seed)
-    lines = []
-    written = 0
-    while written < size:
-        line = f"{len(lines):7d} " + " ".join(rng.choices(WORDS, k=rng.randint(3, 16))) + "\n"
-        lines.append(line)
-        written += len(line)
-    with open(path, "w") as out:
-        out.writelines(lines)
-    return path
 
 
 def run_once(program):
